@@ -1,0 +1,25 @@
+// The archive component's failures, each a direct descendant of Exception
+// carrying only its message.
+#pragma once
+
+#include "codecs/CodecErrors.h"
+#include "platform/Exception.h"
+
+DECLARE_EXCEPTION(EInvalidHeader);
+DECLARE_EXCEPTION(EInvalidHeaderArchiveType);
+DECLARE_EXCEPTION(EUnrecognizedCompressionMethod);
+DECLARE_EXCEPTION(EInsufficientDiskSpace);
+DECLARE_EXCEPTION(EBadChecksum);
+DECLARE_EXCEPTION(EInvalidKey);
+// A stored name that would leave the target directory ("..", "X:").
+DECLARE_EXCEPTION(EUnsafePath);
+
+inline constexpr const char* SInvalidHeader = "Can't recognize compressed file header";
+inline constexpr const char* SInvalidArchiveType = "Archive type must be caMulti";
+inline constexpr const char* SInsufficientDiskSpace = "Not enough disk space to expand ";
+inline constexpr const char* SBadChecksum = "Bad checksum during expansion -- data may be invalid";
+inline constexpr const char* SInvalidKey = "File locked -- valid key required";
+inline constexpr const char* SUnsafePath = "Unsafe path in archive: ";
+
+// "Unrecognized compression method: \"XYZ\" in header"
+std::string UnrecognizedMethodMessage(const std::string& identifier);

@@ -1,0 +1,10 @@
+#include "codecs/Coders.h"
+
+#include "codecs/Decoders.h"
+#include "codecs/Encoders.h"
+
+const TCoderTable& StandardCoders()
+{
+    static const TCoderTable table{{&CopyStored, &CompressRLE, &CompressLZH, nullptr, nullptr}};
+    return table;
+}

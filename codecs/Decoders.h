@@ -1,0 +1,17 @@
+// The expand side of every method, each pulling its input through
+// TCodecState::ReadByte and pushing its output through WriteByte.
+#pragma once
+
+#include <cstdint>
+
+class TCodecState;
+
+// Method 0, both directions: copies every input byte.
+void CopyStored(TCodecState& codec);
+// Method 1.
+void ExpandRLE(TCodecState& codec);
+// Method 2: adaptive-Huffman LZSS; writes exactly expandedSize bytes.
+void ExpandLZH(TCodecState& codec, int32_t expandedSize);
+// Method 4: LZSS with static Huffman blocks; writes exactly expandedSize bytes
+// and raises ELZHBadDecodeTable for a code that is not a complete prefix code.
+void ExpandLH5(TCodecState& codec, int32_t expandedSize);

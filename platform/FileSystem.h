@@ -1,0 +1,65 @@
+// The file-system operations the archive engine and the archiver need, behind
+// one interface: the native implementation (POSIX or Win32) and test doubles.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Stream.h"
+
+// DOS file attribute bits, as the archive stores them.
+inline constexpr int32_t faReadOnly = 0x01;
+inline constexpr int32_t faHidden = 0x02;
+inline constexpr int32_t faSysFile = 0x04;
+inline constexpr int32_t faDirectory = 0x10;
+inline constexpr int32_t faArchive = 0x20;
+
+// A file opened by the file system; it can take its last-write time while open.
+class TFileStream : public TStream {
+public:
+    // Sets the last-write time from an MS-DOS local date (high word) and time.
+    virtual void SetDosDateTime(uint32_t dosDateTime) = 0;
+};
+
+struct TDirectoryEntry {
+    std::string Name;
+    bool IsDirectory = false;
+};
+
+struct TDiskFreeSpace {
+    uint32_t SectorsPerCluster = 0;
+    uint32_t BytesPerSector = 0;
+    uint32_t FreeClusters = 0;
+};
+
+class TFileSystem {
+public:
+    virtual ~TFileSystem() = default;
+
+    // Creates (or empties) a file for reading and writing: EFCreateError.
+    virtual std::unique_ptr<TFileStream> CreateAlways(const std::string& path) = 0;
+    // Opens an existing file read-only: EFOpenError.
+    virtual std::unique_ptr<TFileStream> OpenRead(const std::string& path) = 0;
+
+    virtual bool FileExists(const std::string& path) = 0;
+    virtual bool IsDirectory(const std::string& path) = 0;
+    // Creates one directory level: EInOutError when that fails.
+    virtual void MakeDirectory(const std::string& path) = 0;
+    virtual bool RemoveFile(const std::string& path) = 0;
+
+    // DOS attribute bits: setting maps them onto what the platform has.
+    virtual bool SetAttributes(const std::string& path, int32_t attributes) = 0;
+    virtual int32_t GetAttributes(const std::string& path) = 0;
+    // Last-write time as an MS-DOS local date and time (0 when unknown).
+    virtual uint32_t GetDosDateTime(const std::string& path) = 0;
+
+    // Free space of the volume that holds root ("" = the current one).
+    virtual bool QueryFreeSpace(const std::string& root, TDiskFreeSpace& space) = 0;
+    // The entries of a directory, sorted by name, without "." and "..".
+    virtual std::vector<TDirectoryEntry> ListDirectory(const std::string& path) = 0;
+};
+
+// The file system of the machine the program runs on.
+TFileSystem& NativeFileSystem();

@@ -1,0 +1,8 @@
+#include "platform/Yield.h"
+
+#include <sched.h>
+
+void ProcessorYield()
+{
+    sched_yield();
+}

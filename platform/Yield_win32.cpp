@@ -1,0 +1,8 @@
+#include "platform/Yield.h"
+
+#include <windows.h>
+
+void ProcessorYield()
+{
+    Sleep(0);
+}

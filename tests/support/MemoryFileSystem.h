@@ -1,0 +1,44 @@
+// An in-memory file system for engine tests, with switches that make single
+// operations fail the way a real disk can.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+class TMemoryFileSystem : public TFileSystem {
+public:
+    struct TFile {
+        std::shared_ptr<std::vector<uint8_t>> Bytes = std::make_shared<std::vector<uint8_t>>();
+        int32_t Attributes = faArchive;
+        uint32_t DosDateTime = 0;
+    };
+
+    std::map<std::string, TFile> Files;
+    std::set<std::string> Directories;
+    std::set<std::string> FailCreate;      // CreateAlways raises EFCreateError
+    std::set<std::string> FailDirectory;   // MakeDirectory raises EInOutError
+    bool FreeSpaceFails = false;
+    TDiskFreeSpace FreeSpace{8, 512, 1000}; // 4,096,000 bytes
+    std::vector<std::string> FreeSpaceRoots; // roots asked for, in order
+
+    // The bytes of a file, or an empty vector when there is none.
+    std::vector<uint8_t> Contents(const std::string& path) const;
+    void AddFile(const std::string& path, std::vector<uint8_t> bytes);
+
+    std::unique_ptr<TFileStream> CreateAlways(const std::string& path) override;
+    std::unique_ptr<TFileStream> OpenRead(const std::string& path) override;
+    bool FileExists(const std::string& path) override { return Files.count(path) != 0; }
+    bool IsDirectory(const std::string& path) override { return Directories.count(path) != 0; }
+    void MakeDirectory(const std::string& path) override;
+    bool RemoveFile(const std::string& path) override { return Files.erase(path) != 0; }
+    bool SetAttributes(const std::string& path, int32_t attributes) override;
+    int32_t GetAttributes(const std::string& path) override;
+    uint32_t GetDosDateTime(const std::string& path) override;
+    bool QueryFreeSpace(const std::string& root, TDiskFreeSpace& space) override;
+    std::vector<TDirectoryEntry> ListDirectory(const std::string& path) override;
+};
