@@ -1,0 +1,237 @@
+// c: walks the named files and directories, then codes each file into a new
+// archive through the archive writer.
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "archive/ArchiveWriter.h"
+#include "codecs/Coders.h"
+#include "platform/FileSystem.h"
+#include "platform/PathRules.h"
+#include "tools/vkar/VkarCommands.h"
+#include "tools/vkar/VkarProgress.h"
+#include "tools/vkar/VkarReport.h"
+
+namespace {
+
+// The archive's name fields are signed 16-bit and its sizes signed 32-bit.
+constexpr size_t MaxNameLength = 32767;
+constexpr int64_t MaxArchiveBytes = INT32_MAX;
+
+struct TVkarSource {
+    std::string Path; // as the file system opens it
+    std::string Name; // as the archive stores it
+};
+
+// A failure of the walk that belongs to one named path.
+struct TWalkError {
+    std::string Name;
+    std::string Message;
+    int Status;
+};
+
+std::string JoinPath(const std::string& directory, const std::string& name)
+{
+    if (directory.empty())
+        return name;
+    if (IsDirectoryBoundary(directory.back()) || directory.back() == '/')
+        return directory + name;
+    return directory + PathDelim + name;
+}
+
+// The levels of a path given on the command line. A stored name must stay
+// below the directory it is expanded into, so an absolute path, a drive or
+// a ".." level cannot be made into one.
+bool SplitRelative(const std::string& operand, std::vector<std::string>& levels)
+{
+    if (operand.empty() || operand[0] == '/' || operand[0] == '\\' || (operand.size() >= 2 && operand[1] == ':'))
+        return false;
+    std::string level;
+    for (size_t i = 0; i <= operand.size(); ++i) {
+        if (i < operand.size() && operand[i] != '/' && operand[i] != '\\') {
+            level += operand[i];
+            continue;
+        }
+        if (level == "..")
+            return false;
+        if (!level.empty() && level != ".")
+            levels.push_back(level);
+        level.clear();
+    }
+    return true;
+}
+
+bool IsSymlink(const std::string& path)
+{
+    std::error_code error;
+    return std::filesystem::is_symlink(std::filesystem::symlink_status(path, error));
+}
+
+bool IsRegularFile(const std::string& path)
+{
+    std::error_code error;
+    return std::filesystem::is_regular_file(std::filesystem::status(path, error));
+}
+
+class TSourceWalk {
+public:
+    explicit TSourceWalk(TFileSystem& fileSystem) : FFileSystem(fileSystem) {}
+
+    void AddOperand(const std::string& baseDir, const std::string& operand)
+    {
+        std::vector<std::string> levels;
+        if (!SplitRelative(operand, levels))
+            throw TWalkError{operand, "Path must be relative and stay below the base directory (see -C)", VkarExitUsage};
+        std::string path = baseDir, name;
+        for (const std::string& level : levels) {
+            path = JoinPath(path, level);
+            name = name.empty() ? level : name + "\\" + level;
+        }
+        const std::string probe = path.empty() ? "." : path;
+        if (FFileSystem.IsDirectory(probe))
+            AddTree(probe, name);
+        else if (IsRegularFile(probe))
+            AddFile(probe, name);
+        else if (FFileSystem.FileExists(probe))
+            throw TWalkError{operand, "Not a regular file", VkarExitFailure};
+        else
+            throw TWalkError{operand, "No such file or directory", VkarExitFailure};
+    }
+
+    const std::vector<TVkarSource>& Sources() const { return FSources; }
+
+private:
+    void AddTree(const std::string& path, const std::string& name)
+    {
+        for (const TDirectoryEntry& entry : FFileSystem.ListDirectory(path)) {
+            const std::string childPath = path == "." && name.empty() ? entry.Name : JoinPath(path, entry.Name);
+            const std::string childName = name.empty() ? entry.Name : name + "\\" + entry.Name;
+            if (entry.IsDirectory) {
+                // A linked directory may lead back up the tree; only
+                // directories named on the command line are followed.
+                if (IsSymlink(childPath))
+                    VkarReportError(VkarDisplayName(childName), "Linked directory skipped");
+                else
+                    AddTree(childPath, childName);
+            } else if (IsRegularFile(childPath)) {
+                AddFile(childPath, childName);
+            } else {
+                VkarReportError(VkarDisplayName(childName), "Not a regular file; skipped");
+            }
+        }
+    }
+
+    void AddFile(const std::string& path, const std::string& name)
+    {
+        if (name.size() > MaxNameLength)
+            throw TWalkError{VkarDisplayName(name), "Name too long for the archive", VkarExitFailure};
+        if (FNames.insert(name).second)
+            FSources.push_back({path, name});
+    }
+
+    TFileSystem& FFileSystem;
+    std::vector<TVkarSource> FSources;
+    std::set<std::string> FNames;
+};
+
+// Removes an archive that was not finished, so that no half archive stays.
+class TUnfinishedArchive {
+public:
+    TUnfinishedArchive(TFileSystem& fileSystem, std::string path) : FFileSystem(fileSystem), FPath(std::move(path)) {}
+    ~TUnfinishedArchive()
+    {
+        if (FStarted && !FFinished)
+            FFileSystem.RemoveFile(FPath);
+    }
+    void Started() { FStarted = true; }
+    void Finished() { FFinished = true; }
+
+private:
+    TFileSystem& FFileSystem;
+    std::string FPath;
+    bool FStarted = false;
+    bool FFinished = false;
+};
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error);
+}
+
+} // namespace
+
+int RunCreate(const TVkarOptions& options)
+{
+    TFileSystem& fileSystem = NativeFileSystem();
+    TSourceWalk walk(fileSystem);
+    try {
+        for (const std::string& operand : options.Operands)
+            walk.AddOperand(options.BaseDir, operand);
+    } catch (const TWalkError& e) {
+        VkarReportError(e.Name, e.Message);
+        return e.Status;
+    }
+
+    // Declared before the stream, so that the stream is closed before an
+    // unfinished archive is removed.
+    TUnfinishedArchive unfinished(fileSystem, options.Archive);
+    std::unique_ptr<TFileStream> dest = fileSystem.CreateAlways(options.Archive);
+    unfinished.Started();
+    TArchiver archiver(fileSystem);
+    archiver.Coders = &StandardCoders();
+    archiver.Key = options.Key;
+    TVkarProgress progress(!options.Quiet);
+    archiver.OnShowProgress = progress.Handler();
+    TArchiveWriter writer(archiver, *dest, CompressIDs[options.Method]);
+
+    int64_t expandedTotal = 0, storedTotal = 0;
+    int files = 0;
+    for (const TVkarSource& source : walk.Sources()) {
+        // An archive written below one of the named directories is not
+        // added to itself.
+        if (SameFile(source.Path, options.Archive))
+            continue;
+        const std::string shown = VkarDisplayName(source.Name);
+        try {
+            TArchiveFileInfo info;
+            info.Name = source.Name;
+            info.DateTime = fileSystem.GetDosDateTime(source.Path);
+            const int32_t attributes = fileSystem.GetAttributes(source.Path);
+            info.Attributes = static_cast<int16_t>(
+                attributes < 0 ? faArchive : attributes & (faReadOnly | faHidden | faSysFile | faArchive));
+            std::unique_ptr<TFileStream> file = fileSystem.OpenRead(source.Path);
+            const int64_t size = file->Size() - file->Position();
+            if (size > MaxArchiveBytes)
+                throw Exception("File too large for the archive");
+            if (expandedTotal + size > MaxArchiveBytes)
+                throw Exception("Archive would hold more than 2147483647 expanded bytes");
+            progress.Begin(shown);
+            const TWrittenEntry& written = writer.AddFile(info, *file, options.Method);
+            progress.Clear();
+            expandedTotal += written.Header.ExpandedSize;
+            storedTotal += written.Header.StoredSize;
+            ++files;
+            if (options.Verbose)
+                VkarPrintLine(shown + "  " + std::to_string(written.Header.ExpandedSize) + " -> " +
+                              std::to_string(written.Header.StoredSize) + "  " +
+                              VkarMethodName(written.Header.MethodIndex));
+            else if (!options.Quiet)
+                VkarPrintLine(shown);
+        } catch (const Exception& e) {
+            progress.Clear();
+            VkarReportError(shown, e.Message());
+            return VkarExitFailure;
+        }
+    }
+    writer.Finish();
+    dest.reset();
+    unfinished.Finished();
+    if (options.Verbose)
+        VkarPrintLine(std::to_string(files) + (files == 1 ? " file, " : " files, ") + std::to_string(expandedTotal) +
+                      " -> " + std::to_string(storedTotal) + " bytes");
+    return VkarExitOK;
+}
