@@ -1,0 +1,440 @@
+// Method 4 ("LH5") decoding: LZSS over an 8192-byte window whose literals,
+// match lengths and position classes are sent as static Huffman codes, block
+// by block, most significant bit first.
+//
+// The bits are held in a 64-bit register; bytes are taken from the channel's
+// input buffer several at a time while it holds enough, otherwise one at a
+// time exactly when the 16-bit look-ahead needs one. Whole bytes read ahead
+// are handed back at the end, so the channel sees the same reads as a
+// decoder with a 16-bit look-ahead.
+//
+// Decoded bytes go into a linear history buffer (the 8192-byte window plus a
+// work area), so matches never wrap; the new bytes are then copied into the
+// channel's output buffer in spans.
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <memory>
+
+#include "codecs/CodecState.h"
+#include "codecs/Decoders.h"
+
+#if defined(__GNUC__)
+#define LH5_HOT inline __attribute__((always_inline))
+#define LH5_COLD __attribute__((noinline, cold))
+#else
+#define LH5_HOT inline
+#define LH5_COLD
+#endif
+
+namespace {
+
+constexpr int32_t WindowSize = 8192;
+constexpr int32_t MaxMatch = 256;
+constexpr int32_t Threshold = 3;
+constexpr int NC = 510;
+constexpr int NP = 14;
+constexpr int NT = 19;
+constexpr int TBit = 5;
+constexpr int CBit = 9;
+constexpr int PBit = 4;
+constexpr int CTableBits = 12;
+constexpr int PtTableBits = 8;
+constexpr int MaxCodeLength = 16;
+
+// Decoded bytes gather here before they are copied out; when the work area
+// is full the last 8192 bytes move back to the front.
+constexpr int32_t WorkSize = 32768;
+// A match may start just below the work limit and run 256 bytes; the 8-byte
+// copy steps overshoot by up to 7 more.
+constexpr int32_t WindowAlloc = WindowSize + WorkSize + MaxMatch + 8;
+
+// A table entry that leads nowhere: a code list with no code at all leaves
+// its table filled with this, and using it is a bad table.
+constexpr uint16_t NoCode = 0xFFFF;
+
+[[noreturn]] LH5_COLD void BadTable()
+{
+    throw ELZHBadDecodeTable(SBadDecodeTable);
+}
+
+// The bit register: the next bit of the stream is bit 63; bits below the
+// Count valid ones are 0. Between operations Count is at least 16.
+struct TBits {
+    uint64_t Buf;
+    int32_t Count;
+};
+
+// Brings the register to 16 or more bits. Bulk loads come only from the
+// current input buffer; otherwise bytes are taken one by one, as ReadByte
+// would hand them out, and after the end of input every byte is 0.
+LH5_COLD TBits Refill(TCodecState& codec, TBits in)
+{
+    if (!codec.FEndOfInput && codec.FInEnd - codec.FInPos >= 8) {
+        uint8_t* p = codec.FInPos;
+        uint32_t sum = 0;
+        while (in.Count <= 56) {
+            uint8_t b = *p++;
+            sum += b;
+            if (codec.FUnlockOnRead)
+                b = codec.LockTransform(b);
+            in.Buf |= static_cast<uint64_t>(b) << (56 - in.Count);
+            in.Count += 8;
+        }
+        codec.FReadSum += sum;
+        codec.FInPos = p;
+        return in;
+    }
+    while (in.Count < 16) {
+        const uint8_t b = codec.FEndOfInput ? 0 : codec.ReadByte();
+        in.Buf |= static_cast<uint64_t>(b) << (56 - in.Count);
+        in.Count += 8;
+    }
+    return in;
+}
+
+LH5_HOT uint32_t Peek16(const TBits& in)
+{
+    return static_cast<uint32_t>(in.Buf >> 48);
+}
+
+// Consumes n bits (0..16).
+LH5_HOT void FillBuf(TCodecState& codec, TBits& in, int n)
+{
+    in.Buf <<= n;
+    in.Count -= n;
+    if (in.Count < 16)
+        in = Refill(codec, in);
+}
+
+// The next n bits (0..16) as a number, consumed.
+LH5_HOT uint32_t GetBits(TCodecState& codec, TBits& in, int n)
+{
+    const uint32_t v = n == 0 ? 0 : static_cast<uint32_t>(in.Buf >> (64 - n));
+    FillBuf(codec, in, n);
+    return v;
+}
+
+// Hands back whole bytes read beyond the 16-bit look-ahead. Only bulk loads
+// read that far, and they read from the current buffer without a refill, so
+// those bytes are still there just before FInPos.
+void GiveBack(TCodecState& codec, const TBits& in)
+{
+    const int32_t extra = (in.Count - 16) >> 3;
+    if (extra <= 0)
+        return;
+    codec.FInPos -= extra;
+    for (int32_t i = 0; i < extra; ++i)
+        codec.FReadSum -= codec.FInPos[i];
+    if (codec.FUnlockOnRead)
+        codec.FKeyIndex = static_cast<uint16_t>((codec.FKeyIndex - extra) & 3);
+}
+
+class TLH5Decoder {
+public:
+    explicit TLH5Decoder(TCodecState& codec) : FCodec(codec) {}
+
+    void Expand(int32_t expandedSize);
+
+private:
+    void ReadBlockHeader();
+    void ReadPtLen(int nn, int nbit, int special);
+    void ReadCLen();
+    void MakeTable(int nchar, const uint8_t* lengths, int tablebits, uint16_t* table, uint16_t& nodeEnd);
+    LH5_COLD uint16_t Walk(uint16_t j, uint32_t peek, int nchar, int tablebits, uint16_t nodeEnd,
+                           const uint8_t* lengths) const;
+    LH5_HOT uint32_t DecodeC(TBits& in);
+    LH5_HOT uint32_t DecodeP(TBits& in);
+    void Emit(const uint8_t* from, const uint8_t* to);
+
+    TCodecState& FCodec;
+    TBits FBits{0, 0};                 // the register between hot loops
+    int32_t FBlockSize = 0;            // symbols left in the block
+    uint16_t FCNodeEnd = NC;           // tree nodes of the C table: NC .. FCNodeEnd - 1
+    uint16_t FPtNodeEnd = NT;          // and of the T or P table
+    uint8_t FCLen[NC + 1] = {};
+    uint8_t FPtLen[129] = {};
+    uint16_t FCTable[4097] = {};
+    uint16_t FPtTable[257] = {};
+    uint16_t FLeft[2 * NC] = {};
+    uint16_t FRight[2 * NC] = {};
+    uint8_t FWindow[WindowAlloc];
+};
+
+// Builds the look-up table (and, for codes longer than tablebits, the tree
+// under its entries) of the canonical code given by lengths. Only a complete
+// prefix code is accepted; the sum is kept wide so that an over-full list
+// cannot wrap round to look complete.
+void TLH5Decoder::MakeTable(int nchar, const uint8_t* lengths, int tablebits, uint16_t* table,
+                            uint16_t& nodeEnd)
+{
+    uint32_t count[MaxCodeLength + 1] = {};
+    uint32_t weight[MaxCodeLength + 2] = {};
+    uint32_t start[MaxCodeLength + 2] = {};
+    for (int i = 0; i < nchar; ++i)
+        ++count[lengths[i]];
+    for (int i = 1; i <= MaxCodeLength; ++i) {
+        weight[i] = 1u << (MaxCodeLength - i);
+        start[i + 1] = start[i] + count[i] * weight[i];
+    }
+    const int32_t tableSize = 1 << tablebits;
+    if (start[MaxCodeLength + 1] == 0) {
+        // No code at all: harmless while the block never asks for a symbol.
+        std::fill(table, table + tableSize, NoCode);
+        nodeEnd = static_cast<uint16_t>(nchar);
+        return;
+    }
+    if (start[MaxCodeLength + 1] != 65536)
+        BadTable();
+
+    const int jut = MaxCodeLength - tablebits;
+    for (int i = 1; i <= tablebits; ++i) {
+        start[i] >>= jut;
+        weight[i] >>= jut;
+    }
+    // Entries above the short codes become tree roots.
+    std::fill(table + (start[tablebits + 1] >> jut), table + tableSize, 0);
+
+    uint16_t avail = static_cast<uint16_t>(nchar);
+    for (int ch = 0; ch < nchar; ++ch) {
+        const int len = lengths[ch];
+        if (len == 0)
+            continue;
+        const uint32_t next = start[len] + weight[len];
+        if (len <= tablebits) {
+            std::fill(table + start[len], table + next, static_cast<uint16_t>(ch));
+        } else {
+            const uint32_t k = start[len];
+            uint16_t* slot = &table[k >> jut];
+            uint32_t b = (k << tablebits) & 0xFFFF;
+            for (int i = len - tablebits; i > 0; --i) {
+                if (*slot == 0) {
+                    FLeft[avail] = FRight[avail] = 0;
+                    *slot = avail++;
+                }
+                slot = (b & 0x8000) ? &FRight[*slot] : &FLeft[*slot];
+                b <<= 1;
+            }
+            *slot = static_cast<uint16_t>(ch);
+        }
+        start[len] = next;
+    }
+    nodeEnd = avail;
+}
+
+// Follows a table entry that is a tree node down to its symbol, testing the
+// look-ahead bits below the table's. A node that this block's table does not
+// have, or a leaf whose length does not match its depth, is a bad table.
+uint16_t TLH5Decoder::Walk(uint16_t j, uint32_t peek, int nchar, int tablebits, uint16_t nodeEnd,
+                           const uint8_t* lengths) const
+{
+    uint32_t mask = 1u << (MaxCodeLength - 1 - tablebits);
+    int depth = tablebits;
+    while (j >= nchar) {
+        if (j >= nodeEnd || mask == 0)
+            BadTable();
+        j = (peek & mask) ? FRight[j] : FLeft[j];
+        mask >>= 1;
+        ++depth;
+    }
+    if (lengths[j] != depth)
+        BadTable();
+    return j;
+}
+
+void TLH5Decoder::ReadPtLen(int nn, int nbit, int special)
+{
+    const auto n = static_cast<int>(GetBits(FCodec, FBits, nbit));
+    if (n == 0) {
+        const auto c = static_cast<uint16_t>(GetBits(FCodec, FBits, nbit));
+        if (c >= nn)
+            BadTable();
+        std::fill(FPtLen, FPtLen + nn, 0);
+        std::fill(FPtTable, FPtTable + 256, c);
+        FPtNodeEnd = static_cast<uint16_t>(nn);
+        return;
+    }
+    if (n > nn)
+        BadTable();
+    int i = 0;
+    while (i < n) {
+        const uint32_t peek = Peek16(FBits);
+        int c = static_cast<int>(peek >> 13);
+        if (c == 7) {
+            for (uint32_t mask = 1u << 12; mask != 0 && (peek & mask) != 0; mask >>= 1)
+                ++c;
+            if (c > MaxCodeLength)
+                BadTable();
+        }
+        FillBuf(FCodec, FBits, c < 7 ? 3 : c - 3);
+        FPtLen[i++] = static_cast<uint8_t>(c);
+        if (i == special) {
+            // At most 3, so this stays inside the 19 T lengths.
+            for (int z = static_cast<int>(GetBits(FCodec, FBits, 2)); z > 0; --z)
+                FPtLen[i++] = 0;
+        }
+    }
+    std::fill(FPtLen + i, FPtLen + nn, 0);
+    MakeTable(nn, FPtLen, PtTableBits, FPtTable, FPtNodeEnd);
+}
+
+void TLH5Decoder::ReadCLen()
+{
+    const auto n = static_cast<int>(GetBits(FCodec, FBits, CBit));
+    if (n == 0) {
+        const auto c = static_cast<uint16_t>(GetBits(FCodec, FBits, CBit));
+        if (c >= NC)
+            BadTable();
+        std::fill(FCLen, FCLen + NC, 0);
+        std::fill(FCTable, FCTable + 4096, c);
+        FCNodeEnd = NC;
+        return;
+    }
+    if (n > NC)
+        BadTable();
+    int i = 0;
+    while (i < n) {
+        const uint32_t peek = Peek16(FBits);
+        uint16_t c = FPtTable[peek >> 8];
+        if (c >= NT)
+            c = Walk(c, peek, NT, PtTableBits, FPtNodeEnd, FPtLen);
+        FillBuf(FCodec, FBits, FPtLen[c]);
+        if (c <= 2) {
+            int run = 1;
+            if (c == 1)
+                run = static_cast<int>(GetBits(FCodec, FBits, 4)) + 3;
+            else if (c == 2)
+                run = static_cast<int>(GetBits(FCodec, FBits, CBit)) + 20;
+            if (run > NC - i)
+                BadTable();
+            std::fill(FCLen + i, FCLen + i + run, 0);
+            i += run;
+        } else {
+            FCLen[i++] = static_cast<uint8_t>(c - 2);
+        }
+    }
+    std::fill(FCLen + i, FCLen + NC, 0);
+    MakeTable(NC, FCLen, CTableBits, FCTable, FCNodeEnd);
+}
+
+void TLH5Decoder::ReadBlockHeader()
+{
+    FBlockSize = static_cast<int32_t>(GetBits(FCodec, FBits, 16));
+    if (FBlockSize == 0)
+        FBlockSize = 65536;
+    ReadPtLen(NT, TBit, 3);
+    ReadCLen();
+    ReadPtLen(NP, PBit, -1);
+}
+
+uint32_t TLH5Decoder::DecodeC(TBits& in)
+{
+    const uint32_t peek = Peek16(in);
+    uint16_t j = FCTable[peek >> (16 - CTableBits)];
+    if (j >= NC)
+        j = Walk(j, peek, NC, CTableBits, FCNodeEnd, FCLen);
+    FillBuf(FCodec, in, FCLen[j]);
+    return j;
+}
+
+// The position of a match: distance back minus 1, 0..8191.
+uint32_t TLH5Decoder::DecodeP(TBits& in)
+{
+    const uint32_t peek = Peek16(in);
+    uint16_t j = FPtTable[peek >> (16 - PtTableBits)];
+    if (j >= NP)
+        j = Walk(j, peek, NP, PtTableBits, FPtNodeEnd, FPtLen);
+    FillBuf(FCodec, in, FPtLen[j]);
+    if (j <= 1)
+        return j;
+    return (1u << (j - 1)) + GetBits(FCodec, in, j - 1);
+}
+
+// Copies decoded bytes into the channel: plain stores while its buffer has
+// room, WriteByte (which flushes) when it is full.
+void TLH5Decoder::Emit(const uint8_t* from, const uint8_t* to)
+{
+    while (from != to) {
+        const int32_t room = FCodec.OutputRoom();
+        if (room == 0) {
+            FCodec.WriteByte(*from++);
+            continue;
+        }
+        const auto n = static_cast<int32_t>(std::min<ptrdiff_t>(room, to - from));
+        std::memcpy(FCodec.FOutPos, from, static_cast<size_t>(n));
+        FCodec.FOutPos += n;
+        from += n;
+    }
+}
+
+void TLH5Decoder::Expand(int32_t expandedSize)
+{
+    uint8_t* const window = FWindow;
+    uint8_t* const workEnd = window + WindowSize + WorkSize;
+    std::memset(window, 0x20, WindowSize);
+    uint8_t* pos = window + WindowSize;
+    uint8_t* emitted = pos;
+    int32_t left = expandedSize;
+
+    FBits = Refill(FCodec, FBits);
+    try {
+        while (left > 0) {
+            if (FBlockSize == 0) {
+                Emit(emitted, pos);
+                emitted = pos;
+                ReadBlockHeader();
+            }
+            TBits in = FBits;
+            int32_t symbols = FBlockSize;
+            while (symbols > 0 && left > 0 && pos < workEnd) {
+                --symbols;
+                const uint32_t c = DecodeC(in);
+                if (c < 256) {
+                    *pos++ = static_cast<uint8_t>(c);
+                    --left;
+                    continue;
+                }
+                // Never more than expandedSize bytes: a last match that runs
+                // past it is cut.
+                const int32_t length = std::min<int32_t>(static_cast<int32_t>(c) - (256 - Threshold), left);
+                const int32_t distance = static_cast<int32_t>(DecodeP(in)) + 1;
+                const uint8_t* from = pos - distance;
+                if (distance >= 8) {
+                    for (int32_t k = 0; k < length; k += 8)
+                        std::memcpy(pos + k, from + k, 8);
+                } else if (distance == 1) {
+                    std::memset(pos, *from, static_cast<size_t>(length));
+                } else {
+                    for (int32_t k = 0; k < length; ++k)
+                        pos[k] = from[k];
+                }
+                pos += length;
+                left -= length;
+            }
+            FBits = in;
+            FBlockSize = symbols;
+            if (pos >= workEnd) {
+                Emit(emitted, pos);
+                std::memmove(window, pos - WindowSize, WindowSize);
+                pos = emitted = window + WindowSize;
+            }
+        }
+    } catch (const ELZHBadDecodeTable&) {
+        // What was decoded before the bad table has been written, as it
+        // would have been byte by byte.
+        Emit(emitted, pos);
+        throw;
+    }
+    Emit(emitted, pos);
+    GiveBack(FCodec, FBits);
+}
+
+} // namespace
+
+void ExpandLH5(TCodecState& codec, int32_t expandedSize)
+{
+    if (expandedSize <= 0)
+        return;
+    const auto decoder = std::make_unique<TLH5Decoder>(codec);
+    decoder->Expand(expandedSize);
+}
