@@ -74,8 +74,9 @@ TEST_P(MethodRoundTrip, ExpandsBackUnchanged)
         EXPECT_EQ(h.LockMode, key != 0 ? 2 : 0);
         EXPECT_EQ(h.Checksum, ByteSum(files[i].Bytes.data(), files[i].Bytes.size()) + static_cast<uint32_t>(key));
         EXPECT_LE(h.StoredSize, h.ExpandedSize) << files[i].Name;
-        if (h.MethodIndex != method)
+        if (h.MethodIndex != method) {
             EXPECT_EQ(h.MethodIndex, MethodStored) << files[i].Name;
+        }
     }
 
     TMemoryFileSystem disk;

@@ -1,0 +1,15 @@
+// Any byte string fed to the LH5 decoder either decodes to exactly the size
+// asked for or is refused as a bad decode table; nothing else may happen.
+#include "codecs/Decoders.h"
+#include "fuzz/FuzzSupport.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const int32_t expandedSize = FuzzExpandedSize(data, size);
+    try {
+        const auto out = RunFuzzCodec(data, size, false, [&](TCodecState& c) { ExpandLH5(c, expandedSize); });
+        FUZZ_CHECK(out.size() == static_cast<size_t>(expandedSize));
+    } catch (const ELZHBadDecodeTable&) {
+    }
+    return 0;
+}
