@@ -1,0 +1,123 @@
+// Method 2 ("LZH") decoding: adaptive-Huffman literals and match lengths,
+// match positions in the fixed position code, over a 4096-byte ring that
+// starts filled with spaces.
+#include <cstring>
+#include <memory>
+
+#include "codecs/CodecState.h"
+#include "codecs/Decoders.h"
+#include "codecs/LZHModel.h"
+
+using namespace LZH;
+
+namespace {
+
+struct TLZHDecoder {
+    TLZHModel FModel;
+    uint8_t FWindow[WindowSize];
+};
+
+// Stream bits, most significant first, held left-aligned in a 64-bit word.
+// Bytes are taken one at a time; a byte that arrives with the end-of-input
+// flag set counts as 0, so a short stream reads as zero bits.
+class TBitReader {
+public:
+    explicit TBitReader(TCodecState& codec) : FCodec(codec) {}
+
+    // Tops the word up to at least 57 bits.
+    void Refill()
+    {
+        while (FCount <= 56) {
+            uint64_t b = FCodec.ReadByte();
+            if (FCodec.FEndOfInput)
+                b = 0;
+            FBits |= b << (56 - FCount);
+            FCount += 8;
+        }
+    }
+
+    uint64_t FBits = 0;
+    int FCount = 0;
+
+private:
+    TCodecState& FCodec;
+};
+
+} // namespace
+
+void ExpandLZH(TCodecState& codec, int32_t expandedSize)
+{
+    if (expandedSize <= 0)
+        return;
+    auto state = std::make_unique<TLZHDecoder>();
+    TLZHModel& model = state->FModel;
+    uint8_t* const window = state->FWindow;
+    model.StartModel();
+    std::memset(window, FillByte, StartPosition);
+    std::memset(window + StartPosition, 0, WindowSize - StartPosition);
+
+    TBitReader in(codec);
+    unsigned r = StartPosition;
+    int32_t count = 0;
+    while (count < expandedSize) {
+        in.Refill();
+        // Walk down from the root, one bit per level; codes may be longer
+        // than the word holds, hence the refill inside the walk.
+        int k = model.FSon[Root];
+        while (k < NodeCount) {
+            if (in.FCount == 0)
+                in.Refill();
+            k = model.FSon[k + static_cast<int>(in.FBits >> 63)];
+            in.FBits <<= 1;
+            --in.FCount;
+        }
+        const int symbol = k - NodeCount;
+        model.UpdateModel(symbol);
+
+        if (symbol < FirstLength) {
+            const auto b = static_cast<uint8_t>(symbol);
+            codec.WriteByte(b);
+            window[r] = b;
+            r = (r + 1) & WindowMask;
+            ++count;
+            continue;
+        }
+
+        // Position: the code of the upper six bits (3..8 bits), then six
+        // plain bits.
+        if (in.FCount < 14)
+            in.Refill();
+        const unsigned top = static_cast<unsigned>(in.FBits >> 56);
+        const unsigned codeLength = PositionDecodeTables.Length[top];
+        const unsigned low = static_cast<unsigned>(in.FBits >> (58 - codeLength)) & 63;
+        const unsigned position = (static_cast<unsigned>(PositionDecodeTables.Upper[top]) << 6) | low;
+        in.FBits <<= codeLength + 6;
+        in.FCount -= static_cast<int>(codeLength + 6);
+
+        unsigned start = (r - position - 1) & WindowMask;
+        int32_t length = symbol - LengthBias;
+        // Never write past the entry's size, whatever the stream says.
+        if (length > expandedSize - count)
+            length = expandedSize - count;
+        count += length;
+        if (codec.OutputRoom() >= length) {
+            uint8_t* out = codec.FOutPos;
+            for (int32_t i = 0; i < length; ++i) {
+                const uint8_t b = window[start];
+                out[i] = b;
+                window[r] = b;
+                start = (start + 1) & WindowMask;
+                r = (r + 1) & WindowMask;
+            }
+            codec.FOutPos += length;
+        } else {
+            for (int32_t i = 0; i < length; ++i) {
+                const uint8_t b = window[start];
+                codec.WriteByte(b);
+                window[r] = b;
+                start = (start + 1) & WindowMask;
+                r = (r + 1) & WindowMask;
+            }
+        }
+    }
+}

@@ -1,0 +1,98 @@
+#include "codecs/LZHModel.h"
+
+#include <cstring>
+
+namespace LZH {
+
+void TLZHModel::StartModel()
+{
+    for (int i = 0; i < SymbolCount; ++i) {
+        FFreq[i] = 1;
+        FSon[i] = static_cast<int16_t>(i + NodeCount);
+        FParent[i + NodeCount] = static_cast<int16_t>(i);
+    }
+    for (int i = 0, j = SymbolCount; j < NodeCount; i += 2, ++j) {
+        FFreq[j] = static_cast<uint16_t>(FFreq[i] + FFreq[i + 1]);
+        FSon[j] = static_cast<int16_t>(i);
+        FParent[i] = FParent[i + 1] = static_cast<int16_t>(j);
+    }
+    FFreq[NodeCount] = 0xFFFF;
+    FParent[Root] = 0;
+}
+
+// Node c has just grown to k and now outranks c + 1: exchange it with the
+// last node still below k. Returns that node's index, where c now lives.
+int TLZHModel::MoveUp(int c, unsigned k)
+{
+    // Nodes c + 1 .. l all hold k - 1; long runs of equal counts are common
+    // (every unused symbol holds 1), so gallop and then halve. The sentinel
+    // above the root ends every search.
+    int l = c + 1;
+    if (k > FFreq[l + 1]) {
+        int lo = l + 1;
+        int step = 2;
+        int hi = lo + step;
+        if (hi > NodeCount)
+            hi = NodeCount;
+        while (k > FFreq[hi]) {
+            lo = hi;
+            step *= 2;
+            hi = lo + step > NodeCount ? NodeCount : lo + step;
+        }
+        while (hi - lo > 1) {
+            const int mid = (lo + hi) / 2;
+            if (k > FFreq[mid])
+                lo = mid;
+            else
+                hi = mid;
+        }
+        l = lo;
+    }
+    FFreq[c] = FFreq[l];
+    FFreq[l] = static_cast<uint16_t>(k);
+    const int i = FSon[c];
+    FParent[i] = static_cast<int16_t>(l);
+    if (i < NodeCount)
+        FParent[i + 1] = static_cast<int16_t>(l);
+    const int j = FSon[l];
+    FSon[l] = static_cast<int16_t>(i);
+    FParent[j] = static_cast<int16_t>(c);
+    if (j < NodeCount)
+        FParent[j + 1] = static_cast<int16_t>(c);
+    FSon[c] = static_cast<int16_t>(j);
+    return l;
+}
+
+// Halves every count (rounding up, so no leaf drops to 0) and rebuilds the
+// tree from the leaves in their present order.
+void TLZHModel::RebuildModel()
+{
+    int j = 0;
+    for (int i = 0; i < NodeCount; ++i) {
+        if (FSon[i] >= NodeCount) {
+            FFreq[j] = static_cast<uint16_t>((FFreq[i] + 1) / 2);
+            FSon[j] = FSon[i];
+            ++j;
+        }
+    }
+    for (int i = 0, j = SymbolCount; j < NodeCount; i += 2, ++j) {
+        const unsigned f = FFreq[i] + FFreq[i + 1];
+        // After every node of equal count, to keep the order stable.
+        int k = j;
+        while (f < FFreq[k - 1])
+            --k;
+        const size_t moved = static_cast<size_t>(j - k);
+        std::memmove(&FFreq[k + 1], &FFreq[k], moved * sizeof(FFreq[0]));
+        std::memmove(&FSon[k + 1], &FSon[k], moved * sizeof(FSon[0]));
+        FFreq[k] = static_cast<uint16_t>(f);
+        FSon[k] = static_cast<int16_t>(i);
+    }
+    for (int i = 0; i < NodeCount; ++i) {
+        const int k = FSon[i];
+        FParent[k] = static_cast<int16_t>(i);
+        if (k < NodeCount)
+            FParent[k + 1] = static_cast<int16_t>(i);
+    }
+}
+
+} // namespace LZH

@@ -1,0 +1,103 @@
+// Method 2 ("LZH"): the constants, the adaptive Huffman model and the fixed
+// position code that the decoder and the encoder share. Both sides must feed
+// the model the same symbols in the same order to stay in step.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace LZH {
+
+inline constexpr int WindowSize = 4096;
+inline constexpr int WindowMask = WindowSize - 1;
+inline constexpr int MaxMatch = 60;
+inline constexpr int Threshold = 2;
+// Symbols 0..255 are literal bytes, 256..313 match lengths 3..60.
+inline constexpr int SymbolCount = 256 - Threshold + MaxMatch;
+inline constexpr int NodeCount = 2 * SymbolCount - 1;
+inline constexpr int Root = NodeCount - 1;
+inline constexpr int FirstLength = 256;
+inline constexpr int LengthBias = FirstLength - (Threshold + 1);
+inline constexpr unsigned MaxFreq = 0x8000;
+inline constexpr int StartPosition = WindowSize - MaxMatch;
+inline constexpr uint8_t FillByte = 0x20;
+// Bytes past the ring that mirror its start for the encoder's comparisons.
+inline constexpr int WindowAllocation = WindowSize + MaxMatch;
+
+// The code of the upper six bits of a match position: canonical, lengths 3..8.
+struct TPositionCode {
+    uint8_t Code;   // right-aligned
+    uint8_t Length;
+};
+
+constexpr std::array<TPositionCode, 64> MakePositionCodeTable()
+{
+    std::array<TPositionCode, 64> table{};
+    unsigned code = 0;
+    unsigned length = 3;
+    for (unsigned u = 0; u < 64; ++u) {
+        const unsigned wanted = u < 1 ? 3 : u < 4 ? 4 : u < 12 ? 5 : u < 24 ? 6 : u < 48 ? 7 : 8;
+        if (u > 0) {
+            ++code;
+            code <<= wanted - length;
+        }
+        length = wanted;
+        table[u] = {static_cast<uint8_t>(code), static_cast<uint8_t>(length)};
+    }
+    return table;
+}
+
+inline constexpr std::array<TPositionCode, 64> PositionCodeTable = MakePositionCodeTable();
+
+// Indexed by the next eight stream bits: the upper six position bits and the
+// length of their code.
+struct TPositionDecodeTables {
+    std::array<uint8_t, 256> Upper{};
+    std::array<uint8_t, 256> Length{};
+};
+
+constexpr TPositionDecodeTables MakePositionDecodeTables()
+{
+    TPositionDecodeTables tables{};
+    for (unsigned u = 0; u < 64; ++u) {
+        const unsigned shift = 8 - PositionCodeTable[u].Length;
+        const unsigned first = static_cast<unsigned>(PositionCodeTable[u].Code) << shift;
+        for (unsigned v = first; v < first + (1u << shift); ++v) {
+            tables.Upper[v] = static_cast<uint8_t>(u);
+            tables.Length[v] = PositionCodeTable[u].Length;
+        }
+    }
+    return tables;
+}
+
+inline constexpr TPositionDecodeTables PositionDecodeTables = MakePositionDecodeTables();
+
+// The adaptive tree. Nodes are kept sorted by frequency; siblings occupy
+// indices k and k + 1 with k even, so a node's low index bit is its code bit.
+struct TLZHModel {
+    uint16_t FFreq[NodeCount + 1];          // last entry: sentinel 0xFFFF
+    int16_t FSon[NodeCount];                // first child, or NodeCount + symbol for a leaf
+    int16_t FParent[NodeCount + SymbolCount]; // parents; then the leaf of each symbol
+
+    void StartModel();
+    void RebuildModel();
+
+    // Counts one occurrence of symbol and restores the frequency order.
+    void UpdateModel(int symbol)
+    {
+        if (FFreq[Root] == MaxFreq)
+            RebuildModel();
+        int c = FParent[symbol + NodeCount];
+        do {
+            const unsigned k = ++FFreq[c];
+            if (k > FFreq[c + 1])
+                c = MoveUp(c, k);
+            c = FParent[c];
+        } while (c != 0);
+    }
+
+private:
+    int MoveUp(int c, unsigned k);
+};
+
+} // namespace LZH
