@@ -7,12 +7,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const int32_t expandedSize = FuzzExpandedSize(data, size);
-    const auto out = RunFuzzCodec(data, size, false, [&](TCodecState& c) { ExpandLZH(c, expandedSize); });
-    FUZZ_CHECK(out.size() == static_cast<size_t>(expandedSize));
+    const std::vector<uint8_t> input(data, data + size);
+    FUZZ_CHECK(RunExpand(&ExpandLZH, input, expandedSize).Output.size() == static_cast<size_t>(expandedSize));
 
-    const auto coded = RunFuzzCodec(data, size, false, [](TCodecState& c) { CompressLZH(c); });
-    const auto back = RunFuzzCodec(coded.data(), coded.size(), false,
-                                   [&](TCodecState& c) { ExpandLZH(c, static_cast<int32_t>(size)); });
-    FUZZ_CHECK(back == std::vector<uint8_t>(data, data + size));
+    const auto coded = RunCompress(&CompressLZH, input, &UnlimitedBudget).Output;
+    FUZZ_CHECK(RunExpand(&ExpandLZH, coded, static_cast<int32_t>(size)).Output == input);
     return 0;
 }

@@ -6,9 +6,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    RunFuzzCodec(data, size, false, [](TCodecState& c) { ExpandRLE(c); });
-    const auto coded = RunFuzzCodec(data, size, false, [](TCodecState& c) { CompressRLE(c); });
-    const auto back = RunFuzzCodec(coded.data(), coded.size(), false, [](TCodecState& c) { ExpandRLE(c); });
-    FUZZ_CHECK(back == std::vector<uint8_t>(data, data + size));
+    const std::vector<uint8_t> input(data, data + size);
+    RunExpand(&ExpandRLE, input);
+    const auto coded = RunCompress(&CompressRLE, input, &UnlimitedBudget).Output;
+    FUZZ_CHECK(RunExpand(&ExpandRLE, coded).Output == input);
     return 0;
 }

@@ -1,5 +1,5 @@
-// Shared by the fuzz targets: run one codec over fuzz bytes and fail loudly
-// when a property does not hold.
+// Shared by the fuzz targets: fail loudly when a property does not hold.
+// Codecs run over the fuzz bytes through the tests' channel harness.
 #pragma once
 
 #include <cstdint>
@@ -7,8 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "codecs/CodecState.h"
-#include "platform/Stream.h"
+#include "tests/support/CodecHarness.h"
 
 // Stops the run: the fuzzer records the input that got here.
 #define FUZZ_CHECK(condition)                                                     \
@@ -18,25 +17,6 @@
             std::abort();                                                         \
         }                                                                         \
     } while (0)
-
-// Runs routine over input through a fresh channel; returns what it wrote.
-template <typename TRoutine>
-std::vector<uint8_t> RunFuzzCodec(const uint8_t* data, size_t size, bool compressing, TRoutine routine)
-{
-    TCodecState codec;
-    TReadOnlyMemoryStream source(data, static_cast<int64_t>(size));
-    TMemoryStream dest;
-    codec.BeginChannel(source, dest, static_cast<int32_t>(size), compressing);
-    try {
-        routine(codec);
-        codec.FlushOutput();
-    } catch (...) {
-        codec.EndChannel();
-        throw;
-    }
-    codec.EndChannel();
-    return dest.Bytes();
-}
 
 // The expanded size a decoder target is asked for: the first two bytes.
 inline int32_t FuzzExpandedSize(const uint8_t*& data, size_t& size)
