@@ -5,6 +5,6 @@
 
 const TCoderTable& StandardCoders()
 {
-    static const TCoderTable table{{&CopyStored, &CompressRLE, &CompressLZH, nullptr, nullptr}};
+    static const TCoderTable table{{&CopyStored, &CompressRLE, &CompressLZH, nullptr, &CompressLH5}};
     return table;
 }

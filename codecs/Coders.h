@@ -14,5 +14,5 @@ struct TCoderTable {
     std::array<TCoderRoutine, 5> Compress{};
 };
 
-// Stored, RLE and LZH coders.
+// Stored, RLE, LZH and LH5 coders.
 const TCoderTable& StandardCoders();

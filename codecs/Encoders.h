@@ -9,3 +9,5 @@ class TCodecState;
 void CompressRLE(TCodecState& codec);
 // Method 2: output that ExpandLZH reads bit for bit.
 void CompressLZH(TCodecState& codec);
+// Method 4: output that ExpandLH5 reads bit for bit.
+void CompressLH5(TCodecState& codec);

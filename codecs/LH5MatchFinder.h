@@ -1,0 +1,95 @@
+// The match finder of the LH5 coder: a sliding text buffer and a
+// path-compressed trie of the strings that start at the last 8192 positions.
+//
+// Internal nodes carry the depth at which their children differ (FLevel) and
+// the most recent position that passed through them (FPosition); leaves are
+// text positions; the children of a node are found through a hash of the
+// node and the next byte, chained in FTrieNext/FTriePrev.
+#pragma once
+
+#include <cstdint>
+
+class TCodecState;
+
+namespace LH5 {
+
+inline constexpr int WindowSize = 8192;
+inline constexpr int MaxMatch = 256;
+inline constexpr int Threshold = 3;
+// Two windows and the longest match.
+inline constexpr int TextSize = 2 * WindowSize + MaxMatch;
+inline constexpr int FirstPosition = WindowSize + MaxMatch;
+// When the current position reaches this, the buffer slides down a window.
+inline constexpr int WrapPosition = 2 * WindowSize;
+inline constexpr int NIL = 0;
+// Roots, one per first byte, follow the internal nodes 1..8191.
+inline constexpr int FirstRoot = WindowSize;
+// Hash heads are numbered after the leaves, so that a chain element's
+// predecessor can be a head; 16384 of them keep the chains short.
+inline constexpr int HashBase = 2 * WindowSize;
+inline constexpr int HashHeads = 16384;
+inline constexpr int HashEnd = HashBase + HashHeads;
+// Marks a node position that is still to be carried up to its parent.
+inline constexpr int RecentFlag = 0x8000;
+inline constexpr int PositionMask = RecentFlag - 1;
+
+// The chain of (node q, byte c). Node numbers are scattered over the heads;
+// the byte goes into the low bits, so the children of one node never share
+// a chain (a chain walk only checks the parent).
+inline int Hash(int q, int c)
+{
+    return HashBase + static_cast<int>((((static_cast<unsigned>(q) * 0x9E3779B1u) >> 18) ^ static_cast<unsigned>(c)) & (HashHeads - 1));
+}
+
+} // namespace LH5
+
+class TLH5MatchFinder {
+public:
+    explicit TLH5MatchFinder(TCodecState& codec) : FCodec(codec) {}
+
+    // Empties the trie.
+    void InitSlide();
+    // Fills the first window after FirstPosition with up to 8192 input
+    // bytes, counted in FRemainder; what the input leaves is blanks.
+    void ReadFirstWindow();
+    // Inserts the string at FPos; leaves the longest match in FMatchLen (1
+    // or 2 when there is no real one) and its start in FMatchPos.
+    void InsertTrie();
+    // Advances FPos (sliding the buffer and reading input when needed),
+    // drops the string that leaves the window and inserts the new one.
+    void GetNextMatch();
+
+    uint8_t FWindow[LH5::TextSize + 1];
+    int16_t FPos = 0;
+    int16_t FRemainder = 0;
+    int16_t FMatchLen = 0;
+    int16_t FMatchPos = 0;
+
+private:
+    int Child(int q, int c);
+    void MakeChild(int q, int c, int r);
+    void Split(int old);
+    void DeleteTrie();
+    // Puts node n into old's place in old's hash chain.
+    void ReplaceInChain(int old, int n);
+    void Unlink(int r);
+    void Slide();
+
+    TCodecState& FCodec;
+    uint8_t FLevel[LH5::FirstRoot + 256 + 1];
+    uint8_t FChildCount[LH5::FirstRoot + 256 + 1];
+    int16_t FPosition[LH5::FirstRoot + 256 + 1];
+    // Parent, previous and next in the hash chain of every node and leaf,
+    // side by side because a chain walk reads a parent and a next together.
+    // A previous element may be a hash head; the next of a free internal
+    // node is the next free one.
+    struct TTrieLink {
+        int16_t Parent;
+        int16_t Prev;
+        int16_t Next;
+    };
+    TTrieLink FTrie[2 * LH5::WindowSize + 1];
+    int16_t FHashHead[LH5::HashEnd - LH5::HashBase];
+    int16_t& NextOf(int x) { return x >= LH5::HashBase ? FHashHead[x - LH5::HashBase] : FTrie[x].Next; }
+    int16_t FAvail = 0;
+};
