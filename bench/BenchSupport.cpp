@@ -9,9 +9,9 @@
 #include "archive/ArchiveFormat.h"
 #include "archive/Archiver.h"
 #include "codecs/CodecState.h"
+#include "codecs/Coders.h"
 #include "codecs/Decoders.h"
 #include "codecs/Encoders.h"
-#include "tests/support/LH5StreamWriter.h"
 #include "tests/support/TestData.h"
 
 namespace {
@@ -87,13 +87,11 @@ void AppendEntry(std::vector<uint8_t>& archive, const std::string& name, const s
 
 std::vector<uint8_t> EncodeForBench(uint8_t method, const std::vector<uint8_t>& input)
 {
-    if (method == MethodLH5)
-        return EncodeLH5ForTests(input);
     if (method == MethodStored)
         return input;
     TReadOnlyMemoryStream source(input.data(), static_cast<int64_t>(input.size()));
     TMemoryStream dest;
-    RunCoder(method == MethodRLE ? &CompressRLE : &CompressLZH, source, static_cast<int64_t>(input.size()), dest);
+    RunCoder(StandardCoders().Compress[method], source, static_cast<int64_t>(input.size()), dest);
     return dest.Bytes();
 }
 
@@ -140,4 +138,27 @@ double MeasureLargeEntryExpansion(int64_t size)
     }
     native.RemoveFile(path);
     return static_cast<double>(peak - before) / 1024.0;
+}
+
+std::string WriteBenchFile(const std::vector<uint8_t>& data, const std::string& name)
+{
+    const char* dir = std::getenv("TMPDIR");
+    const std::string path = std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/" + name;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+    return out ? path : std::string();
+}
+
+int64_t GzipCompressedSize(const std::string& path)
+{
+    const std::string command = "gzip -6 -c '" + path + "'";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return -1;
+    char buffer[65536];
+    int64_t total = 0;
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        total += static_cast<int64_t>(n);
+    return pclose(pipe) == 0 ? total : -1;
 }

@@ -3,6 +3,7 @@
 // data per second, for whole entries through the codec driver.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <string>
@@ -76,6 +77,43 @@ void BM_Decode(benchmark::State& state, uint8_t method)
 
 BENCHMARK_CAPTURE(BM_Encode, RLE, MethodRLE)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Encode, LZH, MethodLZH)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Encode, LH5, MethodLH5)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+// gzip -6 over the same corpora, as a separate process reading a file: the
+// yardstick for the coders' speed and ratio (process start included, about
+// a millisecond).
+void BM_GzipReference(benchmark::State& state)
+{
+    const int which = static_cast<int>(state.range(0));
+    const auto& input = Corpus(which);
+    const std::string path = WriteBenchFile(input, std::string("zarn-bench-") + CorpusName(which));
+    int64_t codedSize = 0;
+    for (auto _ : state) {
+        codedSize = GzipCompressedSize(path);
+        if (codedSize < 0) {
+            state.SkipWithError("gzip not available");
+            break;
+        }
+    }
+    std::remove(path.c_str());
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * input.size()));
+    state.counters["ratio_pct"] = 100.0 * static_cast<double>(codedSize) / static_cast<double>(input.size());
+    state.SetLabel(CorpusName(which));
+}
+
+BENCHMARK(BM_GzipReference)->DenseRange(0, 2)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// LH5 coding of text at 1, 8 and 64 MiB: the match finder's work per byte
+// must not grow with the input, so the rate stays level.
+void BM_EncodeLH5Scaling(benchmark::State& state)
+{
+    const std::vector<uint8_t> input = MakeText(static_cast<size_t>(state.range(0)) << 20);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(EncodeForBench(MethodLH5, input).size());
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * input.size()));
+}
+
+BENCHMARK(BM_EncodeLH5Scaling)->Arg(1)->Arg(8)->Arg(64)->Iterations(2)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Decode, NON, MethodStored)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Decode, RLE, MethodRLE)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Decode, LZH, MethodLZH)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);

@@ -13,61 +13,61 @@ void TLH5MatchFinder::InitSlide()
         FPosition[i] = 0;
     }
     for (int i = FirstRoot; i < 2 * WindowSize; ++i)
-        FTrie[i].Parent = NIL;
+        FTrieParent[i] = NIL;
     FAvail = 1;
     for (int i = 1; i < WindowSize - 1; ++i)
-        FTrie[i].Next = static_cast<int16_t>(i + 1);
-    FTrie[WindowSize - 1].Next = NIL;
+        FTrieNext[i] = static_cast<int16_t>(i + 1);
+    FTrieNext[WindowSize - 1] = NIL;
     for (int i = HashBase; i < HashEnd; ++i)
-        FHashHead[i - HashBase] = NIL;
+        FTrieNext[i] = NIL;
 }
 
 int TLH5MatchFinder::Child(int q, int c)
 {
-    int r = FHashHead[Hash(q, c) - HashBase];
-    FTrie[NIL].Parent = static_cast<int16_t>(q); // sentinel ends the chain walk
-    while (FTrie[r].Parent != q)
-        r = FTrie[r].Next;
+    int r = FTrieNext[Hash(q, c)];
+    FTrieParent[NIL] = static_cast<int16_t>(q); // sentinel ends the chain walk
+    while (FTrieParent[r] != q)
+        r = FTrieNext[r];
     return r;
 }
 
 void TLH5MatchFinder::MakeChild(int q, int c, int r)
 {
     const int h = Hash(q, c);
-    const int t = FHashHead[h - HashBase];
-    FHashHead[h - HashBase] = static_cast<int16_t>(r);
-    FTrie[r].Next = static_cast<int16_t>(t);
-    FTrie[t].Prev = static_cast<int16_t>(r);
-    FTrie[r].Prev = static_cast<int16_t>(h);
-    FTrie[r].Parent = static_cast<int16_t>(q);
+    const int t = FTrieNext[h];
+    FTrieNext[h] = static_cast<int16_t>(r);
+    FTrieNext[r] = static_cast<int16_t>(t);
+    FTriePrev[t] = static_cast<int16_t>(r);
+    FTriePrev[r] = static_cast<int16_t>(h);
+    FTrieParent[r] = static_cast<int16_t>(q);
     ++FChildCount[q];
 }
 
 void TLH5MatchFinder::ReplaceInChain(int old, int n)
 {
-    const int prev = FTrie[old].Prev;
-    FTrie[n].Prev = static_cast<int16_t>(prev);
-    NextOf(prev) = static_cast<int16_t>(n);
-    const int next = FTrie[old].Next;
-    FTrie[n].Next = static_cast<int16_t>(next);
-    FTrie[next].Prev = static_cast<int16_t>(n);
+    const int prev = FTriePrev[old];
+    FTriePrev[n] = static_cast<int16_t>(prev);
+    FTrieNext[prev] = static_cast<int16_t>(n);
+    const int next = FTrieNext[old];
+    FTrieNext[n] = static_cast<int16_t>(next);
+    FTriePrev[next] = static_cast<int16_t>(n);
 }
 
 void TLH5MatchFinder::Unlink(int r)
 {
-    const int prev = FTrie[r].Prev;
-    const int next = FTrie[r].Next;
-    NextOf(prev) = static_cast<int16_t>(next);
-    FTrie[next].Prev = static_cast<int16_t>(prev);
+    const int prev = FTriePrev[r];
+    const int next = FTrieNext[r];
+    FTrieNext[prev] = static_cast<int16_t>(next);
+    FTriePrev[next] = static_cast<int16_t>(prev);
 }
 
 void TLH5MatchFinder::Split(int old)
 {
     const int n = FAvail;
-    FAvail = FTrie[n].Next;
+    FAvail = FTrieNext[n];
     FChildCount[n] = 0;
     ReplaceInChain(old, n);
-    FTrie[n].Parent = FTrie[old].Parent;
+    FTrieParent[n] = FTrieParent[old];
     FLevel[n] = static_cast<uint8_t>(FMatchLen);
     FPosition[n] = FPos;
     MakeChild(n, FWindow[FMatchPos + FMatchLen], old);
@@ -86,17 +86,17 @@ void TLH5MatchFinder::InsertTrie()
         // start below the node where that successor's path reaches it.
         --matchLen;
         r = (FMatchPos + 1) | WindowSize;
-        while (FTrie[r].Parent == NIL)
-            r = FTrie[r].Next; // a replaced leaf forwards to its successor
-        q = FTrie[r].Parent;
+        while (FTrieParent[r] == NIL)
+            r = FTrieNext[r]; // a replaced leaf forwards to its successor
+        q = FTrieParent[r];
         while (FLevel[q] >= matchLen) {
             r = q;
-            q = FTrie[q].Parent;
+            q = FTrieParent[q];
         }
         int t = q;
         while (FPosition[t] < 0) {
             FPosition[t] = static_cast<int16_t>(pos);
-            t = FTrie[t].Parent;
+            t = FTrieParent[t];
         }
         if (t < FirstRoot)
             FPosition[t] = static_cast<int16_t>(pos | RecentFlag);
@@ -155,19 +155,19 @@ void TLH5MatchFinder::InsertTrie()
     // A full-length match: the new position replaces the older leaf, which
     // forwards to it, so that each string is held once.
     ReplaceInChain(r, pos);
-    FTrie[pos].Parent = static_cast<int16_t>(q);
-    FTrie[r].Parent = NIL;
-    FTrie[r].Next = static_cast<int16_t>(pos);
+    FTrieParent[pos] = static_cast<int16_t>(q);
+    FTrieParent[r] = NIL;
+    FTrieNext[r] = static_cast<int16_t>(pos);
 }
 
 void TLH5MatchFinder::DeleteTrie()
 {
     const int pos = FPos;
-    if (FTrie[pos].Parent == NIL)
+    if (FTrieParent[pos] == NIL)
         return;
     Unlink(pos);
-    const int r = FTrie[pos].Parent;
-    FTrie[pos].Parent = NIL;
+    const int r = FTrieParent[pos];
+    FTrieParent[pos] = NIL;
     if (r >= FirstRoot || --FChildCount[r] > 1)
         return;
 
@@ -177,7 +177,7 @@ void TLH5MatchFinder::DeleteTrie()
     if (t >= pos)
         t -= WindowSize;
     int s = t;
-    int q = FTrie[r].Parent;
+    int q = FTrieParent[r];
     int u;
     while ((u = FPosition[q]) < 0) {
         u &= PositionMask;
@@ -186,7 +186,7 @@ void TLH5MatchFinder::DeleteTrie()
         if (u > s)
             s = u;
         FPosition[q] = static_cast<int16_t>(s | WindowSize);
-        q = FTrie[q].Parent;
+        q = FTrieParent[q];
     }
     if (q < FirstRoot) {
         if (u >= pos)
@@ -199,9 +199,9 @@ void TLH5MatchFinder::DeleteTrie()
     const int child = Child(r, FWindow[t + FLevel[r]]);
     Unlink(child);
     ReplaceInChain(r, child);
-    FTrie[child].Parent = FTrie[r].Parent;
-    FTrie[r].Parent = NIL;
-    FTrie[r].Next = FAvail;
+    FTrieParent[child] = FTrieParent[r];
+    FTrieParent[r] = NIL;
+    FTrieNext[r] = FAvail;
     FAvail = static_cast<int16_t>(r);
 }
 

@@ -24,14 +24,16 @@ inline constexpr int WrapPosition = 2 * WindowSize;
 inline constexpr int NIL = 0;
 // Roots, one per first byte, follow the internal nodes 1..8191.
 inline constexpr int FirstRoot = WindowSize;
+// Marks a node position that is still to be carried up to its parent.
+inline constexpr int RecentFlag = 0x8000;
+inline constexpr int PositionMask = RecentFlag - 1;
+
 // Hash heads are numbered after the leaves, so that a chain element's
 // predecessor can be a head; 16384 of them keep the chains short.
 inline constexpr int HashBase = 2 * WindowSize;
 inline constexpr int HashHeads = 16384;
 inline constexpr int HashEnd = HashBase + HashHeads;
 // Marks a node position that is still to be carried up to its parent.
-inline constexpr int RecentFlag = 0x8000;
-inline constexpr int PositionMask = RecentFlag - 1;
 
 // The chain of (node q, byte c). Node numbers are scattered over the heads;
 // the byte goes into the low bits, so the children of one node never share
@@ -79,17 +81,8 @@ private:
     uint8_t FLevel[LH5::FirstRoot + 256 + 1];
     uint8_t FChildCount[LH5::FirstRoot + 256 + 1];
     int16_t FPosition[LH5::FirstRoot + 256 + 1];
-    // Parent, previous and next in the hash chain of every node and leaf,
-    // side by side because a chain walk reads a parent and a next together.
-    // A previous element may be a hash head; the next of a free internal
-    // node is the next free one.
-    struct TTrieLink {
-        int16_t Parent;
-        int16_t Prev;
-        int16_t Next;
-    };
-    TTrieLink FTrie[2 * LH5::WindowSize + 1];
-    int16_t FHashHead[LH5::HashEnd - LH5::HashBase];
-    int16_t& NextOf(int x) { return x >= LH5::HashBase ? FHashHead[x - LH5::HashBase] : FTrie[x].Next; }
+    int16_t FTrieParent[2 * LH5::WindowSize + 1];
+    int16_t FTriePrev[2 * LH5::WindowSize + 1];
+    int16_t FTrieNext[LH5::HashEnd + 1];
     int16_t FAvail = 0;
 };
