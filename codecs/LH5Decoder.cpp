@@ -18,6 +18,7 @@
 
 #include "codecs/CodecState.h"
 #include "codecs/Decoders.h"
+#include "codecs/LH5Format.h"
 
 #if defined(__GNUC__)
 #define LH5_HOT inline __attribute__((always_inline))
@@ -29,18 +30,10 @@
 
 namespace {
 
-constexpr int32_t WindowSize = 8192;
-constexpr int32_t MaxMatch = 256;
-constexpr int32_t Threshold = 3;
-constexpr int NC = 510;
-constexpr int NP = 14;
-constexpr int NT = 19;
-constexpr int TBit = 5;
-constexpr int CBit = 9;
-constexpr int PBit = 4;
+using namespace LH5;
+
 constexpr int CTableBits = 12;
 constexpr int PtTableBits = 8;
-constexpr int MaxCodeLength = 16;
 
 // Decoded bytes gather here before they are copied out; when the work area
 // is full the last 8192 bytes move back to the front.

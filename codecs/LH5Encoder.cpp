@@ -9,6 +9,7 @@
 
 #include "codecs/CodecState.h"
 #include "codecs/Encoders.h"
+#include "codecs/LH5Format.h"
 #include "codecs/LH5Huffman.h"
 #include "codecs/LH5MatchFinder.h"
 
@@ -16,12 +17,6 @@ using namespace LH5;
 
 namespace {
 
-constexpr int NC = 510;
-constexpr int NP = 14;
-constexpr int NT = 19;
-constexpr int TBit = 5;
-constexpr int CBit = 9;
-constexpr int PBit = 4;
 constexpr int BlockBufferSize = 16384;
 // A new flag byte at or after this offset first sends the block, so the
 // eight symbols that may follow it always fit.
@@ -123,6 +118,15 @@ int UsedLength(const uint8_t* len, int n)
     return n;
 }
 
+// The number of zero lengths from i on, within n.
+int ZeroRun(const uint8_t* len, int i, int n)
+{
+    int run = 0;
+    while (i + run < n && len[i + run] == 0)
+        ++run;
+    return run;
+}
+
 void TLH5Encoder::CountTFreq()
 {
     std::fill(FTFreq, FTFreq + NT, uint16_t{0});
@@ -134,11 +138,8 @@ void TLH5Encoder::CountTFreq()
             ++FTFreq[k + 2];
             continue;
         }
-        int run = 1;
-        while (i < n && FCLen[i] == 0) {
-            ++i;
-            ++run;
-        }
+        const int run = 1 + ZeroRun(FCLen, i, n);
+        i += run - 1;
         if (run <= 2) {
             FTFreq[0] = static_cast<uint16_t>(FTFreq[0] + run);
         } else if (run <= 18) {
@@ -182,11 +183,8 @@ void TLH5Encoder::WriteCLen()
             PutTCode(k + 2);
             continue;
         }
-        int run = 1;
-        while (i < n && FCLen[i] == 0) {
-            ++i;
-            ++run;
-        }
+        const int run = 1 + ZeroRun(FCLen, i, n);
+        i += run - 1;
         if (run <= 2) {
             for (int z = 0; z < run; ++z)
                 PutTCode(0);

@@ -6,9 +6,11 @@
 
 #include <cstdint>
 
-inline constexpr int LH5MaxCodeLength = 16;
+#include "codecs/LH5Format.h"
+
+inline constexpr int LH5MaxCodeLength = LH5::MaxCodeLength;
 // The largest symbol count (the C list).
-inline constexpr int LH5MaxSymbols = 510;
+inline constexpr int LH5MaxSymbols = LH5::NC;
 
 class TLH5Huffman {
 public:

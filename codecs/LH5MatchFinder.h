@@ -9,13 +9,12 @@
 
 #include <cstdint>
 
+#include "codecs/LH5Format.h"
+
 class TCodecState;
 
 namespace LH5 {
 
-inline constexpr int WindowSize = 8192;
-inline constexpr int MaxMatch = 256;
-inline constexpr int Threshold = 3;
 // Two windows and the longest match.
 inline constexpr int TextSize = 2 * WindowSize + MaxMatch;
 inline constexpr int FirstPosition = WindowSize + MaxMatch;
