@@ -11,6 +11,17 @@
 
 class TStream;
 
+// Not a method of the format: AddFile codes the file with LH5 and with LZH
+// and keeps the smaller (LH5 on a tie, stored when neither shrinks it). The
+// record names the method that was used.
+inline constexpr uint8_t MethodBest = 0xFF;
+
+// The header identifier of an archive whose entries are coded with method.
+inline const char* ArchiveIdentifierOf(uint8_t method)
+{
+    return method == MethodBest ? CompressIDs[MethodLH5] : CompressIDs[method];
+}
+
 struct TArchiveFileInfo {
     std::string Name;          // relative path, "\" between levels
     uint32_t DateTime = 0;     // MS-DOS local date and time
@@ -28,8 +39,9 @@ public:
     // The archiver's Key, OnShowProgress and OnCompress are used.
     TArchiveWriter(TArchiver& archiver, TStream& dest, const std::string& identifier);
 
-    // Codes one file with methodIndex, storing it instead when the coder
-    // cannot shrink it; source is read from its current position to its end.
+    // Codes one file with methodIndex (or MethodBest), storing it instead
+    // when the coder cannot shrink it; source is read from its current
+    // position to its end and must be seekable.
     const TWrittenEntry& AddFile(const TArchiveFileInfo& info, TStream& source, uint8_t methodIndex);
     // Writes the header's total; the archive is complete after this.
     void Finish();
@@ -37,6 +49,12 @@ public:
     int32_t TotalSize() const { return FTotalSize; }
 
 private:
+    struct TEntrySpan;
+    // Drops the data coded so far and goes back to the file's first byte.
+    void Restart(const TEntrySpan& span);
+    int32_t CodeOrStore(const TEntrySpan& span, uint8_t& method, uint32_t& checksum);
+    int32_t CodeBest(const TEntrySpan& span, uint8_t& method, uint32_t& checksum);
+
     TArchiver& FArchiver;
     TStream& FDest;
     int64_t FHeaderPosition;

@@ -18,7 +18,7 @@ cp -r README.md archive codecs platform "$work/sample/"
 chmod a-w "$work/sample/README.md"
 
 set -x
-"$vkar" c -C "$work/sample" "$work/sample.vkar" .
+"$vkar" c -m best -C "$work/sample" "$work/sample.vkar" .
 "$vkar" l "$work/sample.vkar"
 "$vkar" t "$work/sample.vkar"
 mkdir "$work/restored"

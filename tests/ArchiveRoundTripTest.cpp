@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
 #include "archive/ArchiveWriter.h"
 #include "codecs/Coders.h"
@@ -38,14 +39,16 @@ struct TCodedArchive {
     std::vector<TWrittenEntry> Entries;
 };
 
-TCodedArchive Write(const std::vector<TCodedFile>& files, uint8_t method, int32_t key)
+TCodedArchive Write(const std::vector<TCodedFile>& files, uint8_t method, int32_t key,
+                    TShowProgressEvent progress = nullptr)
 {
     TMemoryFileSystem disk;
     TArchiver comp(disk);
     comp.Coders = &StandardCoders();
     comp.Key = key;
+    comp.OnShowProgress = std::move(progress);
     TMemoryStream out;
-    TArchiveWriter writer(comp, out, CompressIDs[method]);
+    TArchiveWriter writer(comp, out, ArchiveIdentifierOf(method));
     TCodedArchive archive;
     for (const auto& f : files) {
         TMemoryStream source(f.Bytes);
@@ -74,7 +77,10 @@ TEST_P(MethodRoundTrip, ExpandsBackUnchanged)
         EXPECT_EQ(h.LockMode, key != 0 ? 2 : 0);
         EXPECT_EQ(h.Checksum, ByteSum(files[i].Bytes.data(), files[i].Bytes.size()) + static_cast<uint32_t>(key));
         EXPECT_LE(h.StoredSize, h.ExpandedSize) << files[i].Name;
-        if (h.MethodIndex != method) {
+        if (method == MethodBest) {
+            EXPECT_TRUE(h.MethodIndex == MethodLH5 || h.MethodIndex == MethodLZH || h.MethodIndex == MethodStored)
+                << files[i].Name << " " << int(h.MethodIndex);
+        } else if (h.MethodIndex != method) {
             EXPECT_EQ(h.MethodIndex, MethodStored) << files[i].Name;
         }
     }
@@ -102,13 +108,13 @@ TEST_P(MethodRoundTrip, ExpandsBackUnchanged)
 }
 
 INSTANTIATE_TEST_SUITE_P(Methods, MethodRoundTrip,
-                         ::testing::Combine(::testing::Values(MethodStored, MethodRLE, MethodLZH),
+                         ::testing::Combine(::testing::Values(MethodStored, MethodRLE, MethodLZH, MethodLH5, MethodBest),
                                             ::testing::Values(0, 0x5EED1234, -2)));
 
 TEST(ArchiveWriter, StoresWhatTheCoderCannotShrink)
 {
     const auto noise = MakeRandom(1000);
-    for (uint8_t method : {MethodRLE, MethodLZH}) {
+    for (uint8_t method : {MethodRLE, MethodLZH, MethodLH5}) {
         const TCodedArchive a = Write({{"noise", noise}, {"text", MakeText(5000)}}, method, 0);
         EXPECT_EQ(a.Entries[0].Header.MethodIndex, MethodStored);
         EXPECT_EQ(a.Entries[0].Header.StoredSize, 1000);
@@ -121,6 +127,58 @@ TEST(ArchiveWriter, StoresWhatTheCoderCannotShrink)
     const TCodedArchive big = Write({{"n", bigNoise}, {"after", MakeText(100)}}, MethodLZH, 0);
     EXPECT_EQ(big.Entries[0].Header.StoredSize, 50000);
     EXPECT_EQ(big.Bytes.size(), 21u + 25 + 1 + 50000 + 25 + 5 + big.Entries[1].Header.StoredSize);
+}
+
+TEST(ArchiveWriter, BestKeepsTheSmallerCodingAndOneProgressClimb)
+{
+    std::vector<TCodedFile> files = SampleFiles();
+    files.resize(files.size() - 1); // the long text adds time, not cases
+    // Short texts, where the two coders come within a few bytes of each
+    // other: LZH wins some, LH5 others, some are ties.
+    std::string fox;
+    while (fox.size() < 400)
+        fox += "The quick brown fox jumps over the lazy dog. ";
+    for (size_t n = 10; n < 400; ++n)
+        files.push_back({"fox" + std::to_string(n), std::vector<uint8_t>(fox.begin(), fox.begin() + n)});
+    const TCodedArchive lh5 = Write(files, MethodLH5, 0), lzh = Write(files, MethodLZH, 0);
+    std::vector<int32_t> shown;
+    const TCodedArchive best = Write(files, MethodBest, 0, [&](int32_t& percent) { shown.push_back(percent); });
+    EXPECT_EQ(best.Bytes[5], 'L');
+    EXPECT_EQ(best.Bytes[7], '5');
+    std::set<uint8_t> used;
+    int ties = 0;
+    for (size_t i = 0; i < files.size(); ++i) {
+        SCOPED_TRACE(files[i].Name);
+        const TEntryHeader &a = lh5.Entries[i].Header, &b = lzh.Entries[i].Header, &h = best.Entries[i].Header;
+        // Only a strict gain counts: LH5 wins ties, and a file neither coder
+        // shrinks (empty ones included) is stored.
+        uint8_t expected = MethodStored;
+        int32_t size = h.ExpandedSize;
+        if (a.MethodIndex == MethodLH5 && a.StoredSize < size)
+            expected = MethodLH5, size = a.StoredSize;
+        if (b.MethodIndex == MethodLZH && b.StoredSize < size)
+            expected = MethodLZH, size = b.StoredSize;
+        EXPECT_EQ(h.MethodIndex, expected);
+        EXPECT_EQ(h.StoredSize, size);
+        used.insert(h.MethodIndex);
+        ties += expected == MethodLH5 && b.StoredSize == size;
+    }
+    EXPECT_EQ(used, (std::set<uint8_t>{MethodStored, MethodLZH, MethodLH5}));
+    EXPECT_GT(ties, 0);
+
+    // Per file the handler sees one rise from 0 to 100: the only fall is
+    // from one file's 100 to the next file's 0.
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.front(), 0);
+    size_t restarts = 0;
+    for (size_t i = 1; i < shown.size(); ++i) {
+        if (shown[i - 1] == 100 && shown[i] == 0)
+            ++restarts;
+        else
+            EXPECT_GE(shown[i], shown[i - 1]) << "at " << i;
+    }
+    EXPECT_EQ(restarts + 1, files.size());
+    EXPECT_EQ(shown.back(), 100);
 }
 
 TEST(ArchiveWriter, EntryRecordsAndKeyedStoredData)

@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/support/TestData.h"
 #include "tests/support/VkarSandbox.h"
 
 namespace {
@@ -33,22 +36,54 @@ void ExpectStatus(const TVkarResult& r, int status, const std::string& err = "")
     EXPECT_EQ(r.Err, err);
 }
 
-// A small tree with text, a long run, incompressible bytes, an empty file,
-// a read-only file and a nested directory; dates fixed, one on an odd second.
+std::string AsString(const std::vector<uint8_t>& bytes)
+{
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// A tree with text short and long (past 64 KiB), code-like bytes, a long
+// run, incompressible bytes, an empty file, a read-only file and a nested
+// directory; dates fixed, one on an odd second.
 void MakeTree(const TVkarSandbox& box)
 {
+    box.WriteFile("src/big.txt", AsString(MakeText(100000, 5)));
+    box.WriteFile("src/code.bin", AsString(MakeBinary(40000)));
     box.WriteFile("src/readme.txt", "The quick brown fox jumps over the lazy dog.\r\n"
                                     "The quick brown fox jumps over the lazy dog.\r\n");
     box.WriteFile("src/run.bin", std::string(20000, 'Z') + std::string(3, '\x94'));
     box.WriteFile("src/deep/er/noise.bin", Bytes(30000, 7));
     box.WriteFile("src/deep/empty", "");
     box.WriteFile("src/locked.txt", "read only\n");
+    box.SetLocalTime("src/big.txt", 2005, 5, 5, 5, 5, 4);
+    box.SetLocalTime("src/code.bin", 2006, 6, 6, 6, 6, 6);
     box.SetLocalTime("src/readme.txt", 2001, 2, 3, 4, 5, 6);
     box.SetLocalTime("src/run.bin", 1999, 12, 31, 23, 59, 59);
     box.SetLocalTime("src/deep/er/noise.bin", 2020, 7, 15, 12, 0, 0);
     box.SetLocalTime("src/deep/empty", 1980, 1, 1, 0, 0, 0);
     box.SetLocalTime("src/locked.txt", 2010, 6, 30, 18, 30, 44);
     ASSERT_EQ(::chmod(box.Path("src/locked.txt").c_str(), 0444), 0);
+}
+
+// Stored size and method of each entry, from the lines of "vkar l".
+std::map<std::string, std::pair<std::string, std::string>> ListedEntries(const std::string& listing)
+{
+    std::map<std::string, std::pair<std::string, std::string>> entries;
+    std::istringstream lines(listing);
+    std::string line;
+    int rules = 0;
+    while (std::getline(lines, line)) {
+        if (line.rfind("--------", 0) == 0) {
+            ++rules;
+            continue;
+        }
+        if (rules != 1)
+            continue;
+        std::istringstream fields(line);
+        std::string size, stored, ratio, method, date, time, attributes, lock, name;
+        fields >> size >> stored >> ratio >> method >> date >> time >> attributes >> lock >> name;
+        entries[name] = {stored, method};
+    }
+    return entries;
 }
 
 } // namespace
@@ -59,7 +94,9 @@ TEST(VkarCommandLine, HelpVersionAndUsageErrors)
     TVkarResult help = box.Run({"--help"});
     ExpectStatus(help, 0);
     EXPECT_EQ(help.Out.rfind("Usage: vkar COMMAND [OPTIONS] ARCHIVE [ARGUMENTS]\n", 0), 0u);
-    EXPECT_NE(help.Out.find("  -m METHOD    compression method: NON, RLE, LZH (default LZH)\n"), std::string::npos);
+    EXPECT_NE(help.Out.find("  -m METHOD    compression method: NON, RLE, LZH, LH5, best (default LZH);\n"
+                            "               best keeps the smaller of LH5 and LZH for each file\n"),
+              std::string::npos);
     EXPECT_EQ(box.Run({"x", "a.vkar", "--help"}).Out, help.Out);
     TVkarResult version = box.Run({"--version"});
     ExpectStatus(version, 0);
@@ -77,8 +114,9 @@ TEST(VkarCommandLine, HelpVersionAndUsageErrors)
         {{"p", "a.vkar"}, "missing entry name"},
         {{"l", "a.vkar", "b.vkar"}, "too many arguments"},
         {{"t", "-z", "a.vkar"}, "unknown option '-z'"},
-        {{"c", "-m", "LH9", "a.vkar", "x"}, "unknown method 'LH9' (one of NON, RLE, LZH)"},
-        {{"c", "-m", "CUS", "a.vkar", "x"}, "unknown method 'CUS' (one of NON, RLE, LZH)"},
+        {{"c", "-m", "LH9", "a.vkar", "x"}, "unknown method 'LH9' (one of NON, RLE, LZH, LH5, best)"},
+        {{"c", "-m", "CUS", "a.vkar", "x"}, "unknown method 'CUS' (one of NON, RLE, LZH, LH5, best)"},
+        {{"c", "-m", "bestx", "a.vkar", "x"}, "unknown method 'bestx' (one of NON, RLE, LZH, LH5, best)"},
         {{"c", "a.vkar", "x", "-m"}, "option -m needs a value"},
         {{"t", "-k", "12x", "a.vkar"}, "bad key '12x' (a 32-bit integer, decimal or 0x hex)"},
         {{"t", "-k", "0x100000000", "a.vkar"}, "bad key '0x100000000' (a 32-bit integer, decimal or 0x hex)"},
@@ -101,24 +139,25 @@ TEST(VkarCommandLine, HelpVersionAndUsageErrors)
 
 TEST(VkarRoundTrip, TreeRestoredWithDatesAndAttributes)
 {
-    for (const char* method : {"NON", "RLE", "LZH"}) {
+    for (const char* method : {"NON", "RLE", "LZH", "LH5", "best"}) {
         for (const char* key : {"0", "-7", "0xCAFEF00D"}) {
             SCOPED_TRACE(std::string(method) + " key " + key);
             TVkarSandbox box;
             MakeTree(box);
             const TVkarResult c = box.Run({"c", "-m", method, "-k", key, "a.vkar", "src"});
             ExpectStatus(c, 0);
-            EXPECT_EQ(c.Out, "src/deep/empty\nsrc/deep/er/noise.bin\nsrc/locked.txt\nsrc/readme.txt\nsrc/run.bin\n");
+            EXPECT_EQ(c.Out, "src/big.txt\nsrc/code.bin\nsrc/deep/empty\nsrc/deep/er/noise.bin\nsrc/locked.txt\n"
+                             "src/readme.txt\nsrc/run.bin\n");
             const TVkarResult t = box.Run({"t", "-k", key, "a.vkar"});
             ExpectStatus(t, 0);
-            EXPECT_EQ(t.Out, "src/deep/empty  OK\nsrc/deep/er/noise.bin  OK\nsrc/locked.txt  OK\n"
-                             "src/readme.txt  OK\nsrc/run.bin  OK\n");
+            EXPECT_EQ(t.Out, "src/big.txt  OK\nsrc/code.bin  OK\nsrc/deep/empty  OK\nsrc/deep/er/noise.bin  OK\n"
+                             "src/locked.txt  OK\nsrc/readme.txt  OK\nsrc/run.bin  OK\n");
             const TVkarResult x = box.Run({"x", "-q", "-k", key, "-C", "out/inner", "a.vkar"});
             ExpectStatus(x, 0);
             EXPECT_EQ(x.Out, "");
 
             const std::vector<std::string> files = VkarListFiles(box.Path("src"));
-            ASSERT_EQ(files.size(), 5u);
+            ASSERT_EQ(files.size(), 7u);
             ASSERT_EQ(VkarListFiles(box.Path("out/inner/src")), files);
             for (const std::string& file : files) {
                 SCOPED_TRACE(file);
@@ -130,6 +169,38 @@ TEST(VkarRoundTrip, TreeRestoredWithDatesAndAttributes)
             }
         }
     }
+}
+
+TEST(VkarCreate, BestKeepsTheSmallerMethod)
+{
+    TVkarSandbox box;
+    box.WriteFile("b/hello.txt", "hello hello hello world\n"); // too short for LH5's block header
+    box.WriteFile("b/text.txt", AsString(MakeText(60000, 9)));
+    box.WriteFile("b/runs.bin", AsString(MakeRuns(50000)));
+    box.WriteFile("b/noise.bin", Bytes(5000, 4));
+    box.WriteFile("b/empty", "");
+    ExpectStatus(box.Run({"c", "-q", "-m", "BeSt", "best.vkar", "b"}), 0);
+    ExpectStatus(box.Run({"c", "-q", "-m", "LH5", "lh5.vkar", "b"}), 0);
+    ExpectStatus(box.Run({"c", "-q", "-m", "LZH", "lzh.vkar", "b"}), 0);
+    const TVkarResult l = box.Run({"l", "best.vkar"});
+    ExpectStatus(l, 0);
+    EXPECT_NE(l.Out.find("\nHeader identifier: LH5\n"), std::string::npos) << l.Out;
+    auto best = ListedEntries(l.Out);
+    auto lh5 = ListedEntries(box.Run({"l", "lh5.vkar"}).Out), lzh = ListedEntries(box.Run({"l", "lzh.vkar"}).Out);
+
+    const std::map<std::string, std::string> chosen = {
+        {"b/empty", "NON"}, {"b/hello.txt", "LZH"}, {"b/noise.bin", "NON"}, {"b/runs.bin", "LH5"}, {"b/text.txt", "LH5"}};
+    ASSERT_EQ(best.size(), chosen.size()) << l.Out;
+    for (const auto& [name, method] : chosen) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(best[name].second, method);
+        // The entry is as small as the winning method makes it on its own.
+        if (method != "NON") {
+            EXPECT_EQ(best[name].first, (method == "LH5" ? lh5 : lzh)[name].first);
+        }
+    }
+    EXPECT_LT(std::stoi(lh5["b/text.txt"].first), std::stoi(lzh["b/text.txt"].first));
+    EXPECT_EQ(box.Run({"p", "best.vkar", "b/hello.txt"}).Out, "hello hello hello world\n");
 }
 
 TEST(VkarRoundTrip, NamesRelativeToBaseDirectory)
@@ -385,7 +456,7 @@ TEST(VkarPrint, WritesExpandedBytesUnchanged)
     TVkarSandbox box;
     const std::string binary = std::string("\0\x1A\r\n\xFF", 5) + Bytes(20000, 5) + std::string(9000, '\0');
     box.WriteFile("bin/data.bin", binary);
-    for (const char* method : {"NON", "RLE", "LZH"}) {
+    for (const char* method : {"NON", "RLE", "LZH", "LH5", "best"}) {
         ExpectStatus(box.Run({"c", "-q", "-m", method, "a.vkar", "bin"}), 0);
         const TVkarResult p = box.Run({"p", "a.vkar", "bin/data.bin"});
         ExpectStatus(p, 0);

@@ -186,7 +186,7 @@ int RunCreate(const TVkarOptions& options)
     archiver.Key = options.Key;
     TVkarProgress progress(!options.Quiet);
     archiver.OnShowProgress = progress.Handler();
-    TArchiveWriter writer(archiver, *dest, CompressIDs[options.Method]);
+    TArchiveWriter writer(archiver, *dest, ArchiveIdentifierOf(options.Method));
 
     int64_t expandedTotal = 0, storedTotal = 0;
     int files = 0;

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "archive/ArchiveFormat.h"
+#include "archive/ArchiveWriter.h"
 #include "archive/StringList.h"
 #include "codecs/Coders.h"
 
@@ -15,6 +16,14 @@ bool CanCode(size_t method)
     return method != MethodCustom && method < CompressIDs.size() && StandardCoders().Compress[method] != nullptr;
 }
 
+// The writer's choice between LH5 and LZH; offered when both coders exist.
+constexpr const char* BestName = "best";
+
+bool CanChoose()
+{
+    return CanCode(MethodLH5) && CanCode(MethodLZH);
+}
+
 std::string MethodChoices()
 {
     std::string names;
@@ -24,6 +33,8 @@ std::string MethodChoices()
                 names += ", ";
             names += CompressIDs[i];
         }
+    if (CanChoose())
+        names += std::string(", ") + BestName;
     return names;
 }
 
@@ -107,6 +118,8 @@ uint8_t ParseVkarMethod(const std::string& text)
     for (size_t i = 0; i < CompressIDs.size(); ++i)
         if (CanCode(i) && SameText(text, CompressIDs[i]))
             return static_cast<uint8_t>(i);
+    if (CanChoose() && SameText(text, BestName))
+        return MethodBest;
     throw EVkarUsage("unknown method '" + text + "' (one of " + MethodChoices() + ")");
 }
 
@@ -213,7 +226,8 @@ std::string VkarUsageText()
            "        write one entry's expanded bytes to standard output\n"
            "\n"
            "Options:\n"
-           "  -m METHOD    compression method: " + methods + " (default LZH)\n"
+           "  -m METHOD    compression method: " + methods + " (default LZH);\n"
+           "               best keeps the smaller of LH5 and LZH for each file\n"
            "  -k KEY       32-bit key, decimal or 0x hex, may be negative: locks the\n"
            "               new entries (c) or unlocks locked ones (t, x, p)\n"
            "  -C DIR       names are relative to DIR (c); expand below DIR (x)\n"

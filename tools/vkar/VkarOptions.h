@@ -14,7 +14,7 @@ enum class TVkarCommand { vcCreate, vcList, vcTest, vcExtract, vcPrint, vcHelp, 
 
 struct TVkarOptions {
     TVkarCommand Command = TVkarCommand::vcHelp;
-    uint8_t Method = 2; // LZH
+    uint8_t Method = 2; // LZH; MethodBest for "best"
     int32_t Key = 0;
     std::string BaseDir; // -C; empty: the current directory
     bool Absolute = false;
@@ -29,7 +29,8 @@ TVkarOptions ParseVkarOptions(const std::vector<std::string>& args);
 
 // A 32-bit key: decimal or 0x hex, with an optional minus sign.
 int32_t ParseVkarKey(const std::string& text);
-// A method identifier that has a coder ("NON", "RLE", "LZH"; case ignored).
+// A method identifier that has a coder ("NON", "RLE", "LZH", "LH5"), or
+// "best" (MethodBest); case ignored.
 uint8_t ParseVkarMethod(const std::string& text);
 
 std::string VkarUsageText();
