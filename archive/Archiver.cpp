@@ -159,9 +159,20 @@ void TArchiver::ExpandArchive(TStream& stream, TStringList* list)
     const std::string compressID = header.Identifier();
     int64_t total = 0;
 
+    // The sizes of every record read, skipped ones included: the writer makes
+    // TotalSize their sum, so records that end before it mean damage.
+    int64_t walked = 0;
+    bool truncated = false;
     TEntryHeader entry;
     std::string name;
-    while (ReadEntryHeader(stream, entry, name) && total < header.TotalSize) {
+    for (;;) {
+        if (!ReadEntryHeader(stream, entry, name)) {
+            truncated = walked < header.TotalSize;
+            break;
+        }
+        if (total >= header.TotalSize)
+            break;
+        walked += entry.ExpandedSize;
         if (list != nullptr && !NameInList(*list, name)) {
             SkipData(stream, entry.StoredSize);
             total += entry.ExpandedSize;
@@ -208,6 +219,11 @@ void TArchiver::ExpandArchive(TStream& stream, TStringList* list)
             FFileSystem.SetAttributes(path, attributes);
             throw;
         }
+        // A method with no codec (method 3 without OnExpand, an unknown
+        // index) reads none of its data; step over it, or the walk would
+        // take that data for the next record.
+        if (!(entry.MethodIndex <= MethodLH5 && (entry.MethodIndex != MethodCustom || OnExpand)))
+            SkipData(stream, entry.StoredSize);
         file->SetDosDateTime(entry.DateTime);
         written.Add(path);
         file.reset();
@@ -220,6 +236,8 @@ void TArchiver::ExpandArchive(TStream& stream, TStringList* list)
         for (int i = 0; i < written.Count(); ++i)
             list->Add(written[i]);
     }
+    if (truncated)
+        throw ETruncatedArchive(STruncatedArchive);
 }
 
 void TArchiver::ExpandEntry(TStream& dest, TStream& source, int32_t storedSize, int32_t expandedSize,

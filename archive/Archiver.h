@@ -61,7 +61,8 @@ public:
     // Appends one line per entry (its stored name, with a TCompressedFileInfo).
     void ListArchiveContents(TStream& stream, TStringList& list);
     // Expands every entry, or those named in list; on return list holds the
-    // paths of the written files.
+    // paths of the written files. Records that end before their sizes reach
+    // the header's total raise ETruncatedArchive once the rest is written.
     void ExpandArchive(TStream& stream, TStringList* list);
     // Fills a fresh archive header.
     void InitArchiveHeader(TArchiveHeader& header, const std::string& identifier, uint8_t archiveType,

@@ -13,6 +13,8 @@ DECLARE_EXCEPTION(EBadChecksum);
 DECLARE_EXCEPTION(EInvalidKey);
 // A stored name that would leave the target directory ("..", "X:").
 DECLARE_EXCEPTION(EUnsafePath);
+// The entries end before their sizes add up to the header's total.
+DECLARE_EXCEPTION(ETruncatedArchive);
 
 inline constexpr const char* SInvalidHeader = "Can't recognize compressed file header";
 inline constexpr const char* SInvalidArchiveType = "Archive type must be caMulti";
@@ -20,6 +22,7 @@ inline constexpr const char* SInsufficientDiskSpace = "Not enough disk space to 
 inline constexpr const char* SBadChecksum = "Bad checksum during expansion -- data may be invalid";
 inline constexpr const char* SInvalidKey = "File locked -- valid key required";
 inline constexpr const char* SUnsafePath = "Unsafe path in archive: ";
+inline constexpr const char* STruncatedArchive = "Archive is truncated";
 
 // "Unrecognized compression method: \"XYZ\" in header"
 std::string UnrecognizedMethodMessage(const std::string& identifier);

@@ -104,6 +104,41 @@ TEST_F(ExpandFixture, TotalSizeStopsTheWalk)
     EXPECT_TRUE(Disk.Files.empty());
 }
 
+// Records that end before the header's total are a cut-off archive: what
+// could be written is, then the walk reports the damage.
+TEST_F(ExpandFixture, RecordsEndingBeforeTheTotalAreATruncatedArchive)
+{
+    const std::vector<uint8_t> whole = SixEntries();
+    // Cut inside the fourth record: three files, then the error.
+    const size_t fourth = ArchiveHeaderSize + 3 * (EntryHeaderSize + 6 + 9);
+    for (size_t cut : {fourth, fourth + 10, fourth + EntryHeaderSize + 3}) {
+        Disk.Files.clear();
+        TStringList list;
+        list.Add("f2.txt");
+        list.Add("f5.txt");
+        const std::vector<uint8_t> bytes(whole.begin(), whole.begin() + static_cast<ptrdiff_t>(cut));
+        EXPECT_THROW(
+            try { Expand(bytes, &list); } catch (const ETruncatedArchive& e) {
+                EXPECT_STREQ(e.what(), STruncatedArchive);
+                throw;
+            },
+            ETruncatedArchive);
+        EXPECT_EQ(Disk.Files.size(), 1u);
+        EXPECT_EQ(Disk.Contents(InRoot("f2.txt")), Bytes("content 2"));
+        ASSERT_EQ(list.Count(), 1);
+        EXPECT_EQ(list[0], InRoot("f2.txt"));
+    }
+    // Entries skipped on the way still count towards the total: an intact
+    // archive with a skipped entry is not truncated.
+    Disk.Files.clear();
+    Comp.OnCheckFile = [](std::string& path, int) {
+        if (path == InRoot("f3.txt"))
+            path.clear();
+    };
+    Expand(whole);
+    EXPECT_EQ(Disk.Files.size(), 5u);
+}
+
 TEST_F(ExpandFixture, CheckFileCanRedirectSkipAndStop)
 {
     std::vector<std::string> seen;

@@ -326,8 +326,16 @@ TEST(VkarTest, DamagedArchivesReportTheEntry)
     // Cut inside the stored data of the middle entry: the sequence ends there.
     box.WriteFile("cut.vkar", good.substr(0, 21 + 25 + 5 + 11 + 25 + 5 + 10000));
     t = box.Run({"t", "cut.vkar"});
-    ExpectStatus(t, 1, "vkar: b.bin: " + bad + "\nvkar: 1 of 2 entries failed the test\n");
+    ExpectStatus(t, 1, "vkar: b.bin: " + bad + "\nvkar: Archive is truncated\nvkar: 1 of 2 entries failed the test\n");
     EXPECT_EQ(t.Out, "a.txt  OK\n");
+
+    // Cut at a record boundary: every entry present decodes, but the
+    // archive is short of its total, and each command says so.
+    box.WriteFile("short.vkar", good.substr(0, 21 + 25 + 5 + 11 + 10));
+    ExpectStatus(box.Run({"t", "-q", "short.vkar"}), 1, "vkar: Archive is truncated\n");
+    ExpectStatus(box.Run({"l", "-q", "short.vkar"}), 1, "vkar: Archive is truncated\n");
+    ExpectStatus(box.Run({"x", "-q", "-C", "short", "short.vkar"}), 1, "vkar: Archive is truncated\n");
+    EXPECT_EQ(box.ReadFile("short/a.txt"), "first file\n");
 
     struct TRow {
         std::string Bytes;

@@ -34,10 +34,12 @@ int RunTest(const TVkarOptions& options)
     std::unique_ptr<TStream> stream = fileSystem.OpenRead(options.Archive);
     const TArchiveHeader header = archiver.ReadArchiveHeader(*stream);
     int entries = 0, failed = 0;
+    int64_t walked = 0;
     TEntryHeader entry;
     std::string name;
     while (archiver.ReadEntryHeader(*stream, entry, name)) {
         ++entries;
+        walked += entry.ExpandedSize;
         const std::string shown = VkarDisplayName(name);
         const int64_t dataStart = stream->Position();
         progress.Begin(shown);
@@ -59,11 +61,18 @@ int RunTest(const TVkarOptions& options)
         // (the entry reader refuses negative sizes).
         stream->SetPosition(dataStart + entry.StoredSize);
     }
+    // Records that end before the header's total mean a cut-off archive,
+    // however well the entries before the cut decode.
+    const bool truncated = walked < header.TotalSize;
+    if (truncated)
+        VkarReportError("", STruncatedArchive);
     if (failed > 0) {
         VkarReportError("", std::to_string(failed) + " of " + std::to_string(entries) +
                                 (entries == 1 ? " entry" : " entries") + " failed the test");
         return VkarExitFailure;
     }
+    if (truncated)
+        return VkarExitFailure;
     if (options.Verbose)
         VkarPrintLine(std::to_string(entries) + (entries == 1 ? " entry" : " entries") + " OK");
     return VkarExitOK;

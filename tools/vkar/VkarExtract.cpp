@@ -51,6 +51,12 @@ public:
             VkarReportError("", e.Message());
             return;
         }
+        if (dynamic_cast<const ETruncatedArchive*>(&e) != nullptr) {
+            // Raised after the last entry that could be written.
+            FinishPending();
+            VkarReportError("", e.Message());
+            return;
+        }
         VkarReportError(FPending ? VkarDisplayName(FCurrent) : "", e.Message());
     }
 

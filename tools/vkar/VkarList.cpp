@@ -117,6 +117,10 @@ int RunList(const TVkarOptions& options)
         if (options.Verbose)
             VkarPrintLine("Header total size: " + std::to_string(header.TotalSize) +
                           ", lock mode: " + std::to_string(header.LockMode));
+        if (expanded < header.TotalSize) {
+            VkarReportError("", STruncatedArchive);
+            return VkarExitFailure;
+        }
     }
     return VkarExitOK;
 }
