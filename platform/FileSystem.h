@@ -20,6 +20,8 @@ inline constexpr int32_t faArchive = 0x20;
 class TFileStream : public TStream {
 public:
     // Sets the last-write time from an MS-DOS local date (high word) and time.
+    // Never raises: a date the platform refuses leaves the old one, as the
+    // expansion engine ignores date failures.
     virtual void SetDosDateTime(uint32_t dosDateTime) = 0;
 };
 
