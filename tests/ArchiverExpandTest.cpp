@@ -39,8 +39,8 @@ struct ExpandFixture : ::testing::Test {
 std::vector<uint8_t> SixEntries()
 {
     TArchiveBuilder b;
-    for (int i = 1; i <= 6; ++i)
-        b.Add(StoredEntry("f" + std::to_string(i) + ".txt", Bytes("content " + std::to_string(i))));
+    for (char i = '1'; i <= '6'; ++i)
+        b.Add(StoredEntry(std::string("f") + i + ".txt", Bytes(std::string("content ") + i)));
     return b.Build();
 }
 
