@@ -149,6 +149,13 @@ public:
 
     bool RemoveFile(const std::string& path) override { return ::unlink(ToNativePath(path).c_str()) == 0; }
 
+    bool MoveFileReplacing(const std::string& from, const std::string& to) override
+    {
+        // rename() would also move a directory over an empty one; only files move here.
+        return FileExists(from) && !IsDirectory(to) &&
+               ::rename(ToNativePath(from).c_str(), ToNativePath(to).c_str()) == 0;
+    }
+
     bool SetAttributes(const std::string& path, int32_t attributes) override
     {
         const std::string native = ToNativePath(path);

@@ -124,6 +124,11 @@ public:
 
     bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
 
+    bool MoveFileReplacing(const std::string& from, const std::string& to) override
+    {
+        return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    }
+
     bool SetAttributes(const std::string& path, int32_t attributes) override
     {
         return SetFileAttributesA(path.c_str(), static_cast<DWORD>(attributes)) != 0;

@@ -10,8 +10,9 @@ namespace {
 
 class TMemoryFileStream : public TFileStream {
 public:
-    TMemoryFileStream(std::shared_ptr<std::vector<uint8_t>> bytes, uint32_t* dosDateTime, bool writable)
-        : FBytes(std::move(bytes)), FDosDateTime(dosDateTime), FWritable(writable)
+    TMemoryFileStream(std::shared_ptr<std::vector<uint8_t>> bytes, uint32_t* dosDateTime, bool writable,
+                      int64_t capacity = 0)
+        : FBytes(std::move(bytes)), FDosDateTime(dosDateTime), FWritable(writable), FCapacity(capacity)
     {
     }
 
@@ -29,6 +30,9 @@ public:
     {
         if (!FWritable || count <= 0)
             return 0;
+        // A full disk takes what fits and no more.
+        if (FCapacity > 0 && FPosition + count > FCapacity)
+            count = static_cast<int32_t>(std::max<int64_t>(0, FCapacity - FPosition));
         if (FPosition + count > static_cast<int64_t>(FBytes->size()))
             FBytes->resize(static_cast<size_t>(FPosition + count));
         std::memcpy(FBytes->data() + FPosition, buffer, static_cast<size_t>(count));
@@ -57,6 +61,7 @@ private:
     std::shared_ptr<std::vector<uint8_t>> FBytes;
     uint32_t* FDosDateTime;
     bool FWritable;
+    int64_t FCapacity;
     int64_t FPosition = 0;
 };
 
@@ -86,7 +91,7 @@ std::unique_ptr<TFileStream> TMemoryFileSystem::CreateAlways(const std::string& 
         throw EFCreateError("Cannot create file \"" + path + "\"");
     TFile& file = Files[path];
     file = TFile();
-    return std::make_unique<TMemoryFileStream>(file.Bytes, &file.DosDateTime, true);
+    return std::make_unique<TMemoryFileStream>(file.Bytes, &file.DosDateTime, true, FileCapacity);
 }
 
 std::unique_ptr<TFileStream> TMemoryFileSystem::OpenRead(const std::string& path)
@@ -95,6 +100,21 @@ std::unique_ptr<TFileStream> TMemoryFileSystem::OpenRead(const std::string& path
     if (it == Files.end())
         throw EFOpenError("Cannot open file \"" + path + "\"");
     return std::make_unique<TMemoryFileStream>(it->second.Bytes, nullptr, false);
+}
+
+bool TMemoryFileSystem::MoveFileReplacing(const std::string& from, const std::string& to)
+{
+    const auto it = Files.find(from);
+    std::string parent = ExtractFilePath(to);
+    if (!parent.empty() && parent.back() == PathDelim)
+        parent.pop_back();
+    if (it == Files.end() || Directories.count(to) != 0 || (!parent.empty() && Directories.count(parent) == 0))
+        return false;
+    if (from != to) {
+        Files[to] = it->second;
+        Files.erase(from);
+    }
+    return true;
 }
 
 void TMemoryFileSystem::MakeDirectory(const std::string& path)

@@ -25,6 +25,7 @@ public:
     bool FreeSpaceFails = false;
     TDiskFreeSpace FreeSpace{8, 512, 1000}; // 4,096,000 bytes
     std::vector<std::string> FreeSpaceRoots; // roots asked for, in order
+    int64_t FileCapacity = 0;                 // > 0: a file cannot grow past it
 
     // The bytes of a file, or an empty vector when there is none.
     std::vector<uint8_t> Contents(const std::string& path) const;
@@ -36,6 +37,8 @@ public:
     bool IsDirectory(const std::string& path) override { return Directories.count(path) != 0; }
     void MakeDirectory(const std::string& path) override;
     bool RemoveFile(const std::string& path) override { return Files.erase(path) != 0; }
+    // Fails, as a disk would, without the source or the target's directory.
+    bool MoveFileReplacing(const std::string& from, const std::string& to) override;
     bool SetAttributes(const std::string& path, int32_t attributes) override;
     int32_t GetAttributes(const std::string& path) override;
     uint32_t GetDosDateTime(const std::string& path) override;

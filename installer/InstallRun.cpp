@@ -1,0 +1,112 @@
+#include "installer/InstallRun.h"
+
+#include "installer/ProgressView.h"
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "platform/PathRules.h"
+
+namespace {
+
+// The file-name part of a path as the engine spells it.
+std::string FileNamePart(const std::string& path)
+{
+    for (size_t i = path.size(); i > 0; --i)
+        if (IsDirectoryBoundary(path[i - 1]) || path[i - 1] == ':')
+            return path.substr(i);
+    return path;
+}
+
+// Files that the installed program creates when it runs; logged so that the
+// uninstaller removes them too.
+const char* const ApplicationFiles[] = {"zarnftp.ini", "zarnftp.log", "stats.dat", "sites.ini"};
+
+} // namespace
+
+TInstallRun::TInstallRun(const TSetupControl& settings, std::string winDir, TStringList& fileList,
+                         const TInstallServices& services)
+    : Comp(services.Files, &services.Resources), FSettings(settings), FWinDir(std::move(winDir)),
+      FFileList(fileList), FServices(services)
+{
+    Comp.MakeDirectories = true;
+    Comp.ExceptionOnFileError = false;
+    Comp.Key = 0;
+    Comp.CheckSpaceBeforeExpand = false;
+    Comp.OnCheckFile = [this](std::string& filepath, TCProcessMode mode) { CompCheckFile(filepath, mode); };
+    Comp.OnShowProgress = [this](int32_t& percentageDone) { CompShowProgress(percentageDone); };
+}
+
+std::string TInstallRun::Now()
+{
+    return DateTimeText(FServices.Clock, FServices.Clock.Now());
+}
+
+void TInstallRun::InstallFiles(const std::string& dirName)
+{
+    TProgressView& progress = FServices.Progress;
+    TFileSystem& files = FServices.Files;
+    progress.SetStatusText("Copying Files");
+    progress.Show();
+    FFileList.Clear();
+    int preservedSites = -1;
+    FInstallDir = dirName + "\\";
+    const std::string backupDir = dirName + "\\Backup\\";
+
+    LogFile.Rewrite(files, FInstallDir + "install.log");
+    try {
+        Log("*** Install started: " + Now());
+        Log("AppName: " + FSettings.ProgramName);
+        Comp.SetTargetPath(dirName);
+        Comp.ListArchiveContents(*Comp.OpenArchiveResource("data", ""), FFileList);
+
+        for (int i = 0; i < FFileList.Count(); ++i) {
+            const std::string& name = FFileList[i];
+            // The user's own site list survives every reinstall, unbacked-up.
+            if (SameText(name, "SITES.INI") && files.FileExists(FInstallDir + "sites.ini")) {
+                preservedSites = i;
+                continue;
+            }
+            if (FBackup && files.FileExists(FInstallDir + name))
+                files.MoveFileReplacing(FInstallDir + name, backupDir + name); // a file that stays is overwritten
+        }
+        if (preservedSites >= 0)
+            FFileList.Delete(preservedSites);
+
+        {
+            const auto archive = Comp.OpenArchiveResource("data", "");
+            progress.ProcessMessages();
+            Comp.ExpandArchive(*archive, &FFileList);
+        }
+        progress.SetFileName("");
+        progress.SetStatusText("Creating Registry Entries...");
+        progress.ProcessMessages();
+
+        CreateRegistryEntries(FInstallDir);
+        CreateShortcuts(FInstallDir);
+        progress.Hide();
+
+        for (const char* name : ApplicationFiles)
+            Log("CreateFile: " + FInstallDir + name);
+        Log("*** Install Completed: " + Now());
+        LogFile.Close();
+    } catch (...) {
+        // The uninstaller can still read what was done before the error.
+        LogFile.Close();
+        throw;
+    }
+}
+
+void TInstallRun::CompCheckFile(std::string& filepath, TCProcessMode)
+{
+    const std::string name = FileNamePart(filepath);
+    FServices.Progress.SetFileName(name);
+    if (SameText(name, "UNZARN.EXE"))
+        filepath = FWinDir + name; // the uninstaller must outlive the destination directory
+    else
+        Log("Copy: " + filepath);
+}
+
+void TInstallRun::CompShowProgress(int32_t& PercentageDone)
+{
+    FServices.Progress.SetProgress(PercentageDone);
+    FServices.Progress.ProcessMessages();
+}

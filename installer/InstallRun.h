@@ -1,0 +1,68 @@
+// The install run: the log, the backup of replaced files, the expansion of
+// the embedded archive, the registry entries and the shortcuts. Portable
+// logic over the platform interfaces and the copy dialog's progress view;
+// the wizard calls InstallFiles from its Next button and then shows its
+// finish page.
+#pragma once
+
+#include <string>
+
+#include "archive/Archiver.h"
+#include "installer/SetupControl.h"
+#include "platform/TextFile.h"
+
+class TClock;
+class TFileSystem;
+class TProgressView;
+class TRegistry;
+class TResourceProvider;
+class TShellLinks;
+class TStringList;
+class TUserQuestions;
+
+// The services an install run reaches; all stay the caller's.
+struct TInstallServices {
+    TFileSystem& Files;
+    TResourceProvider& Resources; // holds the archive, type "ARCHIVE", name "DATA"
+    TRegistry& Registry;
+    TShellLinks& Links;
+    TUserQuestions& Questions;
+    TClock& Clock;
+    TProgressView& Progress;
+};
+
+class TInstallRun {
+public:
+    // settings, fileList (the process-wide list the run fills) and the services stay the caller's.
+    TInstallRun(const TSetupControl& settings, std::string winDir, TStringList& fileList,
+                const TInstallServices& services);
+
+    // True when replaced files go into the Backup directory; set before InstallFiles.
+    bool FBackup = false;
+    // The destination directory and one "\"; set by InstallFiles.
+    std::string FInstallDir;
+    // The install log, open while InstallFiles runs; an error closes it with the lines so far.
+    TTextFile LogFile;
+    // The expansion engine, wired to CompCheckFile and CompShowProgress.
+    TArchiver Comp;
+
+    // Installs into dirName (an existing directory, without a trailing "\"); errors end the run.
+    void InstallFiles(const std::string& dirName);
+    // The engine's OnCheckFile: shows and logs the file; sends the uninstaller to WinDir.
+    void CompCheckFile(std::string& filepath, TCProcessMode mode);
+    // The engine's OnShowProgress: moves the gauge and keeps the windows live.
+    void CompShowProgress(int32_t& PercentageDone);
+    // The Uninstall, App Paths and ftp protocol entries for destination D (with its "\").
+    void CreateRegistryEntries(const std::string& D);
+    // Asks, then makes the five shortcuts for destination D (with its "\").
+    void CreateShortcuts(const std::string& D);
+
+private:
+    void Log(const std::string& line) { LogFile.WriteLine(line); }
+    std::string Now();
+
+    const TSetupControl& FSettings;
+    const std::string FWinDir;
+    TStringList& FFileList;
+    TInstallServices FServices;
+};

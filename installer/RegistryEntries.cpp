@@ -1,0 +1,64 @@
+// The registry entries of an installation: the Uninstall key read by the
+// system's list of installed software, the App Paths key of the program, and
+// the ftp protocol's keys when they exist.
+#include "installer/InstallRun.h"
+
+#include "platform/Registry.h"
+
+namespace {
+
+const char* const UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+const char* const AppPathsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+
+// Writes the default value of an existing key. The protocol is only ever
+// updated, never registered anew, and a failure here is no reason to stop.
+void UpdateDefaultValue(TRegistry& registry, const std::string& key, const std::string& value)
+{
+    try {
+        if (registry.OpenKey(key, false))
+            registry.WriteString("", value);
+    } catch (const Exception&) {
+    }
+    // Closed after a failed write too, so the next key is found from the root.
+    registry.CloseKey();
+}
+
+} // namespace
+
+void TInstallRun::CreateRegistryEntries(const std::string& D)
+{
+    TRegistry& registry = FServices.Registry;
+    // The last key assigned, opened or not: the log names it.
+    std::string K;
+    registry.SetRootKey(rkLocalMachine);
+    try {
+        // A key that cannot be opened shows as the failure of its first write.
+        K = UninstallKey + FSettings.ProgramName;
+        registry.OpenKey(K, true);
+        registry.WriteString("DisplayName", FSettings.ProgramName);
+        // The uninstaller splits its command line at the first blank.
+        registry.WriteString("UninstallString", FWinDir + "unzarn.exe " + D + "install.log");
+        registry.CloseKey();
+
+        K = AppPathsKey + FSettings.ExeName;
+        registry.OpenKey(K, true);
+        registry.WriteString("", D + FSettings.ExeName);
+        registry.WriteString("Path", D.empty() ? D : D.substr(0, D.size() - 1));
+        registry.CloseKey();
+
+        if (FSettings.RegisterExt) {
+            registry.SetRootKey(rkClassesRoot);
+            K = "ftp\\DefaultIcon";
+            UpdateDefaultValue(registry, K, D + FSettings.ExeName + ",0");
+            K = "ftp\\shell\\open\\command";
+            // Quoted: unquoted, a path with blanks would let the shell start
+            // C:\Program.exe instead, and a URL with blanks would be split.
+            UpdateDefaultValue(registry, K, "\"" + D + FSettings.ExeName + "\" \"%1\"");
+        }
+    } catch (...) {
+        registry.CloseKey();
+        throw;
+    }
+    registry.CloseKey();
+    Log("RegKey: " + K);
+}

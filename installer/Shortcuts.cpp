@@ -1,0 +1,85 @@
+// The shortcut set: desktop, Send To and a program group in the Programs
+// menu. The set is fixed; the program links name ZarnFTP.exe itself.
+#include "installer/Shortcuts.h"
+
+#include "installer/InstallRun.h"
+#include "platform/FileSystem.h"
+#include "platform/Registry.h"
+#include "platform/ShellLinks.h"
+#include "platform/UserQuestions.h"
+
+namespace {
+
+const char* const LinkDescription = "File Transfer Protocol Client";
+
+// Creates directory and its missing parents (Windows spelling); false when
+// a level cannot be made.
+bool ForceDirectories(TFileSystem& files, std::string directory)
+{
+    while (!directory.empty() && directory.back() == '\\')
+        directory.pop_back();
+    if (directory.empty() || (directory.size() == 2 && directory[1] == ':') || files.IsDirectory(directory))
+        return true;
+    const size_t last = directory.find_last_of("\\:");
+    if (last != std::string::npos && !ForceDirectories(files, directory.substr(0, last + 1)))
+        return false;
+    try {
+        files.MakeDirectory(directory);
+    } catch (const Exception&) {
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void GetShellFolder(TRegistry& registry, const std::string& name, std::string& folder)
+{
+    registry.SetRootKey(rkCurrentUser);
+    if (!registry.OpenKeyReadOnly("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"))
+        return;
+    if (!registry.ReadString(name, folder))
+        folder.clear();
+    registry.CloseKey();
+}
+
+void CreateLink(TShellLinks& links, const std::string& LinkFile, const std::string& Target,
+                const std::string& Arguments, const std::string& Description, const std::string& WorkingDir,
+                int32_t ShowCmd, const std::string& IconFile, uint8_t IconIndex, std::string& Created)
+{
+    links.SaveLink({LinkFile, Target, Arguments, Description, WorkingDir, ShowCmd, IconFile, IconIndex});
+    Created = LinkFile;
+}
+
+void TInstallRun::CreateShortcuts(const std::string& D)
+{
+    if (!FServices.Questions.Confirm("Create shortcuts on the Desktop and Programs menu ?"))
+        return;
+    TRegistry& registry = FServices.Registry;
+    TShellLinks& links = FServices.Links;
+    const std::string program = D + "ZarnFTP.exe";
+    std::string folder, created;
+
+    GetShellFolder(registry, "Desktop", folder);
+    CreateLink(links, folder + "\\ZarnFTP.lnk", program, "", LinkDescription, D, 1, "", 0, created);
+    Log("CreateFile: " + created);
+
+    folder.clear();
+    GetShellFolder(registry, "SendTo", folder);
+    CreateLink(links, folder + "\\ZarnFTP.lnk", program, "", "", D, 1, "", 0, created);
+    Log("CreateFile: " + created);
+
+    folder.clear();
+    GetShellFolder(registry, "Programs", folder);
+    const std::string G = folder + "\\ZarnFTP\\";
+    ForceDirectories(FServices.Files, G); // a group that cannot be made shows as links that are not saved
+
+    CreateLink(links, G + "ZarnFTP.lnk", program, "", LinkDescription, D, 1, "", 0, created);
+    Log("CreateFile: " + created);
+    CreateLink(links, G + "whatsnew.lnk", D + "whatsnew.txt", "", "", D, 1, "", 0, created);
+    Log("CreateFile: " + created);
+    // The uninstaller reads the log's path as its only argument.
+    CreateLink(links, G + "Uninstall ZarnFTP.lnk", FWinDir + "unzarn.exe", D + "install.log", "", FWinDir, 1, "", 0,
+               created);
+    Log("CreateFile: " + created);
+}

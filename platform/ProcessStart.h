@@ -1,0 +1,11 @@
+// Starting another program.
+#pragma once
+
+#include <string>
+
+class TProgramStarter {
+public:
+    virtual ~TProgramStarter() = default;
+    // Starts commandLine in a normal window (WinExec); whether it started is not reported.
+    virtual void StartProgram(const std::string& commandLine) = 0;
+};

@@ -1,0 +1,62 @@
+// The registry access object: a current root key, at most one open key at a
+// time, string values read and written. The portable part here keeps that
+// state and the key-path rules; a platform (advapi32, or an in-memory test
+// registry) supplies four primitives over a single key.
+#pragma once
+
+#include <string>
+
+#include "platform/Exception.h"
+
+// A value write that failed, or a write with no key open.
+DECLARE_EXCEPTION(ERegistryException);
+
+enum TRootKey { rkClassesRoot, rkCurrentUser, rkLocalMachine };
+
+// How a key is opened: read-only, or with full access (KEY_ALL_ACCESS).
+enum TRegAccess { raRead, raFullAccess };
+
+enum TRegDataType { rdUnknown, rdString, rdExpandString, rdInteger, rdBinary };
+
+class TRegistry {
+public:
+    virtual ~TRegistry() = default;
+
+    TRootKey RootKey() const { return FRootKey; }
+    // Closes an open key, then makes root the base of the next key paths.
+    void SetRootKey(TRootKey root);
+    // Opens key with full access, creating it when missing and canCreate; false when it cannot.
+    bool OpenKey(const std::string& key, bool canCreate);
+    // Opens an existing key for reading only; false when it cannot.
+    bool OpenKeyReadOnly(const std::string& key);
+    // Closes the open key, if any.
+    void CloseKey();
+    bool HasOpenKey() const { return FKeyOpen; }
+    // Path of the open key from its root, without a leading "\" ("" when none is open).
+    const std::string& CurrentPath() const { return FCurrentPath; }
+    // A plain or expandable string value of the open key, as stored (not expanded);
+    // false when absent or of another type.
+    bool ReadString(const std::string& name, std::string& value);
+    // Writes a REG_SZ value ("" names the default value): ERegistryException "Failed to set data for '<name>'".
+    void WriteString(const std::string& name, const std::string& value);
+
+protected:
+    // The platform's side. Paths come from the root, without a leading "\".
+    // Implementations close a key still open in their destructor.
+
+    // Opens path under root (creating it when create): the key that the other primitives use.
+    virtual bool DoOpenKey(TRootKey root, const std::string& path, TRegAccess access, bool create) = 0;
+    // Releases the key that DoOpenKey opened.
+    virtual void DoCloseKey() = 0;
+    // A value of the open key: its type and its bytes as stored (a terminating NUL may be among them).
+    virtual bool DoReadValue(const std::string& name, TRegDataType& type, std::string& data) = 0;
+    // Stores value as REG_SZ in the open key, its terminating NUL included.
+    virtual bool DoWriteString(const std::string& name, const std::string& value) = 0;
+
+private:
+    bool Open(const std::string& key, TRegAccess access, bool canCreate);
+
+    TRootKey FRootKey = rkCurrentUser;
+    bool FKeyOpen = false;
+    std::string FCurrentPath;
+};

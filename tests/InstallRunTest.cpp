@@ -1,0 +1,239 @@
+// The install run on in-memory services: install.log line by line for the
+// run's variants, where the files end up, backups, the copy dialog, and the
+// log when an error ends the run.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "platform/PathRules.h"
+#include "tests/support/InstallBench.h"
+
+namespace {
+
+const std::string Started = "*** Install started: 2024-03-09 14:05:07";
+const std::string Completed = "*** Install Completed: 2024-03-09 14:06:30";
+const std::string CommandKey = "ftp\\shell\\open\\command";
+const std::vector<std::string> AllCopied = {"ZarnFTP.exe", "ZarnFTP.HLP", "README.TXT", "SITES.INI", "whatsnew.txt"};
+
+std::vector<std::string> ShortcutLines()
+{
+    const std::string group = UserDir + "Start Menu\\Programs\\ZarnFTP\\";
+    return {"CreateFile: " + UserDir + "Desktop\\ZarnFTP.lnk", "CreateFile: " + UserDir + "SendTo\\ZarnFTP.lnk",
+            "CreateFile: " + group + "ZarnFTP.lnk", "CreateFile: " + group + "whatsnew.lnk",
+            "CreateFile: " + group + "Uninstall ZarnFTP.lnk"};
+}
+
+struct TExpectedLog {
+    std::vector<std::string> Copied = AllCopied;
+    std::string RegKey = CommandKey;
+    bool Shortcuts = true;
+    std::string First = Started;
+    std::string Last = Completed;
+};
+
+// dirName as chosen; the engine names the files after it, the run's own
+// lines after dirName + "\".
+std::vector<std::string> BuildLog(const std::string& dirName, const TExpectedLog& e)
+{
+    const std::string D = dirName + "\\";
+    std::string engineDir = ToNativePath(dirName);
+    if (engineDir.back() != PathDelim)
+        engineDir += PathDelim;
+    std::vector<std::string> lines = {e.First, "AppName: ZarnFTP"};
+    for (const std::string& name : e.Copied)
+        lines.push_back("Copy: " + engineDir + name);
+    lines.push_back("RegKey: " + e.RegKey);
+    if (e.Shortcuts)
+        for (const std::string& line : ShortcutLines())
+            lines.push_back(line);
+    for (const char* name : {"zarnftp.ini", "zarnftp.log", "stats.dat", "sites.ini"})
+        lines.push_back("CreateFile: " + D + name);
+    lines.push_back(e.Last);
+    return lines;
+}
+
+struct TRunCase {
+    const char* Name;
+    std::function<void(TInstallBench&)> Arrange;
+    std::string DirName;
+    TExpectedLog Expected;
+};
+
+TEST(InstallRunTest, LogLineByLine)
+{
+    const std::vector<TRunCase> cases = {
+        {"first install", [](TInstallBench&) {}, DestDir, {}},
+        {"shortcuts declined", [](TInstallBench& b) { b.Answers.Answers = {false}; }, DestDir,
+         {.Shortcuts = false}},
+        {"no protocol registration", [](TInstallBench& b) { b.Settings.RegisterExt = false; }, DestDir,
+         {.RegKey = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\ZarnFTP.exe"}},
+        {"no ftp\\DefaultIcon key", [](TInstallBench& b) { b.Registry.RemoveKey(rkClassesRoot, "ftp\\DefaultIcon"); },
+         DestDir, {}},
+        {"drive root",
+         [](TInstallBench& b) {
+             b.AddDirectory("C:");
+             b.AddDirectory("C:\\");
+         },
+         "C:\\", {}},
+        {"preserved sites.ini, entry in mixed case",
+         [](TInstallBench& b) {
+             b.Payload[3].first = "Sites.Ini";
+             b.AddFile(DestDir + "\\sites.ini", "mine");
+         },
+         DestDir, {.Copied = {"ZarnFTP.exe", "ZarnFTP.HLP", "README.TXT", "whatsnew.txt"}}},
+        {"uninstaller in mixed case", [](TInstallBench& b) { b.Payload[4].first = "UnZarn.EXE"; }, DestDir, {}},
+        {"started at midnight",
+         [](TInstallBench& b) { b.Clock.Times = {{2024, 3, 9, 0, 0, 0, 0}, {2024, 3, 10, 0, 0, 0, 1}}; }, DestDir,
+         {.First = "*** Install started: 2024-03-09", .Last = "*** Install Completed: 2024-03-10 00:00:00"}},
+    };
+    for (const TRunCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TInstallBench bench;
+        c.Arrange(bench);
+        bench.Install(c.DirName);
+        EXPECT_EQ(bench.Lines(c.DirName + "\\install.log"), BuildLog(c.DirName, c.Expected));
+        EXPECT_FALSE(bench.Run.LogFile.IsOpen());
+        EXPECT_EQ(bench.Run.FInstallDir, c.DirName + "\\");
+    }
+}
+
+TEST(InstallRunTest, FilesGoToTheDestinationAndTheUninstallerToWindows)
+{
+    TInstallBench bench;
+    bench.Payload[4].first = "UnZarn.EXE";
+    bench.Run.FBackup = true;
+    bench.Install();
+    for (const auto& [name, bytes] : bench.Payload) {
+        const std::string path = (name == "UnZarn.EXE" ? WindowsDir : DestDir + "\\") + name;
+        EXPECT_EQ(bench.Disk.Contents(ToNativePath(path)), bytes) << path;
+    }
+    EXPECT_FALSE(bench.Exists(DestDir + "\\UnZarn.EXE"));
+    EXPECT_FALSE(bench.Exists(DestDir + "\\unzarn.exe"));
+    EXPECT_TRUE(bench.Files.ListDirectory(DestDir + "\\Backup").empty()); // nothing to replace on a first install
+}
+
+TEST(InstallRunTest, ReinstallBacksUpReplacedFilesOnlyWhenAsked)
+{
+    for (const bool backup : {true, false}) {
+        SCOPED_TRACE(backup ? "with backup" : "without backup");
+        TInstallBench bench;
+        bench.AddFile(DestDir + "\\ZarnFTP.exe", "old program");
+        bench.AddFile(DestDir + "\\README.TXT", "old readme");
+        bench.AddFile(DestDir + "\\sites.ini", "my sites");
+        bench.AddFile(DestDir + "\\notes.txt", "not ours");
+        bench.AddFile(DestDir + "\\Backup\\README.TXT", "older readme");
+        bench.Run.FBackup = backup;
+        bench.Install();
+
+        EXPECT_EQ(bench.Disk.Contents(ToNativePath(DestDir + "\\ZarnFTP.exe")), bench.Payload[0].second);
+        EXPECT_EQ(bench.Text(DestDir + "\\README.TXT"), "readme");
+        EXPECT_EQ(bench.Text(DestDir + "\\sites.ini"), "my sites");
+        EXPECT_FALSE(bench.Exists(DestDir + "\\SITES.INI"));
+        EXPECT_EQ(bench.Text(DestDir + "\\notes.txt"), "not ours");
+        std::vector<std::string> backedUp;
+        for (const TDirectoryEntry& e : bench.Files.ListDirectory(DestDir + "\\Backup"))
+            backedUp.push_back(e.Name + "=" + bench.Text(DestDir + "\\Backup\\" + e.Name));
+        const std::vector<std::string> expected =
+            backup ? std::vector<std::string>{"README.TXT=old readme", "ZarnFTP.exe=old program"}
+                   : std::vector<std::string>{"README.TXT=older readme"};
+        EXPECT_EQ(backedUp, expected);
+    }
+}
+
+TEST(InstallRunTest, CopyDialogFollowsTheRun)
+{
+    TInstallBench bench;
+    bench.Answers.OnAsk = [&] {
+        EXPECT_TRUE(bench.Progress.Visible);
+        EXPECT_EQ(bench.Progress.Status, "Creating Registry Entries...");
+    };
+    bench.Install();
+    const std::vector<std::string>& j = bench.Progress.Journal;
+    ASSERT_GE(j.size(), 6u);
+    EXPECT_EQ(std::vector<std::string>(j.begin(), j.begin() + 3),
+              (std::vector<std::string>{"status Copying Files", "show", "messages"}));
+    EXPECT_EQ(std::vector<std::string>(j.end() - 4, j.end()),
+              (std::vector<std::string>{"file ", "status Creating Registry Entries...", "messages", "hide"}));
+    // Each file's name, then its gauge rising from 0 to 100, each step
+    // followed by a round of messages.
+    std::vector<std::string> files;
+    std::vector<std::vector<int>> gauges;
+    for (size_t i = 3; i + 4 < j.size();) {
+        if (j[i].rfind("file ", 0) == 0) {
+            files.push_back(j[i].substr(5));
+            gauges.emplace_back();
+            ++i;
+            continue;
+        }
+        ASSERT_EQ(j[i].rfind("progress ", 0), 0u) << i << ": " << j[i];
+        ASSERT_EQ(j[i + 1], "messages") << i;
+        ASSERT_FALSE(gauges.empty());
+        gauges.back().push_back(std::stoi(j[i].substr(9)));
+        i += 2;
+    }
+    EXPECT_EQ(files, (std::vector<std::string>{"ZarnFTP.exe", "ZarnFTP.HLP", "README.TXT", "SITES.INI",
+                                               "unzarn.exe", "whatsnew.txt"}));
+    for (const std::vector<int>& g : gauges) {
+        ASSERT_GE(g.size(), 2u);
+        EXPECT_EQ(g.front(), 0);
+        EXPECT_EQ(g.back(), 100);
+        EXPECT_TRUE(std::is_sorted(g.begin(), g.end()));
+    }
+    EXPECT_GT(gauges[0].size(), 4u); // the 20,000-byte program also reports between its ends
+}
+
+TEST(InstallRunTest, FailingLogIsAnError)
+{
+    struct TCase {
+        const char* Name;
+        int FailCreateAt, FailWriteAt;
+        std::string Message;
+        size_t LinesKept;
+    };
+    const std::string log = ToNativePath(DestDir + "\\install.log");
+    const std::vector<TCase> cases = {
+        {"log cannot be created", 1, 0, "Cannot create file \"" + log + "\"", 0},
+        {"first Copy line cannot be written", 0, 3, "Cannot write to file \"" + DestDir + "\\install.log\"", 2},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TInstallBench bench;
+        bench.Disk.FailCreateAt = c.FailCreateAt;
+        bench.Disk.FailWriteAt = c.FailWriteAt;
+        try {
+            bench.Install();
+            ADD_FAILURE() << "no error";
+        } catch (const EInOutError& e) {
+            EXPECT_EQ(e.Message(), c.Message);
+        }
+        EXPECT_FALSE(bench.Run.LogFile.IsOpen());
+        EXPECT_EQ(bench.LogLines().size(), c.LinesKept);
+        EXPECT_FALSE(bench.Exists(DestDir + "\\ZarnFTP.exe"));
+        EXPECT_TRUE(bench.Registry.Writes.empty());
+    }
+}
+
+TEST(InstallRunTest, AnErrorEndsTheRunAndClosesTheLogWithItsLines)
+{
+    TInstallBench bench;
+    bench.Registry.RefusedKeys = {"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZarnFTP"};
+    EXPECT_THROW(
+        {
+            try {
+                bench.Install();
+            } catch (const ERegistryException& e) {
+                EXPECT_STREQ(e.what(), "Failed to set data for 'DisplayName'");
+                throw;
+            }
+        },
+        ERegistryException);
+    EXPECT_FALSE(bench.Run.LogFile.IsOpen());
+    std::vector<std::string> expected = BuildLog(DestDir, {});
+    expected.resize(2 + AllCopied.size()); // up to the last Copy line
+    EXPECT_EQ(bench.LogLines(), expected);
+    EXPECT_TRUE(bench.Answers.Asked.empty());
+    EXPECT_TRUE(bench.Progress.Visible); // the copy dialog stays up; its Cancel is the way out
+}
+
+} // namespace

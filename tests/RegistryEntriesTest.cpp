@@ -1,0 +1,126 @@
+// The registry step alone: each row and its data, the protocol keys that are
+// only updated, and a refused key or write ending the step.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "tests/support/InstallBench.h"
+
+namespace {
+
+const std::string Uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZarnFTP";
+const std::string AppPaths = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\ZarnFTP.exe";
+const std::string OtherAppPaths = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Other.exe";
+const std::string DefaultIcon = "ftp\\DefaultIcon";
+const std::string Command = "ftp\\shell\\open\\command";
+
+using TWrite = TMemoryRegistry::TWrite;
+
+std::vector<TWrite> Rows(const std::string& D)
+{
+    return {
+        {rkLocalMachine, Uninstall, "DisplayName", "ZarnFTP"},
+        {rkLocalMachine, Uninstall, "UninstallString", WindowsDir + "unzarn.exe " + D + "install.log"},
+        {rkLocalMachine, AppPaths, "", D + "ZarnFTP.exe"},
+        {rkLocalMachine, AppPaths, "Path", D.substr(0, D.size() - 1)},
+        {rkClassesRoot, DefaultIcon, "", D + "ZarnFTP.exe,0"},
+        {rkClassesRoot, Command, "", "\"" + D + "ZarnFTP.exe\" \"%1\""},
+    };
+}
+
+std::vector<TWrite> RowsOf(const std::string& D, std::initializer_list<size_t> indexes)
+{
+    const std::vector<TWrite> all = Rows(D);
+    std::vector<TWrite> picked;
+    for (size_t i : indexes)
+        picked.push_back(all[i]);
+    return picked;
+}
+
+struct TCase {
+    const char* Name;
+    std::function<void(TInstallBench&)> Arrange;
+    std::string D;
+    std::vector<TWrite> Written;
+    std::string RegKey;
+    std::vector<std::string> ProtocolKeys = {DefaultIcon, Command}; // ftp keys there afterwards
+};
+
+TEST(RegistryEntriesTest, RowsWrittenAndTheKeyLogged)
+{
+    const std::string D = "C:\\Program Files\\ZarnFTP\\";
+    const std::vector<TCase> cases = {
+        {"all six rows", [](TInstallBench&) {}, D, Rows(D), Command},
+        {"a destination without blanks", [](TInstallBench&) {}, "C:\\Tools\\", Rows("C:\\Tools\\"), Command},
+        {"no protocol registration", [](TInstallBench& b) { b.Settings.RegisterExt = false; }, D,
+         RowsOf(D, {0, 1, 2, 3}), AppPaths},
+        {"no ftp\\DefaultIcon key", [](TInstallBench& b) { b.Registry.RemoveKey(rkClassesRoot, DefaultIcon); }, D,
+         RowsOf(D, {0, 1, 2, 3, 5}), Command, {Command}},
+        {"ftp not registered",
+         [](TInstallBench& b) {
+             b.Registry.RemoveKey(rkClassesRoot, DefaultIcon);
+             b.Registry.RemoveKey(rkClassesRoot, Command);
+         },
+         D, RowsOf(D, {0, 1, 2, 3}), Command, {}},
+        {"icon write refused", [](TInstallBench& b) { b.Registry.RefusedWrites = {DefaultIcon + "\\"}; }, D,
+         RowsOf(D, {0, 1, 2, 3, 5}), Command},
+        {"ExeName of another build",
+         [](TInstallBench& b) { b.Settings.ExeName = "Other.exe"; }, D,
+         {Rows(D)[0], Rows(D)[1], {rkLocalMachine, OtherAppPaths, "", D + "Other.exe"},
+          {rkLocalMachine, OtherAppPaths, "Path", D.substr(0, D.size() - 1)},
+          {rkClassesRoot, DefaultIcon, "", D + "Other.exe,0"},
+          {rkClassesRoot, Command, "", "\"" + D + "Other.exe\" \"%1\""}},
+         Command},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TInstallBench bench;
+        c.Arrange(bench);
+        bench.OpenLog();
+        bench.Run.CreateRegistryEntries(c.D);
+        bench.Run.LogFile.Close();
+        EXPECT_EQ(bench.Registry.Writes, c.Written);
+        EXPECT_EQ(bench.LogLines(), std::vector<std::string>{"RegKey: " + c.RegKey});
+        EXPECT_FALSE(bench.Registry.HasOpenKey());
+        // The protocol's keys are updated, never made.
+        for (const std::string& key : {DefaultIcon, Command})
+            EXPECT_EQ(bench.Registry.KeyExists(rkClassesRoot, key),
+                      std::find(c.ProtocolKeys.begin(), c.ProtocolKeys.end(), key) != c.ProtocolKeys.end())
+                << key;
+    }
+}
+
+TEST(RegistryEntriesTest, RefusedKeyOrWriteEndsTheStepKeepingEarlierEntries)
+{
+    const std::string D = "C:\\Program Files\\ZarnFTP\\";
+    struct TFailure {
+        std::set<std::string> RefusedKeys, RefusedWrites;
+        std::string Message;
+        std::vector<TWrite> Kept;
+    };
+    const std::vector<TFailure> cases = {
+        {{Uninstall}, {}, "Failed to set data for 'DisplayName'", {}},
+        {{AppPaths}, {}, "Failed to set data for ''", RowsOf(D, {0, 1})},
+        {{}, {AppPaths + "\\Path"}, "Failed to set data for 'Path'", RowsOf(D, {0, 1, 2})},
+    };
+    for (const TFailure& c : cases) {
+        SCOPED_TRACE(c.Message);
+        TInstallBench bench;
+        bench.Registry.RefusedKeys = c.RefusedKeys;
+        bench.Registry.RefusedWrites = c.RefusedWrites;
+        bench.OpenLog();
+        try {
+            bench.Run.CreateRegistryEntries(D);
+            ADD_FAILURE() << "no error";
+        } catch (const ERegistryException& e) {
+            EXPECT_EQ(e.Message(), c.Message);
+        }
+        bench.Run.LogFile.Close();
+        EXPECT_EQ(bench.Registry.Writes, c.Kept);
+        EXPECT_TRUE(bench.LogLines().empty());
+        EXPECT_FALSE(bench.Registry.HasOpenKey());
+    }
+}
+
+} // namespace

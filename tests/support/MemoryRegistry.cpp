@@ -1,0 +1,84 @@
+#include "tests/support/MemoryRegistry.h"
+
+namespace {
+
+std::string Upper(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+} // namespace
+
+std::string TMemoryRegistry::Id(TRootKey root, const std::string& path)
+{
+    return std::to_string(static_cast<int>(root)) + ":" + Upper(path);
+}
+
+void TMemoryRegistry::AddKey(TRootKey root, const std::string& path)
+{
+    FKeys[Id(root, path)];
+}
+
+void TMemoryRegistry::SetValue(TRootKey root, const std::string& path, const std::string& name,
+                               const std::string& data, TRegDataType type)
+{
+    FKeys[Id(root, path)][Upper(name)] = {type, data};
+}
+
+bool TMemoryRegistry::KeyExists(TRootKey root, const std::string& path) const
+{
+    return FKeys.count(Id(root, path)) != 0;
+}
+
+const TMemoryRegistry::TValue* TMemoryRegistry::Value(TRootKey root, const std::string& path,
+                                                     const std::string& name) const
+{
+    const auto key = FKeys.find(Id(root, path));
+    if (key == FKeys.end())
+        return nullptr;
+    const auto value = key->second.find(Upper(name));
+    return value == key->second.end() ? nullptr : &value->second;
+}
+
+bool TMemoryRegistry::DoOpenKey(TRootKey root, const std::string& path, TRegAccess access, bool create)
+{
+    for (const std::string& refused : RefusedKeys)
+        if (Upper(refused) == Upper(path))
+            return false;
+    if (access == raFullAccess && RefuseFullAccess)
+        return false;
+    const std::string id = Id(root, path);
+    if (FKeys.count(id) == 0) {
+        if (!create)
+            return false;
+        FKeys[id];
+    }
+    FOpen = id;
+    FOpenRoot = root;
+    FOpenPath = path;
+    return true;
+}
+
+bool TMemoryRegistry::DoReadValue(const std::string& name, TRegDataType& type, std::string& data)
+{
+    const auto& values = FKeys[FOpen];
+    const auto value = values.find(Upper(name));
+    if (value == values.end())
+        return false;
+    type = value->second.Type;
+    data = value->second.Data;
+    return true;
+}
+
+bool TMemoryRegistry::DoWriteString(const std::string& name, const std::string& value)
+{
+    for (const std::string& refused : RefusedWrites)
+        if (Upper(refused) == Upper(FOpenPath + "\\" + name))
+            return false;
+    FKeys[FOpen][Upper(name)] = {rdString, value};
+    Writes.push_back({FOpenRoot, FOpenPath, name, value});
+    return true;
+}

@@ -1,0 +1,56 @@
+// An in-memory registry for installer tests: keys found without regard to
+// case, typed values, every write recorded in order, and switches that make
+// a key or a write fail the way a locked-down system does.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/Registry.h"
+
+class TMemoryRegistry : public TRegistry {
+public:
+    struct TValue {
+        TRegDataType Type = rdString;
+        std::string Data;
+    };
+    struct TWrite {
+        TRootKey Root;
+        std::string Path;
+        std::string Name;
+        std::string Data;
+        bool operator==(const TWrite&) const = default;
+    };
+
+    ~TMemoryRegistry() override { CloseKey(); }
+
+    std::vector<TWrite> Writes;         // successful writes, in order
+    std::set<std::string> RefusedKeys;  // paths (any case) that can be neither opened nor created
+    std::set<std::string> RefusedWrites; // "key path\value name" (any case) whose writes fail
+    bool RefuseFullAccess = false;      // a standard user: only read access is granted
+
+    // Adds an empty key (under root, any case).
+    void AddKey(TRootKey root, const std::string& path);
+    void RemoveKey(TRootKey root, const std::string& path) { FKeys.erase(Id(root, path)); }
+    void SetValue(TRootKey root, const std::string& path, const std::string& name, const std::string& data,
+                  TRegDataType type = rdString);
+    bool KeyExists(TRootKey root, const std::string& path) const;
+    // The value, or nullptr when the key or the value is absent.
+    const TValue* Value(TRootKey root, const std::string& path, const std::string& name) const;
+
+protected:
+    bool DoOpenKey(TRootKey root, const std::string& path, TRegAccess access, bool create) override;
+    void DoCloseKey() override { FOpen.clear(); }
+    bool DoReadValue(const std::string& name, TRegDataType& type, std::string& data) override;
+    bool DoWriteString(const std::string& name, const std::string& value) override;
+
+private:
+    static std::string Id(TRootKey root, const std::string& path);
+
+    std::map<std::string, std::map<std::string, TValue>> FKeys; // by Id
+    std::string FOpen;                                          // Id of the open key
+    TRootKey FOpenRoot = rkCurrentUser;
+    std::string FOpenPath;
+};

@@ -1,0 +1,29 @@
+// Answers given in advance to the installer's questions.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/UserQuestions.h"
+
+class TScriptedAnswers : public TUserQuestions {
+public:
+    std::deque<bool> Answers;            // consumed one per question
+    std::vector<std::string> Asked;      // the questions, in order
+    std::function<void()> OnAsk;         // runs while a question is up
+
+    bool Confirm(const std::string& question) override
+    {
+        Asked.push_back(question);
+        if (OnAsk)
+            OnAsk();
+        if (Answers.empty())
+            throw std::logic_error("unscripted question: " + question);
+        const bool answer = Answers.front();
+        Answers.pop_front();
+        return answer;
+    }
+};
