@@ -52,6 +52,12 @@ bool IsUnsafeArchiveName(const std::string& name)
 {
     if (name.size() >= 2 && name[1] == ':')
         return true;
+    // A NUL would cut the name short at the system call, and Windows refuses
+    // the other control characters: either way the file would not be the one
+    // the archive names.
+    for (const char c : name)
+        if (static_cast<unsigned char>(c) < 0x20)
+            return true;
     size_t start = 0;
     for (size_t i = 0; i <= name.size(); ++i) {
         if (i == name.size() || name[i] == '\\' || name[i] == '/') {
@@ -247,6 +253,8 @@ void TArchiver::ExpandEntry(TStream& dest, TStream& source, int32_t storedSize, 
     if (lockMode > 0 && Key == 0)
         throw EInvalidKey(SInvalidKey);
     uint32_t computed = 0;
+    // The handler of method 3 reads without the channel: nothing to vouch against.
+    FCodec->FInputCut = FCodec->FReadPastData = false;
     if (methodIndex == MethodCustom) {
         if (OnExpand) {
             auto checksum = static_cast<int32_t>(computed);
@@ -263,12 +271,15 @@ void TArchiver::ExpandEntry(TStream& dest, TStream& source, int32_t storedSize, 
             throw;
         }
     }
-    if (computed == storedChecksum)
+    // Data that ended early, or a decoder that read past it, leaves an
+    // incomplete file that no byte sum may vouch for (zeros add nothing).
+    const bool complete = !FCodec->FInputCut && !FCodec->FReadPastData;
+    if (complete && computed == storedChecksum)
         return;
-    if (storedChecksum == 0 && methodIndex == MethodStored)
+    if (complete && storedChecksum == 0 && methodIndex == MethodStored)
         return;
     if (lockMode > 0) {
-        if (static_cast<uint32_t>(Key) + computed == storedChecksum)
+        if (complete && static_cast<uint32_t>(Key) + computed == storedChecksum)
             return;
         throw EInvalidKey(SInvalidKey);
     }

@@ -38,8 +38,12 @@ int32_t TArchiver::RunCodec(TStream& dest, TStream& source, int32_t sourceSize, 
     if (OnShowProgress) {
         int32_t percent = 0;
         OnShowProgress(percent);
-        if (percent == -1)
+        if (percent == -1) {
+            // Cancelled before a byte was taken: nothing of the entry is there.
+            codec.FInputCut = sourceSize > 0;
+            codec.FReadPastData = false;
             return 0;
+        }
     }
 
     codec.BeginChannel(source, dest, sourceSize, compressing);

@@ -16,6 +16,8 @@ void TCodecState::BeginChannel(TStream& source, TStream& dest, int32_t sourceSiz
     FOutEnd = FOutBuf.get() + CodecBufferSize;
     FFirstByte = true;
     FEndOfInput = FRunActive = false;
+    FInputCut = FReadPastData = false;
+    FZeroFill = 0;
     FRunChar = 0;
     FRunCount = 0;
     FReadSum = FWriteSum = 0;
@@ -95,17 +97,21 @@ uint8_t TCodecState::RefillAndRead()
     if (FChunk > FRemaining)
         FChunk = FRemaining;
     const int32_t n = FSource->Read(FInBuf.get(), FChunk);
-    FRemaining -= n;
-    if (n <= 0)
+    if (n <= 0) {
+        FInputCut = true;
         return 0;
+    }
+    FRemaining -= n;
     FInPos = FInBuf.get();
     FInEnd = FInBuf.get() + n;
     if (FOnShowProgress) {
         FBytesRead += n;
         int32_t percent = PercentOf(FBytesRead, FBytesRead + FRemaining);
         FOnShowProgress(percent);
-        if (percent == -1)
+        if (percent == -1) {
+            FInputCut = true;
             return 0;
+        }
     }
     ProcessorYield();
     FEndOfInput = false;

@@ -86,6 +86,14 @@ public:
     uint8_t* FOutPos = nullptr;
     uint8_t* FOutEnd = nullptr;
     bool FEndOfInput = false;
+    // The entry's data ended before all its stored bytes were taken (the
+    // source ran out, or progress cancelled), or a decoder used bits beyond
+    // them: the file is incomplete, whatever its byte sum says.
+    bool FInputCut = false;
+    bool FReadPastData = false;
+    // Bytes a bit reader took as 0 after the end of input; a decoder that
+    // consumed any of their bits read past its data.
+    int32_t FZeroFill = 0;
     int32_t FRemaining = 0;
     int32_t FChunk = CodecBufferSize;
     int32_t FBytesRead = 0;

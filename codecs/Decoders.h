@@ -10,8 +10,10 @@ class TCodecState;
 void CopyStored(TCodecState& codec);
 // Method 1.
 void ExpandRLE(TCodecState& codec);
-// Method 2: adaptive-Huffman LZSS; writes exactly expandedSize bytes.
+// Method 2: adaptive-Huffman LZSS; writes exactly expandedSize bytes, unless
+// its data runs out first: then it stops and sets FReadPastData.
 void ExpandLZH(TCodecState& codec, int32_t expandedSize);
-// Method 4: LZSS with static Huffman blocks; writes exactly expandedSize bytes
+// Method 4: LZSS with static Huffman blocks; writes expandedSize bytes as
+// method 2 does (stopping when its data runs out)
 // and raises ELZHBadDecodeTable for a code that is not a complete prefix code.
 void ExpandLH5(TCodecState& codec, int32_t expandedSize);

@@ -79,7 +79,11 @@ LH5_COLD TBits Refill(TCodecState& codec, TBits in)
         return in;
     }
     while (in.Count < 16) {
-        const uint8_t b = codec.FEndOfInput ? 0 : codec.ReadByte();
+        uint8_t b = codec.FEndOfInput ? 0 : codec.ReadByte();
+        if (codec.FEndOfInput) {
+            b = 0;
+            ++codec.FZeroFill;
+        }
         in.Buf |= static_cast<uint64_t>(b) << (56 - in.Count);
         in.Count += 8;
     }
@@ -372,6 +376,10 @@ void TLH5Decoder::Expand(int32_t expandedSize)
     FBits = Refill(FCodec, FBits);
     try {
         while (left > 0) {
+            // Past the data the file can only be wrong: stop rather than
+            // write up to the claimed size (which may be gigabytes) of it.
+            if (FCodec.FZeroFill != 0 && static_cast<int64_t>(FCodec.FZeroFill) * 8 > FBits.Count)
+                break;
             if (FBlockSize == 0) {
                 Emit(emitted, pos);
                 emitted = pos;
@@ -419,6 +427,8 @@ void TLH5Decoder::Expand(int32_t expandedSize)
         throw;
     }
     Emit(emitted, pos);
+    if (static_cast<int64_t>(FCodec.FZeroFill) * 8 > FBits.Count)
+        FCodec.FReadPastData = true;
     GiveBack(FCodec, FBits);
 }
 

@@ -29,12 +29,17 @@ public:
     {
         while (FCount <= 56) {
             uint64_t b = FCodec.ReadByte();
-            if (FCodec.FEndOfInput)
+            if (FCodec.FEndOfInput) {
                 b = 0;
+                ++FCodec.FZeroFill;
+            }
             FBits |= b << (56 - FCount);
             FCount += 8;
         }
     }
+
+    // True once bits of the zero fill have been consumed.
+    bool ReadPastData() const { return static_cast<int64_t>(FCodec.FZeroFill) * 8 > FCount; }
 
     uint64_t FBits = 0;
     int FCount = 0;
@@ -60,6 +65,10 @@ void ExpandLZH(TCodecState& codec, int32_t expandedSize)
     unsigned r = StartPosition;
     int32_t count = 0;
     while (count < expandedSize) {
+        // Past the data the file can only be wrong: stop rather than write
+        // up to the claimed size (which may be gigabytes) of it.
+        if (codec.FZeroFill != 0 && in.ReadPastData())
+            break;
         in.Refill();
         // Walk down from the root, one bit per level; codes may be longer
         // than the word holds, hence the refill inside the walk.
@@ -120,4 +129,6 @@ void ExpandLZH(TCodecState& codec, int32_t expandedSize)
             }
         }
     }
+    if (in.ReadPastData())
+        codec.FReadPastData = true;
 }

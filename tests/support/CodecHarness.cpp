@@ -22,7 +22,7 @@ TCodecRun Run(const TCodecRoutine& routine, const std::vector<uint8_t>& input, b
         throw;
     }
     codec.EndChannel();
-    return {dest.Bytes(), codec.FReadSum, codec.FWriteSum};
+    return {dest.Bytes(), codec.FReadSum, codec.FWriteSum, codec.FInputCut, codec.FReadPastData};
 }
 
 } // namespace

@@ -13,6 +13,8 @@ struct TCodecRun {
     std::vector<uint8_t> Output;
     uint32_t ReadSum = 0;
     uint32_t WriteSum = 0;
+    bool InputCut = false;     // the data ended before its size, or was cancelled
+    bool ReadPastData = false; // the decoder used bits beyond its data
 };
 
 using TCodecRoutine = std::function<void(TCodecState&)>;
