@@ -31,7 +31,7 @@ int RunTest(const TVkarOptions& options)
     TVkarProgress progress(!options.Quiet);
     archiver.OnShowProgress = progress.Handler();
 
-    std::unique_ptr<TStream> stream = fileSystem.OpenRead(options.Archive);
+    std::unique_ptr<TStream> stream = VkarOpenArchive(fileSystem, options.Archive);
     const TArchiveHeader header = archiver.ReadArchiveHeader(*stream);
     int entries = 0, failed = 0;
     int64_t walked = 0;
@@ -87,7 +87,7 @@ int RunPrint(const TVkarOptions& options)
     archiver.OnShowProgress = progress.Handler();
 
     const std::string wanted = VkarArchiveName(options.Operands.at(0));
-    std::unique_ptr<TStream> stream = fileSystem.OpenRead(options.Archive);
+    std::unique_ptr<TStream> stream = VkarOpenArchive(fileSystem, options.Archive);
     const TArchiveHeader header = archiver.ReadArchiveHeader(*stream);
     TEntryHeader entry;
     std::string name;

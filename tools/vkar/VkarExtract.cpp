@@ -10,6 +10,7 @@
 #include "platform/FileSystem.h"
 #include "platform/PathRules.h"
 #include "tools/vkar/VkarCommands.h"
+#include "tools/vkar/VkarStreams.h"
 #include "tools/vkar/VkarProgress.h"
 #include "tools/vkar/VkarReport.h"
 
@@ -109,7 +110,7 @@ int RunExtract(const TVkarOptions& options)
         names.Add(VkarArchiveName(name));
     }
     TExtractWatch watch(archiver, options, selection);
-    std::unique_ptr<TStream> stream = fileSystem.OpenRead(options.Archive);
+    std::unique_ptr<TStream> stream = VkarOpenArchive(fileSystem, options.Archive);
     try {
         // The engine replaces the list's content with the written paths.
         archiver.ExpandArchive(*stream, names.Count() > 0 ? &names : nullptr);

@@ -9,6 +9,7 @@
 #include "platform/DosDateTime.h"
 #include "platform/FileSystem.h"
 #include "tools/vkar/VkarCommands.h"
+#include "tools/vkar/VkarStreams.h"
 #include "tools/vkar/VkarReport.h"
 
 namespace {
@@ -76,12 +77,12 @@ int RunList(const TVkarOptions& options)
     TArchiver archiver(fileSystem);
     TStringList entries;
     {
-        std::unique_ptr<TStream> stream = fileSystem.OpenRead(options.Archive);
+        std::unique_ptr<TStream> stream = VkarOpenArchive(fileSystem, options.Archive);
         archiver.ListArchiveContents(*stream, entries);
     }
     // The lister does not report the header; read it on a fresh stream. A
     // stream too short for one holds no archive header at all.
-    std::unique_ptr<TStream> stream = fileSystem.OpenRead(options.Archive);
+    std::unique_ptr<TStream> stream = VkarOpenArchive(fileSystem, options.Archive);
     const bool hasHeader = stream->Size() - stream->Position() >= ArchiveHeaderSize;
     const TArchiveHeader header = archiver.ReadArchiveHeader(*stream);
 

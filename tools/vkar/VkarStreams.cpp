@@ -1,13 +1,32 @@
 #include "tools/vkar/VkarStreams.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "platform/Exception.h"
+#include "platform/FileSystem.h"
+#include "platform/PEFileResources.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
 #endif
+
+std::unique_ptr<TStream> VkarOpenArchive(TFileSystem& fileSystem, const std::string& path)
+{
+    std::unique_ptr<TStream> file = fileSystem.OpenRead(path);
+    uint8_t magic[2] = {0, 0};
+    const int32_t got = file->Read(magic, 2);
+    file->SetPosition(0);
+    if (got != 2 || magic[0] != 'M' || magic[1] != 'Z')
+        return file;
+    const int64_t size = file->Size();
+    if (size > 0x7FFFFFFF)
+        throw EResNotFound("Resource DATA not found");
+    std::vector<uint8_t> image(static_cast<size_t>(size));
+    file->ReadBuffer(image.data(), static_cast<int32_t>(size));
+    return std::make_unique<TMemoryStream>(ReadPEResource(image, "ARCHIVE", "DATA"));
+}
 
 int32_t TVkarNullStream::Write(const void* buffer, int32_t count)
 {

@@ -1,10 +1,18 @@
-// The two destinations of decoded entries that are not files: nowhere (t)
+// Where archives come from, and the two destinations of decoded entries that are not files: nowhere (t)
 // and standard output (p).
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <string>
 
 #include "platform/Stream.h"
+
+class TFileSystem;
+
+// The archive at path: the file itself, or, for a Windows program such as a
+// built setup.exe, the archive in its "ARCHIVE" resource "DATA".
+std::unique_ptr<TStream> VkarOpenArchive(TFileSystem& fileSystem, const std::string& path);
 
 // Takes every byte and keeps none; counts them, so that it can seek.
 class TVkarNullStream : public TStream {

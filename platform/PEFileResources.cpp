@@ -1,0 +1,142 @@
+// A reader of the PE resource tree (type, name, language) over the file's
+// bytes. Every offset comes from the file, so every read is bounds-checked.
+#include "platform/PEFileResources.h"
+
+#include "platform/Exception.h"
+
+namespace {
+
+class TImage {
+public:
+    TImage(const std::vector<uint8_t>& bytes, std::string what) : FBytes(bytes), FWhat(std::move(what)) {}
+
+    uint32_t U16(uint64_t at) const
+    {
+        Need(at, 2);
+        return FBytes[at] | FBytes[at + 1] << 8;
+    }
+    uint32_t U32(uint64_t at) const
+    {
+        Need(at, 4);
+        return FBytes[at] | FBytes[at + 1] << 8 | FBytes[at + 2] << 16 | static_cast<uint32_t>(FBytes[at + 3]) << 24;
+    }
+    void Need(uint64_t at, uint64_t count) const
+    {
+        if (at > FBytes.size() || count > FBytes.size() - at)
+            Fail();
+    }
+    [[noreturn]] void Fail() const { throw EResNotFound("Resource " + FWhat + " not found"); }
+
+    const std::vector<uint8_t>& FBytes;
+
+private:
+    std::string FWhat;
+};
+
+struct TSection {
+    uint32_t VirtualAddress, VirtualSize, RawSize, RawOffset;
+};
+
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// The entry of a resource directory whose name matches, or -1.
+int64_t FindNamed(const TImage& image, uint64_t root, uint64_t directory, const std::string& wanted)
+{
+    const uint32_t named = image.U16(directory + 12);
+    for (uint32_t i = 0; i < named; ++i) {
+        const uint64_t entry = directory + 16 + 8ull * i;
+        const uint32_t nameField = image.U32(entry);
+        if ((nameField & 0x80000000u) == 0)
+            continue; // an id among named entries: not ours
+        const uint64_t text = root + (nameField & 0x7FFFFFFFu);
+        const uint32_t length = image.U16(text);
+        if (length != wanted.size())
+            continue;
+        bool same = true;
+        for (uint32_t k = 0; k < length && same; ++k) {
+            const uint32_t c = image.U16(text + 2 + 2ull * k);
+            same = c < 128 && Upper(static_cast<char>(c)) == Upper(wanted[k]);
+        }
+        if (same)
+            return static_cast<int64_t>(entry);
+    }
+    return -1;
+}
+
+} // namespace
+
+bool LooksLikePEImage(const std::vector<uint8_t>& image)
+{
+    return image.size() >= 2 && image[0] == 'M' && image[1] == 'Z';
+}
+
+std::vector<uint8_t> ReadPEResource(const std::vector<uint8_t>& bytes, const std::string& type,
+                                    const std::string& name)
+{
+    const TImage image(bytes, name);
+    if (!LooksLikePEImage(bytes))
+        image.Fail();
+    const uint64_t pe = image.U32(0x3C);
+    if (image.U32(pe) != 0x00004550) // "PE\0\0"
+        image.Fail();
+    const uint32_t sectionCount = image.U16(pe + 6);
+    const uint32_t optionalSize = image.U16(pe + 20);
+    const uint64_t optional = pe + 24;
+    const uint32_t magic = image.U16(optional);
+    const uint64_t directories = optional + (magic == 0x20B ? 112 : magic == 0x10B ? 96 : 0);
+    if (directories == optional)
+        image.Fail();
+    const uint32_t directoryCount = image.U32(directories - 4);
+    if (directoryCount < 3 || directories + 24 > optional + optionalSize)
+        image.Fail();
+    const uint32_t resourceRva = image.U32(directories + 16);
+
+    // The section that holds the resource tree maps its addresses to the file.
+    const uint64_t sections = optional + optionalSize;
+    TSection holder{};
+    bool found = false;
+    for (uint32_t i = 0; i < sectionCount && !found; ++i) {
+        const uint64_t s = sections + 40ull * i;
+        const TSection section{image.U32(s + 12), image.U32(s + 8), image.U32(s + 16), image.U32(s + 20)};
+        const uint32_t extent = section.VirtualSize > section.RawSize ? section.VirtualSize : section.RawSize;
+        if (resourceRva >= section.VirtualAddress && resourceRva - section.VirtualAddress < extent) {
+            holder = section;
+            found = true;
+        }
+    }
+    if (!found)
+        image.Fail();
+    const auto toFile = [&](uint32_t rva, uint64_t count) {
+        if (rva < holder.VirtualAddress || rva - holder.VirtualAddress > holder.RawSize ||
+            count > holder.RawSize - (rva - holder.VirtualAddress))
+            image.Fail();
+        const uint64_t at = static_cast<uint64_t>(holder.RawOffset) + (rva - holder.VirtualAddress);
+        image.Need(at, count);
+        return at;
+    };
+    const uint64_t root = toFile(resourceRva, 16);
+
+    // Type, then name: subdirectories (high bit set) below the root.
+    uint64_t directory = root;
+    for (const std::string* level : {&type, &name}) {
+        const int64_t entry = FindNamed(image, root, directory, *level);
+        if (entry < 0)
+            image.Fail();
+        const uint32_t target = image.U32(static_cast<uint64_t>(entry) + 4);
+        if ((target & 0x80000000u) == 0)
+            image.Fail();
+        directory = root + (target & 0x7FFFFFFFu);
+        image.Need(directory, 16);
+    }
+    // Languages: the first entry, named or by id, must be a data entry.
+    if (image.U16(directory + 12) + image.U16(directory + 14) == 0)
+        image.Fail();
+    const uint32_t leaf = image.U32(directory + 16 + 4);
+    if ((leaf & 0x80000000u) != 0)
+        image.Fail();
+    const uint64_t data = root + leaf;
+    const uint32_t dataRva = image.U32(data);
+    const uint32_t dataSize = image.U32(data + 4);
+    const uint64_t at = toFile(dataRva, dataSize);
+    return std::vector<uint8_t>(bytes.begin() + static_cast<long>(at), bytes.begin() + static_cast<long>(at + dataSize));
+}

@@ -1,0 +1,16 @@
+// Resources read straight from a Windows program's file, on any host: how
+// vkar finds the archive inside a built setup program.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// True when the bytes begin as a Windows program does ("MZ").
+bool LooksLikePEImage(const std::vector<uint8_t>& image);
+
+// The bytes of the resource of the given type and name (both compared
+// without regard to ASCII case; the first language found). EResNotFound when
+// the program has no such resource or its resource tables are damaged.
+std::vector<uint8_t> ReadPEResource(const std::vector<uint8_t>& image, const std::string& type,
+                                    const std::string& name);

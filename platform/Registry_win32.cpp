@@ -1,0 +1,80 @@
+// The registry through advapi32: one HKEY at a time, opened with full access
+// or for reading only, REG_SZ values written with their terminating NUL.
+#include <windows.h>
+
+#include "platform/NativeServices.h"
+#include "platform/Registry.h"
+
+namespace {
+
+HKEY RootHandle(TRootKey root)
+{
+    switch (root) {
+    case rkClassesRoot: return HKEY_CLASSES_ROOT;
+    case rkCurrentUser: return HKEY_CURRENT_USER;
+    case rkLocalMachine: return HKEY_LOCAL_MACHINE;
+    }
+    return HKEY_CURRENT_USER;
+}
+
+class TWin32Registry : public TRegistry {
+public:
+    ~TWin32Registry() override { DoCloseKey(); }
+
+protected:
+    bool DoOpenKey(TRootKey root, const std::string& path, TRegAccess access, bool create) override
+    {
+        const REGSAM sam = access == raRead ? KEY_READ : KEY_ALL_ACCESS;
+        HKEY key = nullptr;
+        LONG result = RegOpenKeyExA(RootHandle(root), path.c_str(), 0, sam, &key);
+        if (result != ERROR_SUCCESS && create)
+            result = RegCreateKeyExA(RootHandle(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, sam,
+                                     nullptr, &key, nullptr);
+        if (result != ERROR_SUCCESS)
+            return false;
+        FKey = key;
+        return true;
+    }
+
+    void DoCloseKey() override
+    {
+        if (FKey != nullptr)
+            RegCloseKey(FKey);
+        FKey = nullptr;
+    }
+
+    bool DoReadValue(const std::string& name, TRegDataType& type, std::string& data) override
+    {
+        DWORD kind = 0;
+        DWORD size = 0;
+        if (RegQueryValueExA(FKey, name.c_str(), nullptr, &kind, nullptr, &size) != ERROR_SUCCESS)
+            return false;
+        data.assign(size, '\0');
+        if (RegQueryValueExA(FKey, name.c_str(), nullptr, &kind, reinterpret_cast<BYTE*>(data.data()), &size) !=
+            ERROR_SUCCESS)
+            return false;
+        data.resize(size);
+        type = kind == REG_SZ          ? rdString
+               : kind == REG_EXPAND_SZ ? rdExpandString
+               : kind == REG_DWORD     ? rdInteger
+               : kind == REG_BINARY    ? rdBinary
+                                       : rdUnknown;
+        return true;
+    }
+
+    bool DoWriteString(const std::string& name, const std::string& value) override
+    {
+        return RegSetValueExA(FKey, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                              static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+    }
+
+private:
+    HKEY FKey = nullptr;
+};
+
+} // namespace
+
+std::unique_ptr<TRegistry> MakeNativeRegistry()
+{
+    return std::make_unique<TWin32Registry>();
+}
