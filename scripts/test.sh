@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, builds the native release and
-# sanitizer builds and both Windows builds, then runs the native suites.
+# sanitizer builds and both Windows builds, runs the native suites, then the
+# Windows layer and the install run under wine64 on a fresh prefix.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,3 +18,5 @@ echo "== tests (release)"
 ctest --preset release -j "$jobs"
 echo "== tests (address and undefined-behaviour sanitizers)"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset sanitize -j "$jobs"
+echo "== tests of the Windows layer (wine64, fresh prefix)"
+ctest --preset wine

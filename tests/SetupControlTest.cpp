@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "installer/BuildSettings.h"
 #include "installer/SetupControl.h"
 #include "platform/SystemInfo.h"
 #include "tests/support/MemoryRegistry.h"
@@ -21,20 +22,23 @@ public:
 
 TEST(SetupControlTest, ThisBuildsSettings)
 {
-    const TSetupControl s;
-    EXPECT_EQ(s.ProgramName, "ZarnFTP");
-    EXPECT_EQ(s.CaptionName, "ZarnFTP 2.7.4");
-    EXPECT_EQ(s.TargetPath, "%\\ZarnFTP");
-    EXPECT_EQ(s.ExeName, "ZarnFTP.exe");
-    EXPECT_EQ(s.HelpFile, "ZarnFTP.hlp");
-    EXPECT_EQ(s.Uninstaller, "unzarn.exe");
-    EXPECT_EQ((std::vector<bool>{s.Custom, s.ShortcutDesktop, s.ShortcutSendTo, s.ShortcutStartMenu, s.RegisterExt}),
-              (std::vector<bool>{false, true, true, true, true}));
-    EXPECT_EQ(SetupCaption(s), "ZarnFTP 2.7.4 Setup");
-    EXPECT_EQ(WelcomeText(s),
-              "Welcome to the ZarnFTP Setup program.  This program will install ZarnFTP on your computer.");
-    EXPECT_EQ(FinishText(s), "ZarnFTP has been successfully installed on your computer.  You can run it by "
-                             "double-clicking on its icon.");
+    // The record's own values, and the ones the build made from its settings
+    // file (the same file unless a packager chose another).
+    for (const TSetupControl& s : {TSetupControl(), ZARN_OWN_SETTINGS_FILE ? BuildSettings() : TSetupControl()}) {
+        EXPECT_EQ(s.ProgramName, "ZarnFTP");
+        EXPECT_EQ(s.CaptionName, "ZarnFTP 2.7.4");
+        EXPECT_EQ(s.TargetPath, "%\\ZarnFTP");
+        EXPECT_EQ(s.ExeName, "ZarnFTP.exe");
+        EXPECT_EQ(s.HelpFile, "ZarnFTP.hlp");
+        EXPECT_EQ(s.Uninstaller, "unzarn.exe");
+        EXPECT_EQ((std::vector<bool>{s.Custom, s.ShortcutDesktop, s.ShortcutSendTo, s.ShortcutStartMenu, s.RegisterExt}),
+                  (std::vector<bool>{false, true, true, true, true}));
+        EXPECT_EQ(SetupCaption(s), "ZarnFTP 2.7.4 Setup");
+        EXPECT_EQ(WelcomeText(s),
+                  "Welcome to the ZarnFTP Setup program.  This program will install ZarnFTP on your computer.");
+        EXPECT_EQ(FinishText(s), "ZarnFTP has been successfully installed on your computer.  You can run it by "
+                                 "double-clicking on its icon.");
+    }
 }
 
 TEST(SetupControlTest, DefaultDestinationAndBrowseDirectory)

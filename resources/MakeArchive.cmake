@@ -1,0 +1,35 @@
+# Stages the payload in archive order and packs it with vkar (LZH):
+#   -DVKAR -DPAYLOAD_DIR -DPROGRAMS (built programs) -DORDER -DEPOCH -DSTAGE -DOUTPUT
+# A file of the payload directory wins over a built program of the same name
+# (names compared without regard to case). Every staged file gets the date
+# EPOCH, so the archive's bytes depend on the sources only.
+file(REMOVE_RECURSE "${STAGE}")
+file(MAKE_DIRECTORY "${STAGE}")
+file(GLOB given "${PAYLOAD_DIR}/*")
+set(names "")
+foreach(entry IN LISTS ORDER)
+  string(TOLOWER "${entry}" wanted)
+  set(source "")
+  foreach(candidate IN LISTS given PROGRAMS)
+    get_filename_component(candidateName "${candidate}" NAME)
+    string(TOLOWER "${candidateName}" lower)
+    if(lower STREQUAL wanted AND source STREQUAL "")
+      set(source "${candidate}")
+    endif()
+  endforeach()
+  if(source STREQUAL "")
+    message(FATAL_ERROR "No file for archive entry ${entry} in ${PAYLOAD_DIR} or among the built programs")
+  endif()
+  file(COPY_FILE "${source}" "${STAGE}/${entry}")
+  execute_process(COMMAND touch -d "@${EPOCH}" "${STAGE}/${entry}" RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "Cannot set the date of ${entry}")
+  endif()
+  list(APPEND names "${entry}")
+endforeach()
+file(REMOVE "${OUTPUT}")
+execute_process(COMMAND "${VKAR}" c -m LZH -C "${STAGE}" "${OUTPUT}" ${names}
+                RESULT_VARIABLE failed OUTPUT_QUIET)
+if(failed)
+  message(FATAL_ERROR "vkar could not pack the payload")
+endif()

@@ -1,0 +1,33 @@
+// Shared by the tests that run under Windows (or Wine): file and registry
+// reads through the plain Win32 calls, and paths of the build tree.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// A path of the build machine as this Windows sees it ("/a/b" is "Z:\a\b" under Wine).
+std::string HostPath(const std::string& posixPath);
+std::vector<char> ReadWholeFile(const std::string& path); // empty when missing
+bool FileExists(const std::string& path);
+// The lines of a CR LF text file, without their line ends.
+std::vector<std::string> ReadLines(const std::string& path);
+
+struct TRegValue {
+    bool Found = false;
+    DWORD Type = 0;
+    std::string Data; // the bytes as stored, a terminating NUL included
+};
+TRegValue QueryValue(HKEY root, const std::string& key, const std::string& name);
+
+struct TLinkFields {
+    bool Loaded = false;
+    std::string Path, Arguments, WorkingDirectory, Description, IconFile;
+    int ShowCmd = 0, IconIndex = -1;
+};
+// Reads a .lnk file back through IShellLinkA and IPersistFile::Load.
+TLinkFields LoadLink(const std::string& linkFile);
+
+// Runs a command line and waits; the process's exit code (-1 when it did not start).
+int RunAndWait(const std::string& commandLine, const std::string& environment = "");
