@@ -20,12 +20,18 @@ std::unique_ptr<TStream> VkarOpenArchive(TFileSystem& fileSystem, const std::str
     file->SetPosition(0);
     if (got != 2 || magic[0] != 'M' || magic[1] != 'Z')
         return file;
+    // A program without the resource is named, as a missing file would be.
+    const std::string missing = path + ": Resource DATA not found";
     const int64_t size = file->Size();
     if (size > 0x7FFFFFFF)
-        throw EResNotFound("Resource DATA not found");
+        throw EResNotFound(missing);
     std::vector<uint8_t> image(static_cast<size_t>(size));
     file->ReadBuffer(image.data(), static_cast<int32_t>(size));
-    return std::make_unique<TMemoryStream>(ReadPEResource(image, "ARCHIVE", "DATA"));
+    try {
+        return std::make_unique<TMemoryStream>(ReadPEResource(image, "ARCHIVE", "DATA"));
+    } catch (const EResNotFound&) {
+        throw EResNotFound(missing);
+    }
 }
 
 int32_t TVkarNullStream::Write(const void* buffer, int32_t count)

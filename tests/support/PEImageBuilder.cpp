@@ -1,0 +1,109 @@
+#include "tests/support/PEImageBuilder.h"
+
+#include <algorithm>
+#include <map>
+
+namespace {
+
+constexpr uint32_t SectionRva = 0x1000;
+constexpr uint32_t SectionFile = 0x200;
+
+void Put16(std::vector<uint8_t>& b, size_t at, uint32_t v)
+{
+    if (b.size() < at + 2)
+        b.resize(at + 2);
+    b[at] = static_cast<uint8_t>(v);
+    b[at + 1] = static_cast<uint8_t>(v >> 8);
+}
+
+void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v)
+{
+    Put16(b, at, v & 0xFFFF);
+    Put16(b, at + 2, v >> 16);
+}
+
+} // namespace
+
+TPEImage BuildPEImage(const std::vector<TPEResource>& resources)
+{
+    // The tree: root -> type directories -> name directories -> one language.
+    std::map<std::string, std::vector<const TPEResource*>> byType;
+    for (const auto& r : resources)
+        byType[r.Type].push_back(&r);
+
+    std::vector<uint8_t> tree;
+    size_t next = 16 + 8 * byType.size(); // after the root directory
+    std::vector<std::pair<size_t, std::string>> strings; // where a name field points, text
+    std::vector<std::pair<size_t, const TPEResource*>> leaves; // data entry offset, resource
+    Put16(tree, 12, static_cast<uint32_t>(byType.size()));
+    Put16(tree, 14, 0);
+    size_t typeIndex = 0;
+    for (const auto& [type, members] : byType) {
+        const size_t typeDir = next;
+        next += 16 + 8 * members.size();
+        strings.push_back({16 + 8 * typeIndex, type});
+        Put32(tree, 16 + 8 * typeIndex + 4, 0x80000000u | static_cast<uint32_t>(typeDir));
+        Put16(tree, typeDir + 12, static_cast<uint32_t>(members.size()));
+        Put16(tree, typeDir + 14, 0);
+        for (size_t m = 0; m < members.size(); ++m) {
+            const size_t nameDir = next;
+            next += 16 + 8;
+            strings.push_back({typeDir + 16 + 8 * m, members[m]->Name});
+            Put32(tree, typeDir + 16 + 8 * m + 4, 0x80000000u | static_cast<uint32_t>(nameDir));
+            Put16(tree, nameDir + 12, 0);
+            Put16(tree, nameDir + 14, 1);
+            Put32(tree, nameDir + 16, 0x409); // the language, by id
+            leaves.push_back({nameDir + 16 + 4, members[m]});
+        }
+        ++typeIndex;
+    }
+    std::vector<size_t> dataEntries;
+    for (auto& [leafField, resource] : leaves) {
+        Put32(tree, leafField, static_cast<uint32_t>(next));
+        dataEntries.push_back(next);
+        next += 16;
+    }
+    for (const auto& [field, text] : strings) {
+        Put32(tree, field, 0x80000000u | static_cast<uint32_t>(next));
+        Put16(tree, next, static_cast<uint32_t>(text.size()));
+        for (size_t k = 0; k < text.size(); ++k)
+            Put16(tree, next + 2 + 2 * k, static_cast<uint8_t>(text[k]));
+        next += 2 + 2 * text.size();
+    }
+    for (size_t i = 0; i < leaves.size(); ++i) {
+        const TPEResource* resource = leaves[i].second;
+        const size_t entry = dataEntries[i];
+        next = (next + 3) & ~size_t{3};
+        Put32(tree, entry, SectionRva + static_cast<uint32_t>(next));
+        Put32(tree, entry + 4, static_cast<uint32_t>(resource->Bytes.size()));
+        tree.resize(next + resource->Bytes.size());
+        std::copy(resource->Bytes.begin(), resource->Bytes.end(), tree.begin() + static_cast<long>(next));
+        next += resource->Bytes.size();
+    }
+    tree.resize(next);
+
+    std::vector<uint8_t> image(SectionFile, 0);
+    image[0] = 'M';
+    image[1] = 'Z';
+    Put32(image, 0x3C, 64);
+    Put32(image, 64, 0x00004550); // "PE\0\0"
+    Put16(image, 68, 0x14C);      // i386
+    Put16(image, 70, 1);          // one section
+    Put16(image, 84, 224);        // optional header size
+    Put16(image, 86, 0x102);
+    const size_t optional = 88;
+    Put16(image, optional, 0x10B); // PE32
+    Put32(image, optional + 92, 16);
+    Put32(image, optional + 96 + 16, SectionRva);
+    Put32(image, optional + 96 + 20, static_cast<uint32_t>(tree.size()));
+    const size_t section = optional + 224;
+    const char name[8] = {'.', 'r', 's', 'r', 'c', 0, 0, 0};
+    std::copy(name, name + 8, image.begin() + static_cast<long>(section));
+    Put32(image, section + 8, static_cast<uint32_t>(tree.size()));
+    Put32(image, section + 12, SectionRva);
+    Put32(image, section + 16, static_cast<uint32_t>(tree.size()));
+    Put32(image, section + 20, SectionFile);
+    image.resize(SectionFile);
+    image.insert(image.end(), tree.begin(), tree.end());
+    return {image, SectionFile};
+}
