@@ -1,0 +1,35 @@
+#include "installer/ForceDirectories.h"
+
+#include "platform/Exception.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+// "\\server\share" and everything above it cannot be made by us.
+bool IsShareRoot(const std::string& directory)
+{
+    if (directory.rfind("\\\\", 0) != 0)
+        return false;
+    const size_t server = directory.find('\\', 2);
+    return server == std::string::npos || directory.find('\\', server + 1) == std::string::npos;
+}
+
+} // namespace
+
+bool ForceDirectories(TFileSystem& files, const std::string& directory)
+{
+    std::string path = directory;
+    while (!path.empty() && path.back() == '\\')
+        path.pop_back();
+    if (path.empty() || (path.size() == 2 && path[1] == ':') || IsShareRoot(path) || files.IsDirectory(path))
+        return true;
+    const size_t last = path.find_last_of('\\');
+    if (last != std::string::npos && !ForceDirectories(files, path.substr(0, last)))
+        return false;
+    try {
+        files.MakeDirectory(path);
+    } catch (const Exception&) {
+        return false;
+    }
+    return true;
+}

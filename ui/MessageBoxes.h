@@ -1,0 +1,37 @@
+// The message boxes of the setup program: every question a "Confirm" box
+// (question icon, "&Yes" the default and "&No", Escape answering No), the
+// application's error display, and the Retry/Cancel box of the browse dialog.
+// All are task-modal: with no owner given, every window of the thread is
+// disabled while the box is up, and the box stays above the always-on-top
+// wizard.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/UserQuestions.h"
+
+// The application title, the caption of the error display.
+inline constexpr const char* ApplicationTitle = "Setup";
+
+// The button that answered, IDYES or IDNO (0 when no box could be shown):
+// Escape and the close command answer No.
+int ConfirmBoxAnswer(const std::string& question, HWND owner = nullptr);
+// True for Yes.
+inline bool ConfirmBox(const std::string& question, HWND owner = nullptr)
+{
+    return ConfirmBoxAnswer(question, owner) == IDYES;
+}
+// Captioned "Setup", error icon, OK; the message with the full-stop rule.
+void ShowErrorBox(const std::string& message, HWND owner = nullptr);
+// Captioned "Setup", error icon, Retry (the default) and Cancel; true for Retry.
+bool RetryBox(const std::string& message, HWND owner = nullptr);
+
+// The install core's questions as Confirm boxes.
+class TMessageBoxQuestions : public TUserQuestions {
+public:
+    explicit TMessageBoxQuestions(HWND owner = nullptr) : Owner(owner) {}
+    HWND Owner;
+    bool Confirm(const std::string& question) override { return ConfirmBox(question, Owner); }
+};
