@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "platform/UserQuestions.h"
@@ -25,6 +26,9 @@ inline bool ConfirmBox(const std::string& question, HWND owner = nullptr)
 }
 // Captioned "Setup", error icon, OK; the message with the full-stop rule.
 void ShowErrorBox(const std::string& message, HWND owner = nullptr);
+// Runs action; an exception that escapes it reaches the error display, as
+// the application's default handler shows it, and the program goes on.
+void ReportErrors(const std::function<void()>& action);
 // Captioned "Setup", error icon, Retry (the default) and Cancel; true for Retry.
 bool RetryBox(const std::string& message, HWND owner = nullptr);
 

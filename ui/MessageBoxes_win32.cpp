@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/ErrorDisplay.h"
+#include "platform/Exception.h"
 
 namespace {
 
@@ -79,4 +80,13 @@ bool RetryBox(const std::string& message, HWND owner)
 {
     return MessageBoxA(owner, message.c_str(), ApplicationTitle,
                        MB_RETRYCANCEL | MB_ICONERROR | MB_DEFBUTTON1 | CommonStyle) == IDRETRY;
+}
+
+void ReportErrors(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const std::exception& e) {
+        ShowErrorBox(e.what());
+    }
 }

@@ -1,0 +1,126 @@
+#include "tests/wine/InstallChecks.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "tests/wine/WineSupport.h"
+
+namespace {
+const char* const Payload[] = {"ZarnFTP.HLP", "README.TXT", "SITES.INI", "whatsnew.txt"};
+} // namespace
+
+std::string WinDir()
+{
+    char path[MAX_PATH];
+    GetWindowsDirectoryA(path, MAX_PATH);
+    return std::string(path) + "\\";
+}
+
+std::string ShellFolder(const std::string& name)
+{
+    const TRegValue v = QueryValue(HKEY_CURRENT_USER,
+                                   "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", name);
+    return v.Data.substr(0, v.Data.find('\0'));
+}
+
+std::vector<std::string> UndatedLog()
+{
+    std::vector<std::string> lines = ReadLines(Dest + "install.log");
+    if (lines.size() >= 2) {
+        for (std::string* line : {&lines.front(), &lines.back()}) {
+            for (const char* prefix : {"*** Install started: ", "*** Install Completed: "}) {
+                const std::string p = prefix;
+                if (line->compare(0, p.size(), p) == 0 && line->size() > p.size() + 5)
+                    *line = p;
+            }
+        }
+    }
+    return lines;
+}
+
+std::vector<std::string> LinkFiles()
+{
+    const std::string group = ShellFolder("Programs") + "\\ZarnFTP\\";
+    return {ShellFolder("Desktop") + "\\ZarnFTP.lnk", ShellFolder("SendTo") + "\\ZarnFTP.lnk",
+            group + "ZarnFTP.lnk", group + "whatsnew.lnk", group + "Uninstall ZarnFTP.lnk"};
+}
+
+void ExpectFirstInstall()
+{
+    for (const char* name : Payload)
+        EXPECT_EQ(ReadWholeFile(Dest + name), ReadWholeFile(HostPath(std::string(ZARN_PAYLOAD_DIR) + "/" + name)))
+            << name;
+    EXPECT_TRUE(FileExists(Dest + "ZarnFTP.exe"));
+    EXPECT_TRUE(FileExists(WinDir() + "unzarn.exe"));
+    EXPECT_FALSE(FileExists(Dest + "unzarn.exe"));
+    EXPECT_FALSE(FileExists(Dest + "Backup\\README.TXT"));
+
+    std::vector<std::string> expected = {"*** Install started: ", "AppName: ZarnFTP", "Copy: " + Dest + "ZarnFTP.exe",
+                                         "Copy: " + Dest + "ZarnFTP.HLP", "Copy: " + Dest + "README.TXT",
+                                         "Copy: " + Dest + "SITES.INI", "Copy: " + Dest + "whatsnew.txt"};
+    const bool ftpRegistered = QueryValue(HKEY_CLASSES_ROOT, "ftp\\shell\\open\\command", "").Found;
+    expected.push_back("RegKey: ftp\\shell\\open\\command");
+    for (const std::string& link : LinkFiles())
+        expected.push_back("CreateFile: " + link);
+    for (const char* file : {"zarnftp.ini", "zarnftp.log", "stats.dat", "sites.ini"})
+        expected.push_back("CreateFile: " + Dest + file);
+    expected.push_back("*** Install Completed: ");
+    EXPECT_EQ(UndatedLog(), expected);
+
+    const std::string uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZarnFTP";
+    const std::string appPaths = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\ZarnFTP.exe";
+    EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, uninstall, "DisplayName").Data, Sz("ZarnFTP"));
+    EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, uninstall, "UninstallString").Data,
+              Sz(WinDir() + "unzarn.exe " + Dest + "install.log"));
+    EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, appPaths, "").Type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, appPaths, "").Data, Sz(Dest + "ZarnFTP.exe"));
+    EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, appPaths, "Path").Data, Sz("C:\\Program Files\\ZarnFTP"));
+    if (ftpRegistered) { // updated, never created; program and argument quoted
+        EXPECT_EQ(QueryValue(HKEY_CLASSES_ROOT, "ftp\\shell\\open\\command", "").Data,
+                  Sz("\"" + Dest + "ZarnFTP.exe\" \"%1\""));
+    }
+    const TRegValue icon = QueryValue(HKEY_CLASSES_ROOT, "ftp\\DefaultIcon", "");
+    if (icon.Found) {
+        EXPECT_EQ(icon.Data, Sz(Dest + "ZarnFTP.exe,0"));
+    }
+
+    const std::vector<std::string> links = LinkFiles();
+    const std::string targets[] = {Dest + "ZarnFTP.exe", Dest + "ZarnFTP.exe", Dest + "ZarnFTP.exe",
+                                   Dest + "whatsnew.txt", WinDir() + "unzarn.exe"};
+    for (size_t i = 0; i < links.size(); ++i) {
+        const TLinkFields link = LoadLink(links[i]);
+        ASSERT_TRUE(link.Loaded) << links[i];
+        EXPECT_EQ(link.Path, targets[i]) << links[i];
+        EXPECT_EQ(link.WorkingDirectory, i == 4 ? WinDir() : Dest) << links[i];
+        EXPECT_EQ(link.Arguments, i == 4 ? Dest + "install.log" : "") << links[i];
+        EXPECT_EQ(link.Description, i == 0 || i == 2 ? "File Transfer Protocol Client" : "") << links[i];
+    }
+}
+
+void WriteUserSites(const std::string& sites)
+{
+    HANDLE file = CreateFileA((Dest + "SITES.INI").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, sites.data(), static_cast<DWORD>(sites.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+void ExpectReinstall(const std::string& sites, const std::vector<char>& oldReadme)
+{
+    EXPECT_EQ(ReadWholeFile(Dest + "sites.ini"), std::vector<char>(sites.begin(), sites.end()));
+    for (const char* name : {"ZarnFTP.exe", "ZarnFTP.HLP", "README.TXT", "whatsnew.txt"})
+        EXPECT_TRUE(FileExists(Dest + "Backup\\" + name)) << name;
+    EXPECT_FALSE(FileExists(Dest + "Backup\\SITES.INI"));
+    EXPECT_EQ(ReadWholeFile(Dest + "Backup\\README.TXT"), oldReadme);
+    EXPECT_TRUE(FileExists(Dest + "README.TXT"));
+
+    std::vector<std::string> expected = {"*** Install started: ", "AppName: ZarnFTP", "Copy: " + Dest + "ZarnFTP.exe",
+                                         "Copy: " + Dest + "ZarnFTP.HLP", "Copy: " + Dest + "README.TXT",
+                                         "Copy: " + Dest + "whatsnew.txt", "RegKey: ftp\\shell\\open\\command"};
+    for (const char* name : {"zarnftp.ini", "zarnftp.log", "stats.dat", "sites.ini"})
+        expected.push_back("CreateFile: " + Dest + name);
+    expected.push_back("*** Install Completed: ");
+    EXPECT_EQ(UndatedLog(), expected);
+}

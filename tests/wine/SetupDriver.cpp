@@ -1,0 +1,184 @@
+#include "tests/wine/SetupDriver.h"
+
+#include <memory>
+#include <vector>
+
+#include "platform/GdiSurface.h"
+#include "tools/gallery/PngWriter.h"
+
+namespace {
+
+// The text of a message box is the static control with this identifier.
+const int MessageBoxTextId = 0xFFFF;
+
+std::vector<char> EnvironmentWith(const std::string& extra)
+{
+    std::vector<char> block;
+    LPCH current = GetEnvironmentStringsA();
+    for (const char* p = current; *p; p += strlen(p) + 1) {
+        // The drives' current directories stay ours: the program starts in C:\ only.
+        if (p[0] == '=')
+            continue;
+        block.insert(block.end(), p, p + strlen(p) + 1);
+    }
+    FreeEnvironmentStringsA(current);
+    size_t start = 0;
+    while (start < extra.size()) {
+        size_t end = extra.find('\n', start);
+        if (end == std::string::npos)
+            end = extra.size();
+        const std::string entry = extra.substr(start, end - start);
+        if (!entry.empty())
+            block.insert(block.end(), entry.c_str(), entry.c_str() + entry.size() + 1);
+        start = end + 1;
+    }
+    block.push_back('\0');
+    return block;
+}
+
+} // namespace
+
+TProgramRun::TProgramRun(const std::string& program, const std::string& environment)
+{
+    std::string commandLine = "\"" + program + "\"";
+    std::vector<char> env = EnvironmentWith(environment);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, env.data(), "C:\\", &startup,
+                        &FProcess))
+        FProcess = {};
+}
+
+TProgramRun::~TProgramRun()
+{
+    if (!FProcess.hProcess)
+        return;
+    if (WaitForSingleObject(FProcess.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(FProcess.hProcess, 99);
+        WaitForSingleObject(FProcess.hProcess, 5000);
+    }
+    CloseHandle(FProcess.hThread);
+    CloseHandle(FProcess.hProcess);
+}
+
+bool TProgramRun::WaitForExit(DWORD timeout, DWORD* code)
+{
+    if (!FProcess.hProcess || WaitForSingleObject(FProcess.hProcess, timeout) != WAIT_OBJECT_0)
+        return false;
+    if (code)
+        GetExitCodeProcess(FProcess.hProcess, code);
+    return true;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeout)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (condition())
+            return true;
+        if (GetTickCount() - start > timeout)
+            return false;
+        Sleep(50);
+    }
+}
+
+HWND WaitForWindow(const char* className, const char* caption, DWORD timeout)
+{
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            found = FindWindowA(className, caption);
+            return found && IsWindowVisible(found);
+        },
+        timeout);
+    return found && IsWindowVisible(found) ? found : nullptr;
+}
+
+HWND FindControl(HWND window, int id)
+{
+    struct TSearch {
+        int Id;
+        HWND Found;
+    } search{id, nullptr};
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<TSearch*>(data);
+            if (GetDlgCtrlID(child) != s->Id)
+                return TRUE;
+            s->Found = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+}
+
+std::string TextOf(HWND window)
+{
+    // Asked of the control itself: for another process's window, GetWindowText
+    // gives only the caption it was created with.
+    char text[1024] = {};
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                        &copied);
+    return text;
+}
+
+bool Visible(HWND window)
+{
+    return window && IsWindowVisible(window);
+}
+
+void Click(HWND button)
+{
+    PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+void Type(HWND edit, const std::string& text)
+{
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+HWND WaitForBox(const char* caption, std::string* text, DWORD timeout)
+{
+    const HWND box = WaitForWindow("#32770", caption, timeout);
+    if (box && text)
+        *text = TextOf(GetDlgItem(box, MessageBoxTextId));
+    return box;
+}
+
+HWND WaitForConfirm(std::string* text, DWORD timeout)
+{
+    return WaitForBox("Confirm", text, timeout);
+}
+
+void Answer(HWND box, int button)
+{
+    if (button == 0) {
+        // Escape as the box's own keyboard handling sees it, at its focused button.
+        const HWND focus = GetDlgItem(box, IDYES) ? GetDlgItem(box, IDYES) : box;
+        PostMessageA(focus, WM_KEYDOWN, VK_ESCAPE, 1);
+        PostMessageA(focus, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+    } else {
+        Click(GetDlgItem(box, button));
+    }
+}
+
+bool WaitGone(HWND window, DWORD timeout)
+{
+    return WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, timeout);
+}
+
+bool Screenshot(const std::string& directory, const std::string& name)
+{
+    Sleep(300); // let the windows finish painting
+    CreateDirectoryA(directory.c_str(), nullptr);
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    const std::unique_ptr<TDrawingSurface> image = MakeGdiSurface(width, height);
+    const HDC screen = GetDC(nullptr);
+    const BOOL copied =
+        BitBlt(static_cast<HDC>(GdiSurfaceDC(*image)), 0, 0, width, height, screen, 0, 0, SRCCOPY | CAPTUREBLT);
+    ReleaseDC(nullptr, screen);
+    return copied && WritePng(*image, directory + "\\" + name + ".png");
+}

@@ -1,0 +1,53 @@
+// Drives the real setup program from another process the way a person would:
+// finds its windows by class and caption, reads their texts, clicks their
+// buttons and answers its message boxes, and photographs the screen.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// One run of a program, started in C:\ with extra environment variables.
+class TProgramRun {
+public:
+    // environment: "NAME=VALUE" entries separated by '\n', added to ours.
+    TProgramRun(const std::string& program, const std::string& environment = "");
+    ~TProgramRun(); // ends the program if it still runs
+    TProgramRun(const TProgramRun&) = delete;
+    TProgramRun& operator=(const TProgramRun&) = delete;
+
+    bool Started() const { return FProcess.hProcess != nullptr; }
+    DWORD ProcessId() const { return FProcess.dwProcessId; }
+    // True when the program ended within timeout; its exit code goes to code.
+    bool WaitForExit(DWORD timeout, DWORD* code = nullptr);
+
+private:
+    PROCESS_INFORMATION FProcess{};
+};
+
+// Polls until condition holds; false after timeout milliseconds.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeout = 15000);
+// A visible top-level window of class and caption (either may be null).
+HWND WaitForWindow(const char* className, const char* caption, DWORD timeout = 15000);
+// A descendant of window by control identifier (null when there is none).
+HWND FindControl(HWND window, int id);
+std::string TextOf(HWND window);
+bool Visible(HWND window);
+// Clicks a button: the press and the release, queued, so that a box it
+// opens does not hold the caller.
+void Click(HWND button);
+// Types text into an edit box (replacing what it held), as a change.
+void Type(HWND edit, const std::string& text);
+
+// A "Confirm" box of the program run, waited for; its question in text.
+HWND WaitForConfirm(std::string* text = nullptr, DWORD timeout = 15000);
+// A message box of caption, and its text.
+HWND WaitForBox(const char* caption, std::string* text = nullptr, DWORD timeout = 15000);
+// Presses the box's button (IDYES, IDNO, IDOK, ...), or Escape for 0.
+void Answer(HWND box, int button);
+// Waits until window is gone (destroyed or hidden).
+bool WaitGone(HWND window, DWORD timeout = 15000);
+
+// Photographs the whole screen into directory/name.png; false when it cannot.
+bool Screenshot(const std::string& directory, const std::string& name);

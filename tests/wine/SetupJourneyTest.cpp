@@ -1,0 +1,362 @@
+// The setup program end to end, as a person uses it: each journey starts
+// setup.exe on this prefix, walks the wizard through its real windows, and
+// then checks what the install left on the system. Every page is
+// photographed into the build tree's screenshots directory.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "installer/WizardSteps.h"
+#include "tests/wine/InstallChecks.h"
+#include "tests/wine/SetupDriver.h"
+#include "tests/wine/WineSupport.h"
+#include "ui/BrowseDialog.h"
+#include "ui/WindowIds.h"
+
+namespace {
+
+const char* const Caption = "ZarnFTP 2.7.4 Setup";
+const std::string DefaultDir = "C:\\Program Files\\ZarnFTP";
+
+std::string ShotDir(const std::string& journey)
+{
+    const std::string root = HostPath(ZARN_SCREENSHOT_DIR);
+    CreateDirectoryA(root.c_str(), nullptr);
+    return root + "\\" + journey;
+}
+
+// One run of the setup program with its windows at hand.
+class TSetupRun {
+public:
+    explicit TSetupRun(const char* program, const std::string& journey, const std::string& environment = "")
+        : Run(HostPath(program), environment), Shots(ShotDir(journey))
+    {
+        Wizard = WaitForWindow(WizardWindowClass, Caption, 30000);
+    }
+
+    HWND Control(int id) const { return FindControl(Wizard, id); }
+    bool OnPage(int pageId) const { return Visible(Wizard) && Visible(Control(pageId)); }
+    void Shot(const std::string& name)
+    {
+        char number[8];
+        std::snprintf(number, sizeof number, "%02d-", ++FShotNumber);
+        EXPECT_TRUE(Screenshot(Shots, number + name)) << name;
+    }
+    void Next() { Click(Control(idNext)); }
+    // Cancel, and the cancel question it brings up.
+    HWND Cancel(HWND button = nullptr)
+    {
+        Click(button ? button : Control(idWizardCancel));
+        std::string question;
+        const HWND box = WaitForConfirm(&question);
+        EXPECT_EQ(question, "Are you sure you want to cancel Setup?");
+        return box;
+    }
+    // The program ended, with exit code 0, once control was back in its event loop.
+    void ExpectEnded()
+    {
+        DWORD code = 1;
+        EXPECT_TRUE(Run.WaitForExit(30000, &code));
+        EXPECT_EQ(code, 0u);
+    }
+
+    TProgramRun Run;
+    std::string Shots;
+    HWND Wizard = nullptr;
+
+private:
+    int FShotNumber = 0;
+};
+
+class SetupJourney : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { CoInitialize(nullptr); }
+    static void TearDownTestSuite() { CoUninitialize(); }
+};
+
+TEST_F(SetupJourney, FirstInstallThenReinstallWithBackup)
+{
+    ASSERT_FALSE(FileExists(DefaultDir)) << "the journey needs a fresh prefix";
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::string record = std::string(temp) + "zarnftp-finish.txt";
+    DeleteFileA(record.c_str());
+    {
+        TSetupRun setup(ZARN_SETUP_PROGRAM, "first-install", "ZARNFTP_RECORD=" + record);
+        ASSERT_TRUE(setup.Wizard);
+        // The background covers the screen behind the wizard, which is always on top.
+        const HWND background = FindWindowA(MainWindowClass, Caption);
+        ASSERT_TRUE(Visible(background));
+        RECT r;
+        GetWindowRect(background, &r);
+        EXPECT_EQ(r.right - r.left, GetSystemMetrics(SM_CXSCREEN));
+        EXPECT_EQ(r.bottom - r.top, GetSystemMetrics(SM_CYSCREEN));
+        EXPECT_TRUE(GetWindowLongA(setup.Wizard, GWL_EXSTYLE) & WS_EX_TOPMOST);
+        GetClientRect(setup.Wizard, &r);
+        EXPECT_EQ(r.right, 471);
+        EXPECT_EQ(r.bottom, 330);
+
+        EXPECT_TRUE(setup.OnPage(idPageStart));
+        EXPECT_FALSE(setup.OnPage(idPageCustom) || setup.OnPage(idPagePath) || setup.OnPage(idPageFinish));
+        EXPECT_EQ(TextOf(setup.Control(idWelcome)),
+                  "Welcome to the ZarnFTP Setup program.  This program will install ZarnFTP on your computer.");
+        EXPECT_EQ(TextOf(setup.Control(idNext)), "&Next >>");
+        setup.Shot("welcome");
+
+        // Escape on the cancel question answers No.
+        HWND box = setup.Cancel();
+        setup.Shot("cancel-question");
+        Answer(box, 0);
+        ASSERT_TRUE(WaitGone(box));
+        EXPECT_TRUE(setup.OnPage(idPageStart));
+
+        setup.Next();
+        ASSERT_TRUE(WaitUntil([&] { return setup.OnPage(idPagePath); }));
+        EXPECT_FALSE(setup.OnPage(idPageStart) || setup.OnPage(idPageCustom));
+        EXPECT_EQ(TextOf(setup.Control(idDestPath)), DefaultDir);
+        setup.Shot("destination");
+        box = setup.Cancel();
+        Answer(box, IDNO);
+        ASSERT_TRUE(WaitGone(box));
+        EXPECT_TRUE(setup.OnPage(idPagePath));
+
+        setup.Next();
+        std::string question;
+        box = WaitForConfirm(&question);
+        ASSERT_TRUE(box);
+        EXPECT_EQ(question, CreateDirectoryQuestion(DefaultDir));
+        setup.Shot("create-directory");
+        Answer(box, IDYES);
+        ASSERT_TRUE(WaitGone(box));
+
+        // Asked with the wizard already hidden, over the background.
+        box = WaitForConfirm(&question);
+        ASSERT_TRUE(box);
+        EXPECT_EQ(question, "Do you want to backup replaced files ?  ");
+        EXPECT_FALSE(Visible(setup.Wizard));
+        setup.Shot("backup-question");
+        Answer(box, IDNO);
+        ASSERT_TRUE(WaitGone(box));
+
+        // The shortcut question comes while the copy dialog is up.
+        box = WaitForConfirm(&question);
+        ASSERT_TRUE(box);
+        EXPECT_EQ(question, "Create shortcuts on the Desktop and Programs menu ?");
+        const HWND copy = FindWindowA(CopyDialogClass, CopyDialogCaption);
+        EXPECT_TRUE(Visible(copy));
+        EXPECT_EQ(TextOf(FindControl(copy, idCopyStatus)), "Creating Registry Entries...");
+        setup.Shot("copy-dialog-and-shortcuts");
+        Answer(box, IDYES);
+        ASSERT_TRUE(WaitGone(box));
+
+        ASSERT_TRUE(WaitUntil([&] { return setup.OnPage(idPageFinish); }));
+        EXPECT_FALSE(Visible(copy));
+        EXPECT_EQ(TextOf(setup.Control(idNext)), "Finish");
+        EXPECT_EQ(TextOf(setup.Control(idFinishText)),
+                  "ZarnFTP has been successfully installed on your computer.  You can run it by double-clicking on "
+                  "its icon.");
+        Click(setup.Control(idReadme));
+        Click(setup.Control(idRunProgram));
+        ASSERT_TRUE(WaitUntil([&] {
+            return SendMessageA(setup.Control(idReadme), BM_GETCHECK, 0, 0) == BST_CHECKED &&
+                   SendMessageA(setup.Control(idRunProgram), BM_GETCHECK, 0, 0) == BST_CHECKED;
+        }));
+        setup.Shot("finish");
+        setup.Next();
+        setup.ExpectEnded();
+    }
+    ExpectFirstInstall();
+    EXPECT_FALSE(FileExists(Dest + "Backup"));
+    // Both started, with their paths quoted: the program, and the README in the editor.
+    ASSERT_TRUE(WaitUntil([&] { return !ReadLines(record).empty(); }));
+    EXPECT_EQ(ReadLines(record), std::vector<std::string>{"\"" + Dest + "ZarnFTP.exe\""});
+    const HWND notepad = WaitForWindow("Notepad", nullptr);
+    ASSERT_TRUE(notepad);
+    EXPECT_NE(TextOf(notepad).find("readme"), std::string::npos) << TextOf(notepad);
+    PostMessageA(notepad, WM_CLOSE, 0, 0);
+
+    // Again over the first install, keeping the replaced files.
+    const std::string sites = "; my own sites\r\n[Home]\r\nHost=ftp.home.example\r\n";
+    WriteUserSites(sites);
+    const std::vector<char> oldReadme = ReadWholeFile(Dest + "README.TXT");
+    {
+        TSetupRun setup(ZARN_SETUP_PROGRAM, "reinstall");
+        ASSERT_TRUE(setup.Wizard);
+        setup.Next();
+        ASSERT_TRUE(WaitUntil([&] { return setup.OnPage(idPagePath); }));
+        setup.Next(); // the directory exists: no question about creating it
+        std::string question;
+        HWND box = WaitForConfirm(&question);
+        ASSERT_TRUE(box);
+        EXPECT_EQ(question, "Do you want to backup replaced files ?  ");
+        Answer(box, IDYES);
+        ASSERT_TRUE(WaitGone(box));
+        box = WaitForConfirm(&question);
+        ASSERT_TRUE(box);
+        EXPECT_EQ(question, "Create shortcuts on the Desktop and Programs menu ?");
+        Answer(box, IDNO);
+        ASSERT_TRUE(WaitUntil([&] { return setup.OnPage(idPageFinish); }));
+        setup.Shot("finish");
+        box = setup.Cancel();
+        Answer(box, IDNO);
+        ASSERT_TRUE(WaitGone(box));
+        EXPECT_TRUE(setup.OnPage(idPageFinish));
+        setup.Next();
+        setup.ExpectEnded();
+    }
+    ExpectReinstall(sites, oldReadme);
+}
+
+TEST_F(SetupJourney, BrowseToAnotherDriveRootAndDirectoryThenCancelAndOk)
+{
+    TSetupRun setup(ZARN_SETUP_PROGRAM, "browse");
+    ASSERT_TRUE(setup.Wizard);
+    setup.Next();
+    ASSERT_TRUE(WaitUntil([&] { return setup.OnPage(idPagePath); }));
+
+    const auto browseToTmp = [&](bool shoot) {
+        Click(setup.Control(idBrowse));
+        const HWND dialog = WaitForWindow(BrowseDialogClass, BrowseDialogCaption);
+        EXPECT_TRUE(dialog);
+        if (!dialog)
+            return dialog;
+        const HWND path = GetDlgItem(dialog, idBrowsePath);
+        EXPECT_EQ(TextOf(path), DefaultDir);
+        if (shoot)
+            setup.Shot("browse");
+        // The drive list follows the typed letter; the root of Z: has no doubled backslash.
+        PostMessageA(GetDlgItem(dialog, idBrowseDrives), WM_CHAR, 'z', 1);
+        EXPECT_TRUE(WaitUntil([&] { return TextOf(path) == "Z:\\ZarnFTP"; })) << TextOf(path);
+        const HWND list = GetDlgItem(dialog, idBrowseDirectories);
+        PostMessageA(list, WM_CHAR, 't', 1); // "tmp", the first directory with a t
+        PostMessageA(list, WM_KEYDOWN, VK_RETURN, 1);
+        EXPECT_TRUE(WaitUntil([&] { return TextOf(path) == "Z:\\tmp\\ZarnFTP"; })) << TextOf(path);
+        if (shoot)
+            setup.Shot("browse-other-drive");
+        return dialog;
+    };
+
+    HWND dialog = browseToTmp(true);
+    ASSERT_TRUE(dialog);
+    Click(GetDlgItem(dialog, idBrowseCancel));
+    ASSERT_TRUE(WaitGone(dialog));
+    EXPECT_EQ(TextOf(setup.Control(idDestPath)), DefaultDir);
+
+    dialog = browseToTmp(false);
+    ASSERT_TRUE(dialog);
+    Click(GetDlgItem(dialog, idBrowseOK));
+    ASSERT_TRUE(WaitGone(dialog));
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(setup.Control(idDestPath)) == "Z:\\tmp\\ZarnFTP"; }));
+    setup.Shot("destination-chosen");
+
+    const HWND box = setup.Cancel();
+    Answer(box, IDYES);
+    setup.ExpectEnded();
+    EXPECT_FALSE(FileExists("Z:\\tmp\\ZarnFTP"));
+}
+
+TEST_F(SetupJourney, CancelOnTheWelcomePageEndsTheProgram)
+{
+    TSetupRun setup(ZARN_SETUP_PROGRAM, "cancel");
+    ASSERT_TRUE(setup.Wizard);
+    const HWND box = setup.Cancel();
+    ASSERT_TRUE(box);
+    Answer(box, IDYES);
+    setup.ExpectEnded();
+}
+
+TEST_F(SetupJourney, CustomSettingsAskForCredentialsBeforeTheDestination)
+{
+    TSetupRun setup(ZARN_SETUP_CUSTOM_PROGRAM, "credentials");
+    ASSERT_TRUE(setup.Wizard);
+    setup.Next();
+    ASSERT_TRUE(WaitUntil([&] { return setup.OnPage(idPageCustom); }));
+    EXPECT_FALSE(setup.OnPage(idPageStart) || setup.OnPage(idPagePath));
+    const HWND next = setup.Control(idNext);
+    const HWND user = setup.Control(idUser);
+    const HWND pass = setup.Control(idPass);
+    EXPECT_FALSE(IsWindowEnabled(next));
+    GUITHREADINFO focus = {sizeof focus};
+    GetGUIThreadInfo(GetWindowThreadProcessId(setup.Wizard, nullptr), &focus);
+    EXPECT_EQ(focus.hwndFocus, user);
+    EXPECT_EQ(SendMessageA(pass, EM_GETPASSWORDCHAR, 0, 0), '*');
+
+    Type(user, "anna");
+    EXPECT_FALSE(IsWindowEnabled(next));
+    Type(pass, "s");
+    EXPECT_TRUE(IsWindowEnabled(next));
+    setup.Shot("credentials");
+    Type(user, "");
+    EXPECT_FALSE(IsWindowEnabled(next));
+    Click(next); // disabled: nothing happens
+    Sleep(500);
+    EXPECT_TRUE(setup.OnPage(idPageCustom));
+    Type(user, "a");
+    EXPECT_TRUE(IsWindowEnabled(next));
+
+    HWND box = setup.Cancel();
+    Answer(box, IDNO);
+    ASSERT_TRUE(WaitGone(box));
+    EXPECT_TRUE(setup.OnPage(idPageCustom));
+    EXPECT_EQ(TextOf(pass), "s"); // the page's state is intact
+
+    setup.Next();
+    ASSERT_TRUE(WaitUntil([&] { return setup.OnPage(idPagePath); }));
+    box = setup.Cancel();
+    Answer(box, IDYES);
+    setup.ExpectEnded();
+}
+
+TEST_F(SetupJourney, UnwritableDestinationShowsTheErrorThenCancelEnds)
+{
+    // Beneath a file no directory can be made.
+    const std::string unwritable = WinDir() + "win.ini\\ZarnFTP";
+    TSetupRun setup(ZARN_SETUP_PROGRAM, "unwritable");
+    ASSERT_TRUE(setup.Wizard);
+    setup.Next();
+    ASSERT_TRUE(WaitUntil([&] { return setup.OnPage(idPagePath); }));
+    Click(setup.Control(idBrowse));
+    const HWND dialog = WaitForWindow(BrowseDialogClass, BrowseDialogCaption);
+    ASSERT_TRUE(dialog);
+    Type(GetDlgItem(dialog, idBrowsePath), unwritable);
+    Click(GetDlgItem(dialog, idBrowseOK));
+    ASSERT_TRUE(WaitGone(dialog));
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(setup.Control(idDestPath)) == unwritable; }));
+
+    setup.Next();
+    HWND box = WaitForConfirm();
+    ASSERT_TRUE(box);
+    Answer(box, IDYES); // create it: that fails, unreported
+    ASSERT_TRUE(WaitGone(box));
+    box = WaitForConfirm();
+    ASSERT_TRUE(box);
+    Answer(box, IDNO); // no backup
+    ASSERT_TRUE(WaitGone(box));
+
+    std::string message;
+    box = WaitForBox("Setup", &message);
+    ASSERT_TRUE(box);
+    EXPECT_NE(message.find(unwritable + "\\install.log"), std::string::npos) << message;
+    EXPECT_EQ(message.back(), '.');
+    setup.Shot("error");
+    Answer(box, IDOK);
+    ASSERT_TRUE(WaitGone(box));
+
+    // The wizard stays hidden; the copy dialog's Cancel ends the program.
+    const HWND copy = FindWindowA(CopyDialogClass, CopyDialogCaption);
+    EXPECT_TRUE(Visible(copy));
+    EXPECT_FALSE(Visible(setup.Wizard));
+    setup.Shot("copy-dialog-after-error");
+    box = setup.Cancel(FindControl(copy, idCopyCancel));
+    ASSERT_TRUE(box);
+    Answer(box, IDYES);
+    setup.ExpectEnded();
+    EXPECT_FALSE(FileExists(unwritable));
+}
+
+} // namespace
