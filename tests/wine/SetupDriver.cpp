@@ -94,22 +94,28 @@ HWND WaitForWindow(const char* className, const char* caption, DWORD timeout)
     return found && IsWindowVisible(found) ? found : nullptr;
 }
 
+namespace {
+
+struct TControlSearch {
+    int Id;
+    HWND Found;
+};
+
+BOOL CALLBACK MatchControl(HWND child, LPARAM data)
+{
+    auto* search = reinterpret_cast<TControlSearch*>(data);
+    if (GetDlgCtrlID(child) != search->Id)
+        return TRUE;
+    search->Found = child;
+    return FALSE;
+}
+
+} // namespace
+
 HWND FindControl(HWND window, int id)
 {
-    struct TSearch {
-        int Id;
-        HWND Found;
-    } search{id, nullptr};
-    EnumChildWindows(
-        window,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<TSearch*>(data);
-            if (GetDlgCtrlID(child) != s->Id)
-                return TRUE;
-            s->Found = child;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    TControlSearch search{id, nullptr};
+    EnumChildWindows(window, &MatchControl, reinterpret_cast<LPARAM>(&search));
     return search.Found;
 }
 

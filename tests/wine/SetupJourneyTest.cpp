@@ -281,7 +281,8 @@ TEST_F(SetupJourney, CustomSettingsAskForCredentialsBeforeTheDestination)
     const HWND user = setup.Control(idUser);
     const HWND pass = setup.Control(idPass);
     EXPECT_FALSE(IsWindowEnabled(next));
-    GUITHREADINFO focus = {sizeof focus};
+    GUITHREADINFO focus = {};
+    focus.cbSize = sizeof focus;
     GetGUIThreadInfo(GetWindowThreadProcessId(setup.Wizard, nullptr), &focus);
     EXPECT_EQ(focus.hwndFocus, user);
     EXPECT_EQ(SendMessageA(pass, EM_GETPASSWORDCHAR, 0, 0), '*');
