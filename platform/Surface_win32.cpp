@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/GdiSurface.h"
@@ -19,6 +21,47 @@ RECT OrderedRect(const TRect& r)
 {
     return {std::min(r.Left, r.Right), std::min(r.Top, r.Bottom), std::max(r.Left, r.Right),
             std::max(r.Top, r.Bottom)};
+}
+
+// GDI aims a radial from the box's centre through a point in whole pixels and
+// loses direction when the point lies near the centre (a needle's base radials
+// graze the arc and came out two pixels high). A point far out on the same
+// radial keeps the direction; an odd factor keeps it whole.
+POINT FarOnRadial(const RECT& box, TPoint p)
+{
+    const long long cx2 = box.left + box.right, cy2 = box.top + box.bottom; // twice the centre
+    const long long dx2 = 2LL * p.X - cx2, dy2 = 2LL * p.Y - cy2;
+    const long long k = std::max(std::llabs(dx2), std::llabs(dy2)) < (1LL << 20) ? 63 : 1;
+    return {static_cast<LONG>((cx2 + k * dx2) / 2), static_cast<LONG>((cy2 + k * dy2) / 2)};
+}
+
+// Where the radial through p leaves the ellipse inscribed in box, in pixels.
+POINT ArcPoint(const RECT& box, TPoint p, double& x, double& y)
+{
+    const double cx = (box.left + box.right) / 2.0, cy = (box.top + box.bottom) / 2.0;
+    const double a = (box.right - box.left) / 2.0, b = (box.bottom - box.top) / 2.0;
+    const double dx = p.X - cx, dy = p.Y - cy;
+    const double t = 1.0 / std::sqrt((dx / a) * (dx / a) + (dy / b) * (dy / b));
+    x = cx + t * dx;
+    y = cy + t * dy;
+    return {std::clamp(static_cast<LONG>(std::floor(x)), box.left, box.right - 1),
+            std::clamp(static_cast<LONG>(std::floor(y)), box.top, box.bottom - 1)};
+}
+
+// A slice that runs the short way and is under a pixel wide at its arc. GDI takes
+// both arc points as one and fills the whole ellipse, so a 1 % pie looked full.
+bool IsSliver(const RECT& box, TPoint start, TPoint end)
+{
+    if (box.right - box.left < 2 || box.bottom - box.top < 2)
+        return false;
+    const double cx = (box.left + box.right) / 2.0, cy = (box.top + box.bottom) / 2.0;
+    const double sx = start.X - cx, sy = start.Y - cy, ex = end.X - cx, ey = end.Y - cy;
+    if ((sx == 0 && sy == 0) || (ex == 0 && ey == 0) || sy * ex - sx * ey <= 0)
+        return false; // a degenerate radial, the same direction, or the long way round
+    double x1, y1, x2, y2;
+    ArcPoint(box, start, x1, y1);
+    ArcPoint(box, end, x2, y2);
+    return std::hypot(x2 - x1, y2 - y1) < 1.5;
 }
 
 UINT TextFormat(unsigned flags)
@@ -164,10 +207,25 @@ public:
 
     void Pie(const TRect& bounds, TPoint start, TPoint end, TColor brush, std::optional<TColor> pen) override
     {
+        const RECT box = OrderedRect(bounds);
+        if (IsSliver(box, start, end)) {
+            // Nothing to fill; with a pen the radials and their arc ends are all of it.
+            if (pen) {
+                const TPoint centre{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+                for (const TPoint p : {start, end}) {
+                    double x, y;
+                    const POINT arc = ArcPoint(box, p, x, y);
+                    Line(centre, {arc.x, arc.y}, *pen);
+                    SetPixelV(FDC, arc.x, arc.y, ToColorRef(*pen));
+                }
+            }
+            return;
+        }
         const RECT r = ShapeRect(bounds, pen.has_value());
         TSelected b(FDC, CreateSolidBrush(ToColorRef(brush)), true);
         TSelected p = SelectPen(FDC, pen);
-        ::Pie(FDC, r.left, r.top, r.right, r.bottom, start.X, start.Y, end.X, end.Y);
+        const POINT s = FarOnRadial(OrderedRect(bounds), start), e = FarOnRadial(OrderedRect(bounds), end);
+        ::Pie(FDC, r.left, r.top, r.right, r.bottom, s.x, s.y, e.x, e.y);
     }
 
     void Line(TPoint from, TPoint to, TColor pen) override

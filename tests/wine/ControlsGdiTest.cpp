@@ -201,23 +201,24 @@ TEST(ControlsGdiGauge, BarsMatchTheSoftwareSurfaceExactly)
 
 TEST(ControlsGdiGauge, PieAndNeedleAgreeAtTheirEdges)
 {
-    for (TGaugeKind kind : {gkPie, gkNeedle})
-        for (TBorderStyle border : {bsNone, bsSingle})
-            for (int p : {0, 25, 37, 50, 75, 100}) {
-                TProgressGauge g;
-                g.SetBounds(0, 0, 61, 41);
-                g.SetKind(kind);
-                g.SetBorderStyle(border);
-                g.SetColor(clBlue);
-                g.SetForeColor(clRed);
-                g.SetBackColor(clLime);
-                g.SetShowText(false);
-                g.SetProgress(p);
-                // The needle's base radials meet its arc at a grazing angle, where the platform
-                // puts the meeting point up to two pixels away.
-                ExpectWithin(g, kind == gkNeedle ? 2 : 1, std::to_string(int(kind)) + " border " + std::to_string(int(border)) + " " +
-                                            std::to_string(p) + "%");
-            }
+    // Odd and even sizes, wide and tall: the centre falls on a pixel or between two.
+    for (TSize size : {TSize{61, 41}, TSize{40, 25}, TSize{24, 60}})
+        for (TGaugeKind kind : {gkPie, gkNeedle})
+            for (TBorderStyle border : {bsNone, bsSingle})
+                for (int p = 0; p <= 100; ++p) {
+                    TProgressGauge g;
+                    g.SetBounds(0, 0, size.Width, size.Height);
+                    g.SetKind(kind);
+                    g.SetBorderStyle(border);
+                    g.SetColor(clBlue);
+                    g.SetForeColor(clRed);
+                    g.SetBackColor(clLime);
+                    g.SetShowText(false);
+                    g.SetProgress(p);
+                    ExpectWithin(g, 1, std::to_string(size.Width) + "x" + std::to_string(size.Height) + " kind " +
+                                           std::to_string(int(kind)) + " border " + std::to_string(int(border)) +
+                                           " " + std::to_string(p) + "%");
+                }
     // A quarter at 25 %: the upper right only.
     TProgressGauge pie;
     pie.SetBounds(0, 0, 41, 41);
