@@ -50,6 +50,8 @@ public:
     // Creates one directory level: EInOutError when that fails.
     virtual void MakeDirectory(const std::string& path) = 0;
     virtual bool RemoveFile(const std::string& path) = 0;
+    // Removes a directory that holds nothing; false for any other (never recursive).
+    virtual bool RemoveEmptyDirectory(const std::string& path) = 0;
     // Moves a file, replacing one of the target's name; false when it cannot.
     virtual bool MoveFileReplacing(const std::string& from, const std::string& to) = 0;
 

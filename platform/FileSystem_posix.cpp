@@ -149,6 +149,8 @@ public:
 
     bool RemoveFile(const std::string& path) override { return ::unlink(ToNativePath(path).c_str()) == 0; }
 
+    bool RemoveEmptyDirectory(const std::string& path) override { return ::rmdir(ToNativePath(path).c_str()) == 0; }
+
     bool MoveFileReplacing(const std::string& from, const std::string& to) override
     {
         // rename() would also move a directory over an empty one; only files move here.

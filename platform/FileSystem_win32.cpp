@@ -124,6 +124,8 @@ public:
 
     bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
 
+    bool RemoveEmptyDirectory(const std::string& path) override { return RemoveDirectoryA(path.c_str()) != 0; }
+
     bool MoveFileReplacing(const std::string& from, const std::string& to) override
     {
         return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;

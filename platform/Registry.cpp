@@ -56,6 +56,19 @@ bool TRegistry::ReadString(const std::string& name, std::string& value)
     return true;
 }
 
+bool TRegistry::DeleteValue(const std::string& name)
+{
+    return FKeyOpen && DoDeleteValue(name);
+}
+
+bool TRegistry::DeleteKey(const std::string& key)
+{
+    CloseKey();
+    const std::string path = !key.empty() && key[0] == '\\' ? key.substr(1) : key;
+    // An empty path would name the root itself.
+    return !path.empty() && DoDeleteKey(FRootKey, path);
+}
+
 void TRegistry::WriteString(const std::string& name, const std::string& value)
 {
     if (!FKeyOpen || !DoWriteString(name, value))

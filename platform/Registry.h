@@ -39,6 +39,11 @@ public:
     bool ReadString(const std::string& name, std::string& value);
     // Writes a REG_SZ value ("" names the default value): ERegistryException "Failed to set data for '<name>'".
     void WriteString(const std::string& name, const std::string& value);
+    // Removes a value of the open key ("" names the default value); false when it cannot.
+    bool DeleteValue(const std::string& name);
+    // Closes an open key, then removes key (a path from the root) when it has
+    // no subkeys; never recursive. False when it cannot.
+    bool DeleteKey(const std::string& key);
 
 protected:
     // The platform's side. Paths come from the root, without a leading "\".
@@ -52,6 +57,10 @@ protected:
     virtual bool DoReadValue(const std::string& name, TRegDataType& type, std::string& data) = 0;
     // Stores value as REG_SZ in the open key, its terminating NUL included.
     virtual bool DoWriteString(const std::string& name, const std::string& value) = 0;
+    // Removes a value of the open key.
+    virtual bool DoDeleteValue(const std::string& name) = 0;
+    // Removes path under root, only when it has no subkeys.
+    virtual bool DoDeleteKey(TRootKey root, const std::string& path) = 0;
 
 private:
     bool Open(const std::string& key, TRegAccess access, bool canCreate);

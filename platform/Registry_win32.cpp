@@ -68,6 +68,26 @@ protected:
                               static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
     }
 
+    bool DoDeleteValue(const std::string& name) override
+    {
+        return RegDeleteValueA(FKey, name.c_str()) == ERROR_SUCCESS;
+    }
+
+    bool DoDeleteKey(TRootKey root, const std::string& path) override
+    {
+        // RegDeleteKeyA leaves a key with subkeys in place on NT; the
+        // subkey test keeps every system to that rule.
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(RootHandle(root), path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+            return false;
+        DWORD subkeys = 0;
+        const LONG queried =
+            RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr,
+                             nullptr, nullptr);
+        RegCloseKey(key);
+        return queried == ERROR_SUCCESS && subkeys == 0 && RegDeleteKeyA(RootHandle(root), path.c_str()) == ERROR_SUCCESS;
+    }
+
 private:
     HKEY FKey = nullptr;
 };

@@ -36,6 +36,7 @@ public:
     bool IsDirectory(const std::string&) override { return true; }
     void MakeDirectory(const std::string&) override {}
     bool RemoveFile(const std::string&) override { return true; }
+    bool RemoveEmptyDirectory(const std::string&) override { return true; }
     bool MoveFileReplacing(const std::string&, const std::string&) override { return true; }
     bool SetAttributes(const std::string&, int32_t) override { return true; }
     int32_t GetAttributes(const std::string&) override { return faArchive; }

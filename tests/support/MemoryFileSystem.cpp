@@ -124,6 +124,14 @@ void TMemoryFileSystem::MakeDirectory(const std::string& path)
     Directories.insert(path);
 }
 
+bool TMemoryFileSystem::RemoveEmptyDirectory(const std::string& path)
+{
+    if (Directories.count(path) == 0 || !ListDirectory(path).empty())
+        return false;
+    Directories.erase(path);
+    return true;
+}
+
 bool TMemoryFileSystem::SetAttributes(const std::string& path, int32_t attributes)
 {
     const auto it = Files.find(path);

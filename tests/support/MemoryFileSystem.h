@@ -37,6 +37,8 @@ public:
     bool IsDirectory(const std::string& path) override { return Directories.count(path) != 0; }
     void MakeDirectory(const std::string& path) override;
     bool RemoveFile(const std::string& path) override { return Files.erase(path) != 0; }
+    // Fails for a directory that still holds a file or a directory.
+    bool RemoveEmptyDirectory(const std::string& path) override;
     // Fails, as a disk would, without the source or the target's directory.
     bool MoveFileReplacing(const std::string& from, const std::string& to) override;
     bool SetAttributes(const std::string& path, int32_t attributes) override;

@@ -82,3 +82,23 @@ bool TMemoryRegistry::DoWriteString(const std::string& name, const std::string& 
     Writes.push_back({FOpenRoot, FOpenPath, name, value});
     return true;
 }
+
+bool TMemoryRegistry::DoDeleteValue(const std::string& name)
+{
+    if (RefuseFullAccess)
+        return false;
+    return FKeys[FOpen].erase(Upper(name)) != 0;
+}
+
+bool TMemoryRegistry::DoDeleteKey(TRootKey root, const std::string& path)
+{
+    const std::string id = Id(root, path);
+    if (RefuseFullAccess || FKeys.count(id) == 0)
+        return false;
+    const std::string below = id + "\\";
+    const auto next = FKeys.lower_bound(below);
+    if (next != FKeys.end() && next->first.compare(0, below.size(), below) == 0)
+        return false; // a subkey below it
+    FKeys.erase(id);
+    return true;
+}

@@ -15,6 +15,7 @@ public:
     struct TValue {
         TRegDataType Type = rdString;
         std::string Data;
+        bool operator==(const TValue&) const = default;
     };
     struct TWrite {
         TRootKey Root;
@@ -39,12 +40,16 @@ public:
     bool KeyExists(TRootKey root, const std::string& path) const;
     // The value, or nullptr when the key or the value is absent.
     const TValue* Value(TRootKey root, const std::string& path, const std::string& name) const;
+    // Every key and its values, for comparing whole registries.
+    const std::map<std::string, std::map<std::string, TValue>>& Keys() const { return FKeys; }
 
 protected:
     bool DoOpenKey(TRootKey root, const std::string& path, TRegAccess access, bool create) override;
     void DoCloseKey() override { FOpen.clear(); }
     bool DoReadValue(const std::string& name, TRegDataType& type, std::string& data) override;
     bool DoWriteString(const std::string& name, const std::string& value) override;
+    bool DoDeleteValue(const std::string& name) override;
+    bool DoDeleteKey(TRootKey root, const std::string& path) override;
 
 private:
     static std::string Id(TRootKey root, const std::string& path);

@@ -16,6 +16,7 @@ public:
     bool IsDirectory(const std::string& p) override { return FInner.IsDirectory(N(p)); }
     void MakeDirectory(const std::string& p) override { FInner.MakeDirectory(N(p)); }
     bool RemoveFile(const std::string& p) override { return FInner.RemoveFile(N(p)); }
+    bool RemoveEmptyDirectory(const std::string& p) override { return FInner.RemoveEmptyDirectory(N(p)); }
     bool MoveFileReplacing(const std::string& f, const std::string& t) override
     {
         return FInner.MoveFileReplacing(N(f), N(t));

@@ -1,13 +1,72 @@
-// The uninstaller the archive carries, for now only telling which log it was
-// given; it removes nothing yet.
+// The uninstaller the archive carries: started as "UninstallString" and the
+// uninstall shortcut start it, with the install log's path after its own
+// name, it removes what the installation made and says what was left.
 #include <windows.h>
 
-#include <cstdio>
+#include <memory>
+#include <string>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
+#include "archive/StringList.h"
+#include "installer/BuildSettings.h"
+#include "installer/UninstallCommandLine.h"
+#include "installer/UninstallRun.h"
+#include "platform/FileSystem.h"
+#include "platform/NativeServices.h"
+#include "platform/Registry.h"
+#include "ui/MessageBoxes.h"
+
+namespace {
+
+class TMessageBoxReport : public TUninstallReport {
+public:
+    void ShowError(const std::string& message) override { ShowErrorBox(message); }
+    void ShowSummary(const std::string& text) override
+    {
+        MessageBoxA(nullptr, text.c_str(), ApplicationTitle,
+                    MB_OK | MB_ICONINFORMATION | MB_TASKMODAL | MB_TOPMOST | MB_SETFOREGROUND);
+    }
+};
+
+std::string ModulePath()
 {
-    char text[1024];
-    std::snprintf(text, sizeof text, "ZarnFTP cannot be removed automatically yet.\n\nInstall log: %s", commandLine);
-    MessageBoxA(nullptr, text, "Uninstall ZarnFTP", MB_OK | MB_ICONINFORMATION);
-    return 0;
+    char path[MAX_PATH] = {};
+    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::string(path, n) : std::string();
+}
+
+// A running program cannot delete its own file. Only the copy in the Windows
+// directory is the installation's; a copy elsewhere is someone's build.
+void RemoveSelfAtReboot(const std::string& self)
+{
+    char windows[MAX_PATH] = {};
+    const UINT n = GetWindowsDirectoryA(windows, MAX_PATH);
+    if (self.empty() || n == 0 || n >= MAX_PATH)
+        return;
+    std::string directory(windows, n);
+    if (directory.back() != '\\')
+        directory += '\\';
+    const size_t slash = self.find_last_of('\\');
+    if (slash == std::string::npos || !SameText(self.substr(0, slash + 1), directory))
+        return;
+    // Without the rights for it the file simply stays.
+    MoveFileExA(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    const std::string self = ModulePath();
+    const std::string logPath = LogPathFromArguments(ArgumentsAfterProgram(GetCommandLineA(), self));
+    TUninstallResult result = urUnusableLog;
+    ReportErrors([&] {
+        const std::unique_ptr<TRegistry> registry = MakeNativeRegistry();
+        TMessageBoxQuestions questions;
+        TMessageBoxReport report;
+        TUninstallRun run(BuildSettings().ExeName, {NativeFileSystem(), *registry, questions, report});
+        result = run.Execute(logPath).Result;
+    });
+    if (result == urRemoved || result == urIncomplete)
+        RemoveSelfAtReboot(self);
+    return static_cast<int>(result);
 }

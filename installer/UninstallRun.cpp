@@ -1,0 +1,175 @@
+#include "installer/UninstallRun.h"
+
+#include "installer/UninstallLog.h"
+#include "installer/UninstallPlan.h"
+#include "platform/FileSystem.h"
+#include "platform/Registry.h"
+#include "platform/UserQuestions.h"
+
+namespace {
+
+const char* const LocalMachineName = "HKEY_LOCAL_MACHINE\\";
+const char* const ClassesRootName = "HKEY_CLASSES_ROOT\\";
+// The protocol values the install run overwrote; their old values are lost.
+const char* const ProtocolKeys[] = {"ftp\\DefaultIcon", "ftp\\shell\\open\\command"};
+
+// A registry value starts a program in directory when its path (quoted or
+// not) lies there.
+bool PointsInto(std::string value, const std::string& directory)
+{
+    const size_t start = value.find_first_not_of(" \t\"");
+    value = start == std::string::npos ? std::string() : value.substr(start);
+    return !directory.empty() && PathStartsWith(value, directory);
+}
+
+// The default (or named) value of an existing key; false when the key is absent.
+bool ReadKeyValue(TRegistry& registry, const std::string& key, const std::string& name, std::string& value)
+{
+    if (!registry.OpenKeyReadOnly(key))
+        return false;
+    if (!registry.ReadString(name, value))
+        value.clear();
+    registry.CloseKey();
+    return true;
+}
+
+void AppendList(std::string& text, const char* heading, const std::vector<std::string>& items)
+{
+    if (items.empty())
+        return;
+    text += "\n\n";
+    text += heading;
+    for (const std::string& item : items)
+        text += "\n" + item;
+}
+
+} // namespace
+
+bool RemoveInstalledFile(TFileSystem& files, const std::string& path)
+{
+    if (files.RemoveFile(path))
+        return true;
+    const int32_t attributes = files.GetAttributes(path);
+    if (attributes < 0 || (attributes & faReadOnly) == 0 || !files.SetAttributes(path, attributes & ~faReadOnly))
+        return false;
+    if (files.RemoveFile(path))
+        return true;
+    files.SetAttributes(path, attributes); // left as it was found
+    return false;
+}
+
+TUninstallRun::TUninstallRun(std::string exeName, const TUninstallServices& services)
+    : FExeName(std::move(exeName)), FServices(services)
+{
+}
+
+TUninstallOutcome TUninstallRun::Execute(const std::string& logPath)
+{
+    TUninstallOutcome outcome;
+    TFileSystem& files = FServices.Files;
+    if (logPath.empty()) {
+        FServices.Report.ShowError("No install log was given. Nothing has been removed");
+        return outcome;
+    }
+    TUninstallLog log;
+    try {
+        log = ReadUninstallLog(files, logPath);
+    } catch (const EUninstallLogError& e) {
+        FServices.Report.ShowError(e.Message());
+        return outcome;
+    }
+    outcome.AppName = log.AppName;
+    const TUninstallPlan plan = MakeUninstallPlan(log, logPath, FExeName, files);
+
+    if (!FServices.Questions.Confirm("Are you sure you want to remove " + plan.AppName +
+                                     " and all of its components?")) {
+        outcome.Result = urDeclined;
+        return outcome;
+    }
+    const bool restore = !plan.Restores.empty() && FServices.Questions.Confirm("Restore the files saved in Backup?");
+
+    RemoveFiles(plan, outcome);
+    if (restore)
+        RestoreBackups(plan, outcome);
+    RemoveRegistryEntries(plan, outcome);
+    if (!plan.GroupDir.empty())
+        RemoveIfEmpty(plan.GroupDir, outcome);
+    RemoveIfEmpty(plan.BackupDir, outcome);
+    // The log goes last: until then a failed run can be repeated.
+    if (files.FileExists(logPath) && !RemoveInstalledFile(files, logPath))
+        outcome.NotRemoved.push_back(logPath);
+    RemoveIfEmpty(plan.DestinationDir, outcome);
+
+    outcome.Result = outcome.NotRemoved.empty() && outcome.NotRestored.empty() ? urRemoved : urIncomplete;
+    FServices.Report.ShowSummary(UninstallSummaryText(outcome));
+    return outcome;
+}
+
+void TUninstallRun::RemoveFiles(const TUninstallPlan& plan, TUninstallOutcome& outcome)
+{
+    // A file in use stays; the others go all the same.
+    for (const std::string& path : plan.Files)
+        if (!RemoveInstalledFile(FServices.Files, path))
+            outcome.NotRemoved.push_back(path);
+}
+
+void TUninstallRun::RestoreBackups(const TUninstallPlan& plan, TUninstallOutcome& outcome)
+{
+    TFileSystem& files = FServices.Files;
+    for (const TRestoreMove& move : plan.Restores) {
+        // An installed file that could not be removed is not replaced either.
+        if (files.FileExists(move.To) || !files.MoveFileReplacing(move.From, move.To))
+            outcome.NotRestored.push_back(move.From);
+    }
+}
+
+void TUninstallRun::RemoveRegistryEntries(const TUninstallPlan& plan, TUninstallOutcome& outcome)
+{
+    TRegistry& registry = FServices.Registry;
+    std::string value;
+    registry.SetRootKey(rkLocalMachine);
+    // A later install elsewhere took these keys over; they are its own now.
+    if (ReadKeyValue(registry, plan.UninstallKey, "UninstallString", value) &&
+        (value.empty() || PathEndsWith(value, plan.LogPath)) && !registry.DeleteKey(plan.UninstallKey))
+        outcome.NotRemoved.push_back(LocalMachineName + plan.UninstallKey);
+    if (ReadKeyValue(registry, plan.AppPathsKey, "", value) &&
+        (value.empty() || PointsInto(value, plan.InstallDir)) && !registry.DeleteKey(plan.AppPathsKey))
+        outcome.NotRemoved.push_back(LocalMachineName + plan.AppPathsKey);
+
+    registry.SetRootKey(rkClassesRoot);
+    for (const char* key : ProtocolKeys) {
+        if (!ReadKeyValue(registry, key, "", value) || !PointsInto(value, plan.InstallDir))
+            continue;
+        const bool cleared = registry.OpenKey(key, false) && registry.DeleteValue("");
+        registry.CloseKey();
+        if (!cleared)
+            outcome.NotRemoved.push_back(ClassesRootName + std::string(key));
+    }
+}
+
+void TUninstallRun::RemoveIfEmpty(const std::string& directory, TUninstallOutcome& outcome)
+{
+    TFileSystem& files = FServices.Files;
+    if (!files.IsDirectory(directory))
+        return;
+    bool empty = false;
+    try {
+        empty = files.ListDirectory(directory).empty();
+    } catch (const Exception&) {
+    }
+    if (!empty)
+        outcome.Kept.push_back(directory);
+    else if (!files.RemoveEmptyDirectory(directory))
+        outcome.NotRemoved.push_back(directory);
+}
+
+std::string UninstallSummaryText(const TUninstallOutcome& outcome)
+{
+    std::string text = outcome.AppName + (outcome.NotRemoved.empty() && outcome.NotRestored.empty()
+                                              ? " has been removed."
+                                              : " has been removed, but not completely.");
+    AppendList(text, "These could not be removed:", outcome.NotRemoved);
+    AppendList(text, "These could not be restored and stay in Backup:", outcome.NotRestored);
+    AppendList(text, "These folders hold files of your own and were left in place:", outcome.Kept);
+    return text;
+}

@@ -1,0 +1,68 @@
+// The uninstall: reads the log, asks, then removes what the installation
+// made, over the platform interfaces. The program around it shows the
+// messages and deals with its own running file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class TFileSystem;
+class TRegistry;
+class TUserQuestions;
+struct TUninstallPlan;
+
+// Where the run tells the person at the desktop how it went.
+class TUninstallReport {
+public:
+    virtual ~TUninstallReport() = default;
+    // The log cannot be used; nothing was removed.
+    virtual void ShowError(const std::string& message) = 0;
+    // The last word of a run that removed things.
+    virtual void ShowSummary(const std::string& text) = 0;
+};
+
+// All stay the caller's.
+struct TUninstallServices {
+    TFileSystem& Files;
+    TRegistry& Registry;
+    TUserQuestions& Questions;
+    TUninstallReport& Report;
+};
+
+enum TUninstallResult {
+    urRemoved,     // everything the log named is gone
+    urIncomplete,  // some of it could not be removed or restored
+    urDeclined,    // the user answered No: nothing changed
+    urUnusableLog, // no log, or not a log: nothing changed
+};
+
+struct TUninstallOutcome {
+    TUninstallResult Result = urUnusableLog;
+    std::string AppName;
+    std::vector<std::string> NotRemoved;  // files and registry entries, as the summary names them
+    std::vector<std::string> NotRestored; // files that stay in Backup
+    std::vector<std::string> Kept;        // directories that still hold other files
+};
+
+class TUninstallRun {
+public:
+    // exeName: the program's name under App Paths.
+    TUninstallRun(std::string exeName, const TUninstallServices& services);
+
+    // The whole uninstall for the log at logPath ("" when none was given).
+    TUninstallOutcome Execute(const std::string& logPath);
+
+private:
+    void RemoveFiles(const TUninstallPlan& plan, TUninstallOutcome& outcome);
+    void RestoreBackups(const TUninstallPlan& plan, TUninstallOutcome& outcome);
+    void RemoveRegistryEntries(const TUninstallPlan& plan, TUninstallOutcome& outcome);
+    void RemoveIfEmpty(const std::string& directory, TUninstallOutcome& outcome);
+
+    std::string FExeName;
+    TUninstallServices FServices;
+};
+
+// Removes path, clearing a read-only attribute first when that is what stops it.
+bool RemoveInstalledFile(TFileSystem& files, const std::string& path);
+// The final message: what was removed, and by name what was left.
+std::string UninstallSummaryText(const TUninstallOutcome& outcome);

@@ -1,0 +1,311 @@
+// The uninstaller: the log read back, the command line, the plan of what to
+// remove, and whole runs over an installation made by the install run on
+// in-memory services, compared with the system as it was before.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "installer/UninstallCommandLine.h"
+#include "installer/UninstallLog.h"
+#include "installer/UninstallPlan.h"
+#include "installer/UninstallRun.h"
+#include "platform/PathRules.h"
+#include "tests/support/ArchiveBuilder.h"
+#include "tests/support/InstallBench.h"
+
+namespace {
+
+const std::string D = DestDir + "\\";
+const std::string LogPath = D + "install.log";
+const std::string Group = UserDir + "Start Menu\\Programs\\ZarnFTP";
+const std::string GoodLog = "*** Install started: 2024-03-09 14:05:07\r\nAppName: ZarnFTP\r\n"
+                            "Copy: " + D + "ZarnFTP.exe\r\nRegKey: ftp\\shell\\open\\command\r\n"
+                            "CreateFile: " + Group + "\\Uninstall ZarnFTP.lnk\r\n"
+                            "*** Install Completed: 2024-03-09 14:06:30\r\n";
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to)
+{
+    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+TEST(UninstallLogTest, ReadsCompletedAndPartialLogsWithEitherLineEnd)
+{
+    const std::string longPath = D + std::string(40000, 'x') + ".dat";
+    const std::string completed = "*** Install Completed: ";
+    const std::string text =
+        Replaced(GoodLog, completed, "CreateFile: " + longPath + "\r\n" + completed);
+    for (const std::string& variant : {text, Replaced(text, "\r\n", "\n")}) {
+        const TUninstallLog log = ParseUninstallLog(variant);
+        EXPECT_EQ(log.AppName, "ZarnFTP");
+        EXPECT_EQ(log.Copied, std::vector<std::string>{D + "ZarnFTP.exe"});
+        EXPECT_EQ(log.RegKeys, std::vector<std::string>{"ftp\\shell\\open\\command"});
+        EXPECT_EQ(log.Created, (std::vector<std::string>{Group + "\\Uninstall ZarnFTP.lnk", longPath}));
+        EXPECT_TRUE(log.Completed);
+    }
+    // A run that ended in an error leaves no completed line; its lines still count.
+    const TUninstallLog partial = ParseUninstallLog(GoodLog.substr(0, GoodLog.find("*** Install Completed")));
+    EXPECT_FALSE(partial.Completed);
+    EXPECT_EQ(partial.Created.size(), 1u);
+}
+
+TEST(UninstallLogTest, RejectsWhatIsNotALog)
+{
+    const std::string head = "*** Install started: x\r\nAppName: ZarnFTP\r\n";
+    for (const std::string& text : std::vector<std::string>{std::string(), std::string("MZ\x90\0\x03\0\0\0", 8), "[sites]\r\nHost=ftp.example\r\n",
+          "*** Install started: x\r\nCopy: C:\\a\r\n", "*** Install started: x\r\nAppName: \r\n",
+          "*** Install started: x\r\nAppName: ..\\Run\r\n", head + "Delete: C:\\Windows\\win.ini\r\n",
+          head + "Copy: \r\n", head + "*** Install Completed: y\r\nCopy: C:\\a\r\n",
+          head + std::string("Copy: C:\\a\0b\r\n", 14)})
+        EXPECT_THROW(ParseUninstallLog(text), EUninstallLogError) << text;
+}
+
+TEST(UninstallLogTest, ReadingNamesTheFileAndWhyNothingWasRemoved)
+{
+    TMemoryFileSystem disk;
+    TNativeSpellingFileSystem files(disk);
+    const auto message = [&](const std::string& path) {
+        try {
+            ReadUninstallLog(files, path);
+        } catch (const EUninstallLogError& e) {
+            return e.Message();
+        }
+        return std::string("read");
+    };
+    EXPECT_EQ(message("C:\\gone\\install.log"),
+              "The install log \"C:\\gone\\install.log\" was not found. Nothing has been removed");
+    disk.AddFile(ToNativePath("C:\\sites.ini"), Bytes("[sites]\r\n"));
+    EXPECT_EQ(message("C:\\sites.ini"),
+              "\"C:\\sites.ini\" is not an install log: line 1 is not an install log line. Nothing has been removed");
+    disk.AddFile(ToNativePath("C:\\big.log"), std::vector<uint8_t>(MaxUninstallLogSize + 1, 'A'));
+    EXPECT_NE(message("C:\\big.log").find("far too large"), std::string::npos);
+}
+
+TEST(UninstallCommandLineTest, TheRestOfTheLineIsTheLogPath)
+{
+    const std::string self = "C:\\My Windows\\unzarn.exe";
+    struct TCase {
+        std::string CommandLine, Log;
+    } cases[] = {
+        {"C:\\WINDOWS\\unzarn.exe C:\\Program Files\\ZarnFTP\\install.log", "C:\\Program Files\\ZarnFTP\\install.log"},
+        {"\"C:\\WINDOWS\\unzarn.exe\" C:\\Program Files\\Zarn  FTP\\install.log ", "C:\\Program Files\\Zarn  FTP\\install.log"},
+        {"unzarn.exe \"C:\\Program Files\\ZarnFTP\\install.log\"", "C:\\Program Files\\ZarnFTP\\install.log"},
+        {"c:\\my windows\\UNZARN.EXE D:\\A B\\install.log", "D:\\A B\\install.log"},
+        {"C:\\WINDOWS\\unzarn.exe", ""},
+        {"\"C:\\WINDOWS\\unzarn.exe\"   ", ""},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(LogPathFromArguments(ArgumentsAfterProgram(c.CommandLine, self)), c.Log) << c.CommandLine;
+}
+
+TEST(UninstallPlanTest, OnlyExistingLoggedFilesOnceEachAndTheirBackups)
+{
+    TMemoryFileSystem disk;
+    TNativeSpellingFileSystem files(disk);
+    for (const std::string& path : {D + "ZarnFTP.exe", D + "SITES.INI", D + "Backup\\ZarnFTP.exe",
+                                    D + "Backup\\notes.txt", UserDir + "Desktop\\Uninstall ZarnFTP.lnk", LogPath})
+        disk.AddFile(ToNativePath(path), Bytes("x"));
+    TUninstallLog log;
+    log.AppName = "ZarnFTP";
+    log.Copied = {D + "ZarnFTP.exe", D + "README.TXT", D + "SITES.INI"};
+    log.Created = {UserDir + "Desktop\\Uninstall ZarnFTP.lnk", Group + "\\Uninstall ZarnFTP.lnk", D + "sites.ini",
+                   LogPath};
+    const TUninstallPlan plan = MakeUninstallPlan(log, LogPath, "ZarnFTP.exe", files);
+    EXPECT_EQ(plan.Files, (std::vector<std::string>{D + "ZarnFTP.exe", D + "SITES.INI",
+                                                    UserDir + "Desktop\\Uninstall ZarnFTP.lnk"}));
+    ASSERT_EQ(plan.Restores.size(), 1u);
+    EXPECT_EQ(plan.Restores[0].From, D + "Backup\\ZarnFTP.exe");
+    EXPECT_EQ(plan.Restores[0].To, D + "ZarnFTP.exe");
+    EXPECT_EQ(plan.GroupDir, Group); // never the desktop
+    EXPECT_EQ(plan.BackupDir, D + "Backup");
+    EXPECT_EQ(plan.DestinationDir, DestDir);
+    EXPECT_EQ(plan.AppPathsKey, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\ZarnFTP.exe");
+}
+
+class TRecordingReport : public TUninstallReport {
+public:
+    std::vector<std::string> Errors, Summaries;
+    void ShowError(const std::string& message) override { Errors.push_back(message); }
+    void ShowSummary(const std::string& text) override { Summaries.push_back(text); }
+};
+
+// Refuses to delete files in use and read-only ones, as Windows does.
+class TLockingDisk : public TNativeSpellingFileSystem {
+public:
+    using TNativeSpellingFileSystem::TNativeSpellingFileSystem;
+    std::set<std::string> InUse;
+    bool RemoveFile(const std::string& path) override
+    {
+        if (InUse.count(ToNativePath(path)) || (GetAttributes(path) >= 0 && (GetAttributes(path) & faReadOnly)))
+            return false;
+        return TNativeSpellingFileSystem::RemoveFile(path);
+    }
+};
+
+struct TSnapshot {
+    std::map<std::string, std::vector<uint8_t>> Files;
+    std::set<std::string> Directories;
+    std::map<std::string, std::map<std::string, TMemoryRegistry::TValue>> Keys;
+    bool operator==(const TSnapshot&) const = default;
+};
+
+class UninstallRunTest : public ::testing::Test {
+protected:
+    UninstallRunTest()
+    {
+        // Folders that a configured system has before any install.
+        for (const char* dir : {"C:\\Users\\ann\\Start Menu", "C:\\Users\\ann\\Start Menu\\Programs"})
+            Bench.AddDirectory(dir);
+    }
+
+    TSnapshot Snapshot() const
+    {
+        TSnapshot s{{}, Bench.Disk.Directories, Bench.Registry.Keys()};
+        for (const auto& [path, file] : Bench.Disk.Files)
+            s.Files[path] = *file.Bytes;
+        return s;
+    }
+    // The system before the wizard made the destination and its Backup.
+    TSnapshot Before()
+    {
+        TSnapshot s = Snapshot();
+        s.Directories.erase(ToNativePath(DestDir));
+        s.Directories.erase(ToNativePath(D + "Backup"));
+        return s;
+    }
+    // The install run, with the shell saving each link it is given.
+    void Install(bool backup = false)
+    {
+        Bench.Links.Links.clear();
+        Bench.Answers.Answers = {true};
+        Bench.Run.FBackup = backup;
+        Bench.Install();
+        for (const TShellLinkInfo& link : Bench.Links.Links)
+            Bench.AddFile(link.LinkFile, "link to " + link.Target);
+    }
+    TUninstallOutcome Uninstall(std::deque<bool> answers, const std::string& logPath = LogPath)
+    {
+        Bench.Answers.Answers = std::move(answers);
+        Bench.Answers.Asked.clear();
+        TUninstallRun run("ZarnFTP.exe", {Disk, Bench.Registry, Bench.Answers, Report});
+        return run.Execute(logPath);
+    }
+
+    TInstallBench Bench;
+    TLockingDisk Disk{Bench.Disk};
+    TRecordingReport Report;
+};
+
+TEST_F(UninstallRunTest, InstallThenUninstallLeavesTheSystemAsItWas)
+{
+    TSnapshot expected = Before();
+    Install();
+    const TUninstallOutcome outcome = Uninstall({true});
+
+    EXPECT_EQ(Bench.Answers.Asked,
+              std::vector<std::string>{"Are you sure you want to remove ZarnFTP and all of its components?"});
+    EXPECT_EQ(outcome.Result, urRemoved);
+    EXPECT_EQ(Report.Summaries, std::vector<std::string>{"ZarnFTP has been removed."});
+    // What remains: the uninstaller, and the protocol values the install
+    // overwrote without keeping, now cleared instead of naming a removed program.
+    expected.Files[ToNativePath(WindowsDir + "unzarn.exe")] = Bytes("uninstall");
+    for (auto& [id, values] : expected.Keys)
+        if (id == "0:FTP\\DEFAULTICON" || id == "0:FTP\\SHELL\\OPEN\\COMMAND")
+            values.erase("");
+    EXPECT_EQ(Snapshot(), expected);
+}
+
+TEST_F(UninstallRunTest, UserFilesAndTheirFoldersSurviveAndNothingUnloggedIsTouched)
+{
+    Install();
+    const std::vector<std::string> mine = {D + "notes.txt", D + "ZarnFTP.exe.bak", D + "Backup\\old.txt",
+                                           Group + "\\Mine.lnk", UserDir + "Desktop\\Other.lnk"};
+    for (const std::string& path : mine)
+        Bench.AddFile(path, "mine " + path);
+    const TUninstallOutcome outcome = Uninstall({true});
+
+    for (const std::string& path : mine)
+        EXPECT_EQ(Bench.Text(path), "mine " + path);
+    EXPECT_FALSE(Bench.Exists(D + "ZarnFTP.exe"));
+    EXPECT_FALSE(Bench.Exists(LogPath));
+    EXPECT_EQ(outcome.Kept, (std::vector<std::string>{Group, D + "Backup", DestDir}));
+    EXPECT_EQ(outcome.Result, urRemoved);
+    EXPECT_NE(Report.Summaries.at(0).find("left in place:\n" + Group + "\n" + D + "Backup\n" + DestDir),
+              std::string::npos);
+}
+
+TEST_F(UninstallRunTest, NoAnswerOrAnUnusableLogChangesNothing)
+{
+    Install();
+    const TSnapshot installed = Snapshot();
+    EXPECT_EQ(Uninstall({false}).Result, urDeclined);
+    EXPECT_EQ(Snapshot(), installed);
+    EXPECT_TRUE(Report.Summaries.empty());
+
+    Bench.AddFile(D + "README.TXT", "not a log");
+    const TSnapshot foreign = Snapshot();
+    EXPECT_EQ(Uninstall({}, D + "README.TXT").Result, urUnusableLog);
+    EXPECT_EQ(Uninstall({}, "").Result, urUnusableLog);
+    EXPECT_TRUE(Bench.Answers.Asked.empty());
+    EXPECT_EQ(Report.Errors.size(), 2u);
+    EXPECT_EQ(Snapshot(), foreign);
+}
+
+TEST_F(UninstallRunTest, BackupsOfAReinstallComeBackOnYesAndStayOnNo)
+{
+    for (bool restore : {true, false}) {
+        Bench.Disk.Files.clear();
+        Bench.AddDirectory(DestDir);
+        Bench.AddDirectory(D + "Backup");
+        Bench.AddFile(D + "README.TXT", "old readme");
+        Install(true);
+        ASSERT_EQ(Bench.Text(D + "Backup\\README.TXT"), "old readme");
+        const TUninstallOutcome outcome = Uninstall({true, restore});
+        EXPECT_EQ(Bench.Answers.Asked.back(), "Restore the files saved in Backup?");
+        EXPECT_EQ(Bench.Text(D + "README.TXT"), restore ? "old readme" : "");
+        EXPECT_EQ(Bench.Exists(D + "Backup\\README.TXT"), !restore);
+        const std::vector<std::string> kept =
+            restore ? std::vector<std::string>{DestDir} : std::vector<std::string>{D + "Backup", DestDir};
+        EXPECT_EQ(outcome.Kept, kept);
+    }
+}
+
+TEST_F(UninstallRunTest, AFileInUseIsNamedAndTheRestGoesOn)
+{
+    Install();
+    Disk.InUse.insert(ToNativePath(D + "ZarnFTP.HLP"));
+    Bench.Files.SetAttributes(D + "README.TXT", faReadOnly | faArchive); // removed all the same
+    const TUninstallOutcome outcome = Uninstall({true});
+
+    EXPECT_EQ(outcome.Result, urIncomplete);
+    // Named as the log names it: the engine's "Copy: " lines use the platform's spelling.
+    const std::string help = ToNativePath(D) + "ZarnFTP.HLP";
+    EXPECT_EQ(outcome.NotRemoved, std::vector<std::string>{help});
+    EXPECT_FALSE(Bench.Exists(D + "README.TXT"));
+    EXPECT_FALSE(Bench.Exists(D + "whatsnew.txt"));
+    EXPECT_FALSE(Bench.Exists(LogPath));
+    EXPECT_FALSE(Bench.Registry.KeyExists(rkLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZarnFTP"));
+    EXPECT_EQ(Report.Summaries.at(0), "ZarnFTP has been removed, but not completely.\n\nThese could not be removed:\n" +
+                                          help + "\n\nThese folders hold files of your own and were left "
+                                              "in place:\n" + DestDir);
+}
+
+TEST_F(UninstallRunTest, EntriesThatAnotherInstallationTookOverAreKept)
+{
+    Install();
+    const std::string uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZarnFTP";
+    const std::string appPaths = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\ZarnFTP.exe";
+    Bench.Registry.SetValue(rkLocalMachine, uninstall, "UninstallString", "C:\\WINDOWS\\unzarn.exe D:\\Z\\install.log");
+    Bench.Registry.SetValue(rkLocalMachine, appPaths, "", "D:\\Z\\ZarnFTP.exe");
+    Bench.Registry.SetValue(rkClassesRoot, "ftp\\DefaultIcon", "", "D:\\Z\\ZarnFTP.exe,0");
+    Uninstall({true});
+
+    EXPECT_TRUE(Bench.Registry.KeyExists(rkLocalMachine, uninstall));
+    EXPECT_TRUE(Bench.Registry.KeyExists(rkLocalMachine, appPaths));
+    ASSERT_NE(Bench.Registry.Value(rkClassesRoot, "ftp\\DefaultIcon", ""), nullptr);
+    EXPECT_EQ(Bench.Registry.Value(rkClassesRoot, "ftp\\shell\\open\\command", ""), nullptr);
+}
+
+} // namespace

@@ -1,0 +1,305 @@
+// Install, then uninstall as Windows starts the uninstaller: from the
+// "Uninstall ZarnFTP" shortcut's target and arguments, and from
+// "UninstallString" through CreateProcessA. Its boxes are answered by
+// pressing their buttons, and drive C: and the registry trees are compared
+// with a snapshot taken before the install.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/wine/InstallChecks.h"
+#include "tests/wine/WineSupport.h"
+
+namespace {
+
+// What each entry of a tree is: "dir", "file <size>", "key", or a value's type and bytes.
+using TTree = std::map<std::string, std::string>;
+
+// The one install step of these journeys.
+void InstallForUninstall()
+{
+    ASSERT_EQ(RunAndWait("\"" + HostPath(ZARN_INSTALL_DRIVER) + "\" --shortcuts yes"), 0);
+}
+
+std::string Upper(std::string text)
+{
+    CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+// Wine links these folders to the host's home directory, which is not the
+// prefix's to compare; the links the install put there are checked by name.
+std::set<std::string> HostLinkedFolders()
+{
+    std::set<std::string> folders;
+    for (const char* name : {"Desktop", "Personal", "My Music", "My Pictures", "My Videos", "Templates",
+                             "{374DE290-123F-4565-9164-39C4925E467B}"})
+        if (!ShellFolder(name).empty())
+            folders.insert(Upper(ShellFolder(name)));
+    return folders;
+}
+
+void WalkDirectory(const std::string& directory, const std::set<std::string>& skipped, TTree& tree)
+{
+    WIN32_FIND_DATAA found;
+    const HANDLE h = FindFirstFileA((directory + "\\*").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        const std::string path = directory + "\\" + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            tree[path] = "dir";
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && !skipped.count(Upper(path)))
+                WalkDirectory(path, skipped, tree);
+        } else {
+            tree[path] = "file " + std::to_string((static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow);
+        }
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+}
+
+void WalkKey(HKEY root, const std::string& rootName, const std::string& path, TTree& tree)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    tree[rootName + path] = "key";
+    char name[16384];
+    std::vector<BYTE> data(65536);
+    for (DWORD i = 0;; ++i) {
+        DWORD nameSize = sizeof name, dataSize = static_cast<DWORD>(data.size()), type = 0;
+        if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data.data(), &dataSize) != ERROR_SUCCESS)
+            break;
+        tree[rootName + path + "\\:" + name] =
+            std::to_string(type) + " " + std::string(reinterpret_cast<char*>(data.data()), dataSize);
+    }
+    std::vector<std::string> subkeys;
+    for (DWORD i = 0;; ++i) {
+        DWORD nameSize = sizeof name;
+        if (RegEnumKeyExA(key, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        subkeys.push_back(name);
+    }
+    RegCloseKey(key);
+    for (const std::string& subkey : subkeys)
+        WalkKey(root, rootName, path + "\\" + subkey, tree);
+}
+
+struct TSystemSnapshot {
+    TTree Files, Registry;
+};
+
+TSystemSnapshot TakeSnapshot()
+{
+    TSystemSnapshot s;
+    WalkDirectory("C:", HostLinkedFolders(), s.Files);
+    WalkKey(HKEY_LOCAL_MACHINE, "HKLM\\", "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", s.Registry);
+    WalkKey(HKEY_LOCAL_MACHINE, "HKLM\\", "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths", s.Registry);
+    WalkKey(HKEY_CLASSES_ROOT, "HKCR\\", "ftp", s.Registry);
+    return s;
+}
+
+// The entries that differ, each as "+ path", "- path" or "~ path".
+std::vector<std::string> Differences(const TTree& before, const TTree& after)
+{
+    std::vector<std::string> found;
+    for (const auto& [path, what] : before) {
+        const auto now = after.find(path);
+        if (now == after.end())
+            found.push_back("- " + path);
+        else if (now->second != what)
+            found.push_back("~ " + path);
+    }
+    for (const auto& [path, what] : after)
+        if (!before.count(path))
+            found.push_back("+ " + path);
+    return found;
+}
+
+// The protocol values the install overwrote without keeping the old ones:
+// the uninstaller clears them rather than leave them naming a removed program.
+std::vector<std::string> ClearedProtocolValues(const TSystemSnapshot& before)
+{
+    std::vector<std::string> cleared;
+    for (const char* value : {"HKCR\\ftp\\DefaultIcon\\:", "HKCR\\ftp\\shell\\open\\command\\:"})
+        if (before.Registry.count(value))
+            cleared.push_back(std::string("- ") + value);
+    return cleared;
+}
+
+// The uninstaller itself stays where the install put it, unless an earlier install had.
+std::vector<std::string> UninstallerLeft(const TSystemSnapshot& before)
+{
+    const std::string uninstaller = WinDir() + "unzarn.exe";
+    return before.Files.count(uninstaller) ? std::vector<std::string>{} : std::vector<std::string>{"+ " + uninstaller};
+}
+
+HWND WaitForBox(const char* caption)
+{
+    for (int i = 0; i < 600; ++i) {
+        const HWND box = FindWindowA("#32770", caption);
+        if (box && IsWindowVisible(box))
+            return box;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+// The box's message: the text of its static controls.
+std::string BoxText(HWND box)
+{
+    std::string text;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char className[32] = {}, buffer[4096] = {};
+        GetClassNameA(child, className, sizeof className);
+        DWORD_PTR length = 0;
+        if (lstrcmpiA(className, "Static") == 0 &&
+            SendMessageTimeoutA(child, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
+                                5000, &length))
+            text += std::string(buffer, length);
+    }
+    return text;
+}
+
+// Presses a button of the box captioned caption; the box's text, or "" when none came.
+std::string Answer(const char* caption, int button)
+{
+    const HWND box = WaitForBox(caption);
+    if (!box)
+        return std::string();
+    const std::string text = BoxText(box);
+    PostMessageA(GetDlgItem(box, button), BM_CLICK, 0, 0);
+    for (int i = 0; i < 200 && IsWindow(box); ++i)
+        Sleep(50);
+    return text;
+}
+
+struct TUninstaller {
+    PROCESS_INFORMATION Process{};
+    bool Started = false;
+
+    explicit TUninstaller(std::string commandLine)
+    {
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        Started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                 &Process) != 0;
+    }
+    ~TUninstaller()
+    {
+        if (Started) {
+            if (WaitForSingleObject(Process.hProcess, 0) == WAIT_TIMEOUT)
+                TerminateProcess(Process.hProcess, 99);
+            CloseHandle(Process.hThread);
+            CloseHandle(Process.hProcess);
+        }
+    }
+    int ExitCode()
+    {
+        if (WaitForSingleObject(Process.hProcess, 60000) != WAIT_OBJECT_0)
+            return -1;
+        DWORD code = 0;
+        GetExitCodeProcess(Process.hProcess, &code);
+        return static_cast<int>(code);
+    }
+};
+
+const std::string Question = "Are you sure you want to remove ZarnFTP and all of its components?";
+
+std::string UninstallString()
+{
+    const TRegValue value =
+        QueryValue(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZarnFTP",
+                   "UninstallString");
+    return value.Data.substr(0, value.Data.find('\0'));
+}
+
+class UninstallJourney : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { CoInitialize(nullptr); }
+    static void TearDownTestSuite() { CoUninitialize(); }
+};
+
+TEST_F(UninstallJourney, TheShortcutRemovesEverythingButTheUninstallerItself)
+{
+    const TSystemSnapshot before = TakeSnapshot();
+    InstallForUninstall();
+    const std::vector<std::string> logged = ReadLines(Dest + "install.log");
+    const TLinkFields link = LoadLink(LinkFiles()[4]);
+    ASSERT_TRUE(link.Loaded);
+
+    // As the shell starts a link: its target quoted, its arguments as stored.
+    TUninstaller uninstaller("\"" + link.Path + "\" " + link.Arguments);
+    ASSERT_TRUE(uninstaller.Started);
+    EXPECT_EQ(Answer("Confirm", IDYES), Question);
+    EXPECT_EQ(Answer("Setup", IDOK), "ZarnFTP has been removed.");
+    EXPECT_EQ(uninstaller.ExitCode(), 0);
+
+    const TSystemSnapshot after = TakeSnapshot();
+    EXPECT_EQ(Differences(before.Files, after.Files), UninstallerLeft(before));
+    EXPECT_EQ(Differences(before.Registry, after.Registry), ClearedProtocolValues(before));
+    for (const std::string& line : logged) { // the Desktop link too, which the walk does not reach
+        if (line.rfind("CreateFile: ", 0) == 0 || line.rfind("Copy: ", 0) == 0) {
+            EXPECT_EQ(GetFileAttributesA(line.substr(line.find(' ') + 1).c_str()), INVALID_FILE_ATTRIBUTES) << line;
+        }
+    }
+    // Its own file goes at the next start of Windows.
+    const TRegValue pending = QueryValue(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
+                                         "PendingFileRenameOperations");
+    EXPECT_NE(Upper(pending.Data).find("\\WINDOWS\\UNZARN.EXE"), std::string::npos);
+}
+
+TEST_F(UninstallJourney, UninstallStringKeepsTheUsersFilesAndTheirFolder)
+{
+    const TSystemSnapshot before = TakeSnapshot();
+    InstallForUninstall();
+    const std::string notes = Dest + "notes.txt", sitesDir = Dest + "My Sites", home = sitesDir + "\\home.ini";
+    CreateDirectoryA(sitesDir.c_str(), nullptr);
+    for (const std::string& path : {notes, home}) {
+        const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(file, "mine", 4, &written, nullptr);
+        CloseHandle(file);
+    }
+    const TSystemSnapshot installed = TakeSnapshot();
+    const std::string command = UninstallString();
+    ASSERT_EQ(command, WinDir() + "unzarn.exe " + Dest + "install.log");
+
+    {
+        TUninstaller declined(command);
+        ASSERT_TRUE(declined.Started);
+        EXPECT_EQ(Answer("Confirm", IDNO), Question);
+        EXPECT_EQ(declined.ExitCode(), 2);
+        const TSystemSnapshot unchanged = TakeSnapshot();
+        EXPECT_EQ(Differences(installed.Files, unchanged.Files), std::vector<std::string>{});
+        EXPECT_EQ(Differences(installed.Registry, unchanged.Registry), std::vector<std::string>{});
+    }
+
+    TUninstaller uninstaller(command);
+    ASSERT_TRUE(uninstaller.Started);
+    EXPECT_EQ(Answer("Confirm", IDYES), Question);
+    EXPECT_EQ(Answer("Setup", IDOK), "ZarnFTP has been removed.\n\nThese folders hold files of your own and were "
+                                     "left in place:\nC:\\Program Files\\ZarnFTP");
+    EXPECT_EQ(uninstaller.ExitCode(), 0);
+
+    const TSystemSnapshot after = TakeSnapshot();
+    std::vector<std::string> added;
+    for (const std::string& path : {Dest.substr(0, Dest.size() - 1), sitesDir, home, notes})
+        added.push_back("+ " + path);
+    for (const std::string& left : UninstallerLeft(before))
+        added.push_back(left);
+    EXPECT_EQ(Differences(before.Files, after.Files), added);
+    EXPECT_EQ(Differences(before.Registry, after.Registry), ClearedProtocolValues(before));
+    EXPECT_EQ(ReadWholeFile(home), std::vector<char>({'m', 'i', 'n', 'e'}));
+}
+
+} // namespace
