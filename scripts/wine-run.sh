@@ -5,7 +5,7 @@ set -euo pipefail
 prefix=${1:?usage: wine-run.sh PREFIX PROGRAM [ARG...]}
 shift
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 status=0
 if [ -z "${DISPLAY:-}" ]; then
   xvfb-run -a "$wine" "$@" || status=$?

@@ -5,6 +5,7 @@
 
 #include "platform/GdiSurface.h"
 #include "tools/gallery/PngWriter.h"
+#include "ui/WindowIds.h"
 
 namespace {
 
@@ -173,6 +174,56 @@ void Answer(HWND box, int button)
 bool WaitGone(HWND window, DWORD timeout)
 {
     return WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, timeout);
+}
+
+std::string AnswerConfirm(int button, DWORD timeout)
+{
+    std::string question;
+    const HWND box = WaitForConfirm(&question, timeout);
+    if (!box)
+        return std::string();
+    Answer(box, button);
+    return WaitGone(box) ? question : std::string();
+}
+
+bool InstallThroughWizard(const std::string& program, std::vector<std::string>* questions)
+{
+    TProgramRun run(program);
+    const HWND wizard = WaitForWindow(WizardWindowClass, nullptr, 30000);
+    if (!wizard)
+        return false;
+    const auto onPage = [&](int page) { return Visible(wizard) && Visible(FindControl(wizard, page)); };
+    Click(FindControl(wizard, idNext));
+    if (!WaitUntil([&] { return onPage(idPagePath); }))
+        return false;
+    Click(FindControl(wizard, idNext));
+    // Every question up to the finish page: Yes, but no backup.
+    const bool finished = WaitUntil(
+        [&] {
+            if (onPage(idPageFinish))
+                return true;
+            std::string question;
+            if (const HWND box = WaitForConfirm(&question, 100)) {
+                Answer(box, question.rfind("Do you want to backup", 0) == 0 ? IDNO : IDYES);
+                WaitGone(box);
+                if (questions)
+                    questions->push_back(question);
+            }
+            return false;
+        },
+        60000);
+    if (!finished)
+        return false;
+    for (int box : {idReadme, idRunProgram}) {
+        const HWND check = FindControl(wizard, box);
+        if (SendMessageA(check, BM_GETCHECK, 0, 0) == BST_CHECKED)
+            Click(check);
+        if (!WaitUntil([&] { return SendMessageA(check, BM_GETCHECK, 0, 0) == BST_UNCHECKED; }))
+            return false;
+    }
+    Click(FindControl(wizard, idNext));
+    DWORD code = 1;
+    return run.WaitForExit(30000, &code) && code == 0;
 }
 
 bool Screenshot(const std::string& directory, const std::string& name)

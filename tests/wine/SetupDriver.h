@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // One run of a program, started in C:\ with extra environment variables.
 class TProgramRun {
@@ -46,8 +47,17 @@ HWND WaitForConfirm(std::string* text = nullptr, DWORD timeout = 15000);
 HWND WaitForBox(const char* caption, std::string* text = nullptr, DWORD timeout = 15000);
 // Presses the box's button (IDYES, IDNO, IDOK, ...), or Escape for 0.
 void Answer(HWND box, int button);
+// Answers the next "Confirm" box and waits until it is gone; its question,
+// or "" when none came.
+std::string AnswerConfirm(int button, DWORD timeout = 15000);
 // Waits until window is gone (destroyed or hidden).
 bool WaitGone(HWND window, DWORD timeout = 15000);
+
+// Installs with the setup program as a person who only presses Next and Yes:
+// the default directory, no backup, shortcuts, and Finish without starting
+// anything. The questions asked go to questions. True when the program ended
+// with exit code 0.
+bool InstallThroughWizard(const std::string& program, std::vector<std::string>* questions = nullptr);
 
 // Photographs the whole screen into directory/name.png; false when it cannot.
 bool Screenshot(const std::string& directory, const std::string& name);

@@ -190,19 +190,11 @@ TEST_F(SetupJourney, FirstInstallThenReinstallWithBackup)
         setup.Next();
         ASSERT_TRUE(WaitUntil([&] { return setup.OnPage(idPagePath); }));
         setup.Next(); // the directory exists: no question about creating it
-        std::string question;
-        HWND box = WaitForConfirm(&question);
-        ASSERT_TRUE(box);
-        EXPECT_EQ(question, "Do you want to backup replaced files ?  ");
-        Answer(box, IDYES);
-        ASSERT_TRUE(WaitGone(box));
-        box = WaitForConfirm(&question);
-        ASSERT_TRUE(box);
-        EXPECT_EQ(question, "Create shortcuts on the Desktop and Programs menu ?");
-        Answer(box, IDNO);
+        ASSERT_EQ(AnswerConfirm(IDYES), "Do you want to backup replaced files ?  ");
+        ASSERT_EQ(AnswerConfirm(IDNO), "Create shortcuts on the Desktop and Programs menu ?");
         ASSERT_TRUE(WaitUntil([&] { return setup.OnPage(idPageFinish); }));
         setup.Shot("finish");
-        box = setup.Cancel();
+        HWND box = setup.Cancel();
         Answer(box, IDNO);
         ASSERT_TRUE(WaitGone(box));
         EXPECT_TRUE(setup.OnPage(idPageFinish));
@@ -330,17 +322,11 @@ TEST_F(SetupJourney, UnwritableDestinationShowsTheErrorThenCancelEnds)
     ASSERT_TRUE(WaitUntil([&] { return TextOf(setup.Control(idDestPath)) == unwritable; }));
 
     setup.Next();
-    HWND box = WaitForConfirm();
-    ASSERT_TRUE(box);
-    Answer(box, IDYES); // create it: that fails, unreported
-    ASSERT_TRUE(WaitGone(box));
-    box = WaitForConfirm();
-    ASSERT_TRUE(box);
-    Answer(box, IDNO); // no backup
-    ASSERT_TRUE(WaitGone(box));
+    ASSERT_EQ(AnswerConfirm(IDYES), CreateDirectoryQuestion(unwritable)); // that fails, unreported
+    ASSERT_EQ(AnswerConfirm(IDNO), "Do you want to backup replaced files ?  ");
 
     std::string message;
-    box = WaitForBox("Setup", &message);
+    HWND box = WaitForBox("Setup", &message);
     ASSERT_TRUE(box);
     EXPECT_NE(message.find(unwritable + "\\install.log"), std::string::npos) << message;
     EXPECT_EQ(message.back(), '.');

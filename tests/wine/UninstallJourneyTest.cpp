@@ -1,4 +1,4 @@
-// Install, then uninstall as Windows starts the uninstaller: from the
+// Install through the wizard, then uninstall as Windows starts the uninstaller: from the
 // "Uninstall ZarnFTP" shortcut's target and arguments, and from
 // "UninstallString" through CreateProcessA. Its boxes are answered by
 // pressing their buttons, and drive C: and the registry trees are compared
@@ -9,11 +9,11 @@
 #include <objbase.h>
 
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "tests/wine/InstallChecks.h"
+#include "tests/wine/SetupDriver.h"
 #include "tests/wine/WineSupport.h"
 
 namespace {
@@ -21,10 +21,13 @@ namespace {
 // What each entry of a tree is: "dir", "file <size>", "key", or a value's type and bytes.
 using TTree = std::map<std::string, std::string>;
 
-// The one install step of these journeys.
+// The one install step of these journeys: through the wizard, as a person installs.
 void InstallForUninstall()
 {
-    ASSERT_EQ(RunAndWait("\"" + HostPath(ZARN_INSTALL_DRIVER) + "\" --shortcuts yes"), 0);
+    std::vector<std::string> questions;
+    ASSERT_TRUE(InstallThroughWizard(HostPath(ZARN_SETUP_PROGRAM), &questions));
+    ASSERT_EQ(questions.size(), 3u);
+    EXPECT_EQ(questions[2], "Create shortcuts on the Desktop and Programs menu ?");
 }
 
 std::string Upper(std::string text)
@@ -33,19 +36,7 @@ std::string Upper(std::string text)
     return text;
 }
 
-// Wine links these folders to the host's home directory, which is not the
-// prefix's to compare; the links the install put there are checked by name.
-std::set<std::string> HostLinkedFolders()
-{
-    std::set<std::string> folders;
-    for (const char* name : {"Desktop", "Personal", "My Music", "My Pictures", "My Videos", "Templates",
-                             "{374DE290-123F-4565-9164-39C4925E467B}"})
-        if (!ShellFolder(name).empty())
-            folders.insert(Upper(ShellFolder(name)));
-    return folders;
-}
-
-void WalkDirectory(const std::string& directory, const std::set<std::string>& skipped, TTree& tree)
+void WalkDirectory(const std::string& directory, TTree& tree)
 {
     WIN32_FIND_DATAA found;
     const HANDLE h = FindFirstFileA((directory + "\\*").c_str(), &found);
@@ -58,8 +49,8 @@ void WalkDirectory(const std::string& directory, const std::set<std::string>& sk
         const std::string path = directory + "\\" + name;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             tree[path] = "dir";
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && !skipped.count(Upper(path)))
-                WalkDirectory(path, skipped, tree);
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                WalkDirectory(path, tree);
         } else {
             tree[path] = "file " + std::to_string((static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow);
         }
@@ -101,7 +92,7 @@ struct TSystemSnapshot {
 TSystemSnapshot TakeSnapshot()
 {
     TSystemSnapshot s;
-    WalkDirectory("C:", HostLinkedFolders(), s.Files);
+    WalkDirectory("C:", s.Files);
     WalkKey(HKEY_LOCAL_MACHINE, "HKLM\\", "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", s.Registry);
     WalkKey(HKEY_LOCAL_MACHINE, "HKLM\\", "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths", s.Registry);
     WalkKey(HKEY_CLASSES_ROOT, "HKCR\\", "ftp", s.Registry);
@@ -143,43 +134,15 @@ std::vector<std::string> UninstallerLeft(const TSystemSnapshot& before)
     return before.Files.count(uninstaller) ? std::vector<std::string>{} : std::vector<std::string>{"+ " + uninstaller};
 }
 
-HWND WaitForBox(const char* caption)
-{
-    for (int i = 0; i < 600; ++i) {
-        const HWND box = FindWindowA("#32770", caption);
-        if (box && IsWindowVisible(box))
-            return box;
-        Sleep(50);
-    }
-    return nullptr;
-}
-
-// The box's message: the text of its static controls.
-std::string BoxText(HWND box)
+// Presses a button of the box captioned caption; the box's text, or "" when none came.
+std::string AnswerBox(const char* caption, int button)
 {
     std::string text;
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        char className[32] = {}, buffer[4096] = {};
-        GetClassNameA(child, className, sizeof className);
-        DWORD_PTR length = 0;
-        if (lstrcmpiA(className, "Static") == 0 &&
-            SendMessageTimeoutA(child, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
-                                5000, &length))
-            text += std::string(buffer, length);
-    }
-    return text;
-}
-
-// Presses a button of the box captioned caption; the box's text, or "" when none came.
-std::string Answer(const char* caption, int button)
-{
-    const HWND box = WaitForBox(caption);
+    const HWND box = WaitForBox(caption, &text, 30000);
     if (!box)
         return std::string();
-    const std::string text = BoxText(box);
-    PostMessageA(GetDlgItem(box, button), BM_CLICK, 0, 0);
-    for (int i = 0; i < 200 && IsWindow(box); ++i)
-        Sleep(50);
+    Answer(box, button);
+    WaitGone(box);
     return text;
 }
 
@@ -240,14 +203,14 @@ TEST_F(UninstallJourney, TheShortcutRemovesEverythingButTheUninstallerItself)
     // As the shell starts a link: its target quoted, its arguments as stored.
     TUninstaller uninstaller("\"" + link.Path + "\" " + link.Arguments);
     ASSERT_TRUE(uninstaller.Started);
-    EXPECT_EQ(Answer("Confirm", IDYES), Question);
-    EXPECT_EQ(Answer("Setup", IDOK), "ZarnFTP has been removed.");
+    EXPECT_EQ(AnswerBox("Confirm", IDYES), Question);
+    EXPECT_EQ(AnswerBox("Setup", IDOK), "ZarnFTP has been removed.");
     EXPECT_EQ(uninstaller.ExitCode(), 0);
 
     const TSystemSnapshot after = TakeSnapshot();
     EXPECT_EQ(Differences(before.Files, after.Files), UninstallerLeft(before));
     EXPECT_EQ(Differences(before.Registry, after.Registry), ClearedProtocolValues(before));
-    for (const std::string& line : logged) { // the Desktop link too, which the walk does not reach
+    for (const std::string& line : logged) {
         if (line.rfind("CreateFile: ", 0) == 0 || line.rfind("Copy: ", 0) == 0) {
             EXPECT_EQ(GetFileAttributesA(line.substr(line.find(' ') + 1).c_str()), INVALID_FILE_ATTRIBUTES) << line;
         }
@@ -277,7 +240,7 @@ TEST_F(UninstallJourney, UninstallStringKeepsTheUsersFilesAndTheirFolder)
     {
         TUninstaller declined(command);
         ASSERT_TRUE(declined.Started);
-        EXPECT_EQ(Answer("Confirm", IDNO), Question);
+        EXPECT_EQ(AnswerBox("Confirm", IDNO), Question);
         EXPECT_EQ(declined.ExitCode(), 2);
         const TSystemSnapshot unchanged = TakeSnapshot();
         EXPECT_EQ(Differences(installed.Files, unchanged.Files), std::vector<std::string>{});
@@ -286,8 +249,8 @@ TEST_F(UninstallJourney, UninstallStringKeepsTheUsersFilesAndTheirFolder)
 
     TUninstaller uninstaller(command);
     ASSERT_TRUE(uninstaller.Started);
-    EXPECT_EQ(Answer("Confirm", IDYES), Question);
-    EXPECT_EQ(Answer("Setup", IDOK), "ZarnFTP has been removed.\n\nThese folders hold files of your own and were "
+    EXPECT_EQ(AnswerBox("Confirm", IDYES), Question);
+    EXPECT_EQ(AnswerBox("Setup", IDOK), "ZarnFTP has been removed.\n\nThese folders hold files of your own and were "
                                      "left in place:\nC:\\Program Files\\ZarnFTP");
     EXPECT_EQ(uninstaller.ExitCode(), 0);
 
