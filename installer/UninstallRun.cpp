@@ -89,6 +89,9 @@ TUninstallOutcome TUninstallRun::Execute(const std::string& logPath)
     const bool restore = !plan.Restores.empty() && FServices.Questions.Confirm("Restore the files saved in Backup?");
 
     RemoveFiles(plan, outcome);
+    // A file in use stays; so do the log and the uninstall entry, so that the
+    // person can close the program and remove the rest by the same way.
+    outcome.Repeatable = !outcome.NotRemoved.empty();
     if (restore)
         RestoreBackups(plan, outcome);
     RemoveRegistryEntries(plan, outcome);
@@ -96,7 +99,7 @@ TUninstallOutcome TUninstallRun::Execute(const std::string& logPath)
         RemoveIfEmpty(plan.GroupDir, outcome);
     RemoveIfEmpty(plan.BackupDir, outcome);
     // The log goes last: until then a failed run can be repeated.
-    if (files.FileExists(logPath) && !RemoveInstalledFile(files, logPath))
+    if (!outcome.Repeatable && files.FileExists(logPath) && !RemoveInstalledFile(files, logPath))
         outcome.NotRemoved.push_back(logPath);
     RemoveIfEmpty(plan.DestinationDir, outcome);
 
@@ -129,7 +132,7 @@ void TUninstallRun::RemoveRegistryEntries(const TUninstallPlan& plan, TUninstall
     std::string value;
     registry.SetRootKey(rkLocalMachine);
     // A later install elsewhere took these keys over; they are its own now.
-    if (ReadKeyValue(registry, plan.UninstallKey, "UninstallString", value) &&
+    if (!outcome.Repeatable && ReadKeyValue(registry, plan.UninstallKey, "UninstallString", value) &&
         (value.empty() || PathEndsWith(value, plan.LogPath)) && !registry.DeleteKey(plan.UninstallKey))
         outcome.NotRemoved.push_back(LocalMachineName + plan.UninstallKey);
     if (ReadKeyValue(registry, plan.AppPathsKey, "", value) &&
@@ -171,5 +174,7 @@ std::string UninstallSummaryText(const TUninstallOutcome& outcome)
     AppendList(text, "These could not be removed:", outcome.NotRemoved);
     AppendList(text, "These could not be restored and stay in Backup:", outcome.NotRestored);
     AppendList(text, "These folders hold files of your own and were left in place:", outcome.Kept);
+    if (outcome.Repeatable)
+        text += "\n\nClose the programs that use them and remove " + outcome.AppName + " again to finish.";
     return text;
 }

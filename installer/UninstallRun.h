@@ -42,6 +42,7 @@ struct TUninstallOutcome {
     std::vector<std::string> NotRemoved;  // files and registry entries, as the summary names them
     std::vector<std::string> NotRestored; // files that stay in Backup
     std::vector<std::string> Kept;        // directories that still hold other files
+    bool Repeatable = false;              // installed files stayed: the log and uninstall entry too
 };
 
 class TUninstallRun {

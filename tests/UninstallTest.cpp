@@ -285,11 +285,24 @@ TEST_F(UninstallRunTest, AFileInUseIsNamedAndTheRestGoesOn)
     EXPECT_EQ(outcome.NotRemoved, std::vector<std::string>{help});
     EXPECT_FALSE(Bench.Exists(D + "README.TXT"));
     EXPECT_FALSE(Bench.Exists(D + "whatsnew.txt"));
-    EXPECT_FALSE(Bench.Exists(LogPath));
-    EXPECT_FALSE(Bench.Registry.KeyExists(rkLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZarnFTP"));
+    // The log and the uninstall entry stay for a second run once the file is free.
+    const std::string uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZarnFTP";
+    EXPECT_TRUE(Bench.Exists(LogPath));
+    EXPECT_TRUE(Bench.Registry.KeyExists(rkLocalMachine, uninstall));
+    EXPECT_FALSE(Bench.Registry.KeyExists(rkLocalMachine,
+                                          "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\ZarnFTP.exe"));
     EXPECT_EQ(Report.Summaries.at(0), "ZarnFTP has been removed, but not completely.\n\nThese could not be removed:\n" +
                                           help + "\n\nThese folders hold files of your own and were left "
-                                              "in place:\n" + DestDir);
+                                              "in place:\n" + DestDir +
+                                          "\n\nClose the programs that use them and remove ZarnFTP again to finish.");
+
+    Disk.InUse.clear();
+    const TUninstallOutcome again = Uninstall({true});
+    EXPECT_EQ(again.Result, urRemoved);
+    EXPECT_FALSE(Bench.Exists(help));
+    EXPECT_FALSE(Bench.Exists(LogPath));
+    EXPECT_FALSE(Bench.Exists(DestDir));
+    EXPECT_FALSE(Bench.Registry.KeyExists(rkLocalMachine, uninstall));
 }
 
 TEST_F(UninstallRunTest, EntriesThatAnotherInstallationTookOverAreKept)
