@@ -1,13 +1,14 @@
-// Install through the wizard, then uninstall as Windows starts the uninstaller: from the
-// "Uninstall ZarnFTP" shortcut's target and arguments, and from
-// "UninstallString" through CreateProcessA. Its boxes are answered by
-// pressing their buttons, and drive C: and the registry trees are compared
-// with a snapshot taken before the install.
+// Install through the wizard, then uninstall as Windows starts the
+// uninstaller: from the "Uninstall ZarnFTP" shortcut's target and arguments,
+// and from "UninstallString" through CreateProcessA. Its boxes are answered by
+// pressing their buttons, and drive C: and the registry (HKLM Software and
+// System, HKCU Software) are compared with a snapshot taken before the install.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <objbase.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -93,9 +94,11 @@ TSystemSnapshot TakeSnapshot()
 {
     TSystemSnapshot s;
     WalkDirectory("C:", s.Files);
-    WalkKey(HKEY_LOCAL_MACHINE, "HKLM\\", "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", s.Registry);
-    WalkKey(HKEY_LOCAL_MACHINE, "HKLM\\", "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths", s.Registry);
-    WalkKey(HKEY_CLASSES_ROOT, "HKCR\\", "ftp", s.Registry);
+    WalkKey(HKEY_LOCAL_MACHINE, "HKLM\\", "Software", s.Registry);
+    WalkKey(HKEY_LOCAL_MACHINE, "HKLM\\", "System", s.Registry);
+    WalkKey(HKEY_CURRENT_USER, "HKCU\\", "Software", s.Registry);
+    // Wine's own state of the session, which any program with a window changes.
+    std::erase_if(s.Registry, [](const auto& entry) { return entry.first.rfind("HKCU\\Software\\Wine\\", 0) == 0; });
     return s;
 }
 
@@ -116,15 +119,27 @@ std::vector<std::string> Differences(const TTree& before, const TTree& after)
     return found;
 }
 
-// The protocol values the install overwrote without keeping the old ones:
-// the uninstaller clears them rather than leave them naming a removed program.
-std::vector<std::string> ClearedProtocolValues(const TSystemSnapshot& before)
+// What an uninstall leaves changed in the registry: the protocol values the
+// install overwrote without keeping the old ones, cleared rather than left
+// naming a removed program, and the uninstaller's own file put down for
+// removal at the next start of Windows.
+std::vector<std::string> RegistryLeft(const TSystemSnapshot& before)
 {
-    std::vector<std::string> cleared;
-    for (const char* value : {"HKCR\\ftp\\DefaultIcon\\:", "HKCR\\ftp\\shell\\open\\command\\:"})
+    std::vector<std::string> left;
+    for (const char* value : {"HKLM\\Software\\Classes\\ftp\\DefaultIcon\\:",
+                              "HKLM\\Software\\Classes\\ftp\\shell\\open\\command\\:"})
         if (before.Registry.count(value))
-            cleared.push_back(std::string("- ") + value);
-    return cleared;
+            left.push_back(std::string("- ") + value);
+    const std::string pending = "HKLM\\System\\CurrentControlSet\\Control\\Session Manager\\:PendingFileRenameOperations";
+    left.push_back((before.Registry.count(pending) ? "~ " : "+ ") + pending);
+    std::sort(left.begin(), left.end());
+    return left;
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> entries)
+{
+    std::sort(entries.begin(), entries.end());
+    return entries;
 }
 
 // The uninstaller itself stays where the install put it, unless an earlier install had.
@@ -209,7 +224,7 @@ TEST_F(UninstallJourney, TheShortcutRemovesEverythingButTheUninstallerItself)
 
     const TSystemSnapshot after = TakeSnapshot();
     EXPECT_EQ(Differences(before.Files, after.Files), UninstallerLeft(before));
-    EXPECT_EQ(Differences(before.Registry, after.Registry), ClearedProtocolValues(before));
+    EXPECT_EQ(Sorted(Differences(before.Registry, after.Registry)), RegistryLeft(before));
     for (const std::string& line : logged) {
         if (line.rfind("CreateFile: ", 0) == 0 || line.rfind("Copy: ", 0) == 0) {
             EXPECT_EQ(GetFileAttributesA(line.substr(line.find(' ') + 1).c_str()), INVALID_FILE_ATTRIBUTES) << line;
@@ -261,7 +276,7 @@ TEST_F(UninstallJourney, UninstallStringKeepsTheUsersFilesAndTheirFolder)
     for (const std::string& left : UninstallerLeft(before))
         added.push_back(left);
     EXPECT_EQ(Differences(before.Files, after.Files), added);
-    EXPECT_EQ(Differences(before.Registry, after.Registry), ClearedProtocolValues(before));
+    EXPECT_EQ(Sorted(Differences(before.Registry, after.Registry)), RegistryLeft(before));
     EXPECT_EQ(ReadWholeFile(home), std::vector<char>({'m', 'i', 'n', 'e'}));
 }
 
