@@ -224,7 +224,7 @@ public:
         const RECT r = ShapeRect(bounds, pen.has_value());
         TSelected b(FDC, CreateSolidBrush(ToColorRef(brush)), true);
         TSelected p = SelectPen(FDC, pen);
-        const POINT s = FarOnRadial(OrderedRect(bounds), start), e = FarOnRadial(OrderedRect(bounds), end);
+        const POINT s = FarOnRadial(box, start), e = FarOnRadial(box, end);
         ::Pie(FDC, r.left, r.top, r.right, r.bottom, s.x, s.y, e.x, e.y);
     }
 
