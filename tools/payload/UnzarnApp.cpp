@@ -58,15 +58,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     const std::string self = ModulePath();
     const std::string logPath = LogPathFromArguments(ArgumentsAfterProgram(GetCommandLineA(), self));
-    TUninstallResult result = urUnusableLog;
+    TUninstallOutcome outcome;
     ReportErrors([&] {
         const std::unique_ptr<TRegistry> registry = MakeNativeRegistry();
         TMessageBoxQuestions questions;
         TMessageBoxReport report;
         TUninstallRun run(BuildSettings().ExeName, {NativeFileSystem(), *registry, questions, report});
-        result = run.Execute(logPath).Result;
+        outcome = run.Execute(logPath);
     });
-    if (result == urRemoved || result == urIncomplete)
+    // A run to be repeated needs this program still there.
+    if ((outcome.Result == urRemoved || outcome.Result == urIncomplete) && !outcome.Repeatable)
         RemoveSelfAtReboot(self);
-    return static_cast<int>(result);
+    return static_cast<int>(outcome.Result);
 }
