@@ -57,13 +57,8 @@ LRESULT TControlWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     switch (message) {
     case WM_ERASEBKGND:
         return 1; // the paint covers the whole window
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        const HDC dc = BeginPaint(FWindow, &paint);
-        PaintTo(dc);
-        EndPaint(FWindow, &paint);
-        return 0;
-    }
+    case WM_PAINT:
+        return AnswerPaint(FWindow, [this](HDC dc) { PaintTo(dc); });
     case WM_PRINTCLIENT:
         PaintTo(reinterpret_cast<HDC>(wParam));
         return 0;

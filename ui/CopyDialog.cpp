@@ -102,13 +102,8 @@ void TCopyDialog::PaintBevel(HDC dc)
 LRESULT TCopyDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        const HDC dc = BeginPaint(FWindow, &paint);
-        PaintBevel(dc);
-        EndPaint(FWindow, &paint);
-        return 0;
-    }
+    case WM_PAINT:
+        return AnswerPaint(FWindow, [this](HDC dc) { PaintBevel(dc); });
     case WM_COMMAND:
         // Escape does nothing here: the button is not the dialog's Cancel.
         if (LOWORD(wParam) == idCopyCancel && HIWORD(wParam) == BN_CLICKED && FOnCancel)

@@ -96,13 +96,8 @@ LRESULT TMainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_ERASEBKGND:
         return 1; // the gradient covers the window
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        const HDC dc = BeginPaint(FWindow, &paint);
-        Paint(dc);
-        EndPaint(FWindow, &paint);
-        return 0;
-    }
+    case WM_PAINT:
+        return AnswerPaint(FWindow, [this](HDC dc) { Paint(dc); });
     case WM_CLOSE:
         // Allowed or not, the window stays: the program ends from the event
         // loop, and a run in progress still works inside its windows.

@@ -51,6 +51,17 @@ HWND MakePanel(HWND parent, const TDpi& dpi, int id, int left, int top, int widt
 // The outer rectangle of a window with this client size, centred on the screen.
 RECT CentredWindowRect(const TDpi& dpi, DWORD style, DWORD exStyle, int clientWidth, int clientHeight);
 
+// Answers WM_PAINT: paint(dc) draws between BeginPaint and EndPaint.
+template <class TPaint>
+LRESULT AnswerPaint(HWND window, TPaint paint)
+{
+    PAINTSTRUCT ps;
+    const HDC dc = BeginPaint(window, &ps);
+    paint(dc);
+    EndPaint(window, &ps);
+    return 0;
+}
+
 // The colours the labels ask for: black text on the face colour.
 LRESULT FaceColouredStatic(HDC dc);
 

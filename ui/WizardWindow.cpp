@@ -255,13 +255,8 @@ LRESULT TWizardWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
         return FaceColouredStatic(reinterpret_cast<HDC>(wParam));
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        const HDC dc = BeginPaint(FWindow, &paint);
-        PaintBevel(dc);
-        EndPaint(FWindow, &paint);
-        return 0;
-    }
+    case WM_PAINT:
+        return AnswerPaint(FWindow, [this](HDC dc) { PaintBevel(dc); });
     case WM_CLOSE:
         FOnCancel(); // a close request from the system is a cancel
         return 0;
