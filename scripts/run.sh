@@ -1,29 +1,22 @@
 #!/usr/bin/env bash
-# Builds everything and starts the setup program: the shipped 32-bit build
-# under wine where this machine can execute 32-bit code, otherwise the 64-bit
-# build of the same sources under wine64; inside Xvfb when there is no
-# display (then for ZARN_RUN_SECONDS seconds, default 120, with a screenshot).
+# Builds everything and starts the setup program as a user gets it: the
+# shipped 32-bit build, with Wine's 32-bit loader in a 64-bit prefix (WOW64,
+# as most users' Windows is), inside Xvfb when there is no display (then for
+# ZARN_RUN_SECONDS seconds, default 120, with a screenshot).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
-for preset in release mingw-i686 mingw-x86_64; do
+for preset in release mingw-i686; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$(nproc)"
 done
 
-wine32=/usr/lib/wine/wine
-wine64=$(command -v wine64 || echo /usr/lib/wine/wine64)
-if [ -x "$wine32" ] && "$wine32" --version >/dev/null 2>&1; then
-  wine=$wine32 setup=$PWD/out/mingw-i686/resources/setup.exe prefix=$PWD/out/run-prefix-win32
-  export WINEARCH=win32
-else
-  echo "This machine cannot execute 32-bit code: running the x86_64 build under wine64."
-  wine=$wine64 setup=$PWD/out/mingw-x86_64/resources/setup.exe prefix=$PWD/out/run-prefix
-fi
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-"$wine" wineboot --init
-wineserver -w
+setup=$PWD/out/mingw-i686/resources/setup.exe
+prefix=$PWD/out/run-prefix
+wine=$(scripts/wine-loader.sh "$setup")
+[ -f "$prefix/system.reg" ] || scripts/wine-prefix.sh "$prefix" >/dev/null
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 if [ -n "${DISPLAY:-}" ]; then
   "$wine" "$setup"

@@ -191,10 +191,23 @@ void TWizardWindow::ShowWizard()
 {
     ShowWindow(FWindow, SW_SHOW);
     SetForegroundWindow(FWindow);
-    if (!GetFocus() || (GetFocus() != FWindow && !IsChild(FWindow, GetFocus())) ||
-        !IsWindowVisible(GetFocus()))
-        SetFocus(FNext);
+    const HWND focus = GetFocus();
+    if (!focus || !IsChild(FWindow, focus) || !IsWindowVisible(focus))
+        FocusControl();
     RedrawWindow(FWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+// The keyboard focus belongs on a control, never on the frame, where Tab
+// and the keys of the controls would not reach: back where it was, else Next,
+// else the first control that takes it.
+void TWizardWindow::FocusControl()
+{
+    if (FLastFocus && IsChild(FWindow, FLastFocus) && IsWindowVisible(FLastFocus) && IsWindowEnabled(FLastFocus))
+        SetFocus(FLastFocus);
+    else if (IsWindowVisible(FNext) && IsWindowEnabled(FNext))
+        SetFocus(FNext);
+    else if (const HWND first = GetNextDlgTabItem(FWindow, nullptr, FALSE))
+        SetFocus(first);
 }
 
 void TWizardWindow::HideWizard()
@@ -250,6 +263,13 @@ LRESULT TWizardWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             FSteps->txtUserChange();
         return 0;
     }
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE && IsChild(FWindow, GetFocus()))
+            FLastFocus = GetFocus();
+        return TWindowObject::HandleMessage(message, wParam, lParam);
+    case WM_SETFOCUS:
+        FocusControl();
+        return 0;
     case DM_GETDEFID:
         return MAKELRESULT(idNext, DC_HASDEFID);
     case WM_CTLCOLORSTATIC:

@@ -60,6 +60,9 @@ private:
     std::function<void()> FOnCancel;
     std::array<HWND, 4> FPages{}; // pnlStart, pnlCustom, pnlPath, pnlFinish
     HWND FNext = nullptr, FUser = nullptr, FPass = nullptr, FReadme = nullptr, FRunProgram = nullptr;
+    // The control that had the keyboard focus when the wizard was last left.
+    HWND FLastFocus = nullptr;
+    void FocusControl();
     TVyrlGradient FGradient;  // VyrlGradient1
     TDirLabel FDestPath;      // lblDestPath
     std::unique_ptr<TControlWindow> FGradientWindow, FDestPathWindow;

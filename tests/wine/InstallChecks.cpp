@@ -8,7 +8,48 @@
 
 namespace {
 const char* const Payload[] = {"ZarnFTP.HLP", "README.TXT", "SITES.INI", "whatsnew.txt"};
+const char* const UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZarnFTP";
+
+std::string ProgramFilesDir()
+{
+    const TRegValue v = QueryValue(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir");
+    return v.Data.substr(0, v.Data.find('\0'));
+}
+
+// Whether key exists in the given registry view, asked with KEY_WOW64_64KEY or _32KEY.
+bool KeyInView(const std::string& key, REGSAM view)
+{
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ | view, &handle) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(handle);
+    return true;
+}
 } // namespace
+
+const std::string Dest = ProgramFilesDir() + "\\ZarnFTP\\";
+
+bool UnderWow64()
+{
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+void ExpectPrefixPathsAndRegistryView()
+{
+    if (sizeof(void*) == 4 && UnderWow64()) {
+        EXPECT_EQ(Dest, "C:\\Program Files (x86)\\ZarnFTP\\");
+        // Seen from the 64-bit side, the keys are under Wow6432Node and nowhere else.
+        EXPECT_TRUE(KeyInView("Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZarnFTP",
+                              KEY_WOW64_64KEY));
+        EXPECT_FALSE(KeyInView(UninstallKey, KEY_WOW64_64KEY));
+    } else {
+        EXPECT_EQ(Dest, "C:\\Program Files\\ZarnFTP\\");
+        EXPECT_FALSE(KeyInView("Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZarnFTP",
+                               KEY_WOW64_64KEY));
+    }
+    EXPECT_TRUE(KeyInView(UninstallKey, 0));
+}
 
 std::string WinDir()
 {
@@ -68,14 +109,15 @@ void ExpectFirstInstall()
     expected.push_back("*** Install Completed: ");
     EXPECT_EQ(UndatedLog(), expected);
 
-    const std::string uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZarnFTP";
+    ExpectPrefixPathsAndRegistryView();
+    const std::string uninstall = UninstallKey;
     const std::string appPaths = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\ZarnFTP.exe";
     EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, uninstall, "DisplayName").Data, Sz("ZarnFTP"));
     EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, uninstall, "UninstallString").Data,
               Sz(WinDir() + "unzarn.exe " + Dest + "install.log"));
     EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, appPaths, "").Type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, appPaths, "").Data, Sz(Dest + "ZarnFTP.exe"));
-    EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, appPaths, "Path").Data, Sz("C:\\Program Files\\ZarnFTP"));
+    EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, appPaths, "Path").Data, Sz(Dest.substr(0, Dest.size() - 1)));
     if (ftpRegistered) { // updated, never created; program and argument quoted
         EXPECT_EQ(QueryValue(HKEY_CLASSES_ROOT, "ftp\\shell\\open\\command", "").Data,
                   Sz("\"" + Dest + "ZarnFTP.exe\" \"%1\""));

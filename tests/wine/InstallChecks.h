@@ -6,7 +6,12 @@
 #include <string>
 #include <vector>
 
-inline const std::string Dest = "C:\\Program Files\\ZarnFTP\\";
+// The setup program's default destination on this prefix, with its "\": the
+// Program Files directory that a program of this build's bitness is given
+// ("C:\Program Files (x86)" for a 32-bit program on 64-bit Windows).
+extern const std::string Dest;
+// True when this 32-bit program runs on 64-bit Windows.
+bool UnderWow64();
 
 std::string WinDir(); // with its trailing "\"
 std::string ShellFolder(const std::string& name);
@@ -16,6 +21,10 @@ std::vector<std::string> UndatedLog();
 std::vector<std::string> LinkFiles();
 inline std::string Sz(const std::string& text) { return text + '\0'; }
 
+// Dest and the registry view of the install: Program Files (x86) and the
+// Wow6432Node keys for a 32-bit program on 64-bit Windows, and no key written
+// into the 64-bit view; plain Program Files elsewhere.
+void ExpectPrefixPathsAndRegistryView();
 // The files, the log, the registry values and the links of a first install
 // into Dest with shortcuts accepted and no backup.
 void ExpectFirstInstall();

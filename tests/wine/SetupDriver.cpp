@@ -1,5 +1,8 @@
 #include "tests/wine/SetupDriver.h"
 
+#include <tlhelp32.h>
+
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -226,16 +229,94 @@ bool InstallThroughWizard(const std::string& program, std::vector<std::string>* 
     return run.WaitForExit(30000, &code) && code == 0;
 }
 
-bool Screenshot(const std::string& directory, const std::string& name)
+namespace {
+
+bool CaptureScreen(const std::string& directory, const std::string& name, const RECT& area)
 {
     Sleep(300); // let the windows finish painting
     CreateDirectoryA(directory.c_str(), nullptr);
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    if (width <= 0 || height <= 0)
+        return false;
     const std::unique_ptr<TDrawingSurface> image = MakeGdiSurface(width, height);
     const HDC screen = GetDC(nullptr);
-    const BOOL copied =
-        BitBlt(static_cast<HDC>(GdiSurfaceDC(*image)), 0, 0, width, height, screen, 0, 0, SRCCOPY | CAPTUREBLT);
+    const BOOL copied = BitBlt(static_cast<HDC>(GdiSurfaceDC(*image)), 0, 0, width, height, screen, area.left,
+                               area.top, SRCCOPY | CAPTUREBLT);
     ReleaseDC(nullptr, screen);
     return copied && WritePng(*image, directory + "\\" + name + ".png");
+}
+
+} // namespace
+
+bool Screenshot(const std::string& directory, const std::string& name)
+{
+    return CaptureScreen(directory, name, {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+}
+
+bool ScreenshotOf(const std::string& directory, const std::string& name, const std::vector<HWND>& windows)
+{
+    RECT area = {};
+    bool any = false;
+    for (const HWND window : windows) {
+        RECT r;
+        if (!Visible(window) || !GetWindowRect(window, &r))
+            continue;
+        if (any)
+            UnionRect(&area, &area, &r);
+        else
+            area = r;
+        any = true;
+    }
+    // Kept on the screen: a window may reach past its edge.
+    area.left = std::max(area.left, 0L);
+    area.top = std::max(area.top, 0L);
+    area.right = std::min(area.right, static_cast<LONG>(GetSystemMetrics(SM_CXSCREEN)));
+    area.bottom = std::min(area.bottom, static_cast<LONG>(GetSystemMetrics(SM_CYSCREEN)));
+    return any && CaptureScreen(directory, name, area);
+}
+
+HWND FocusOf(HWND window)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info))
+        return nullptr;
+    return info.hwndFocus;
+}
+
+void PressKey(HWND window, UINT key)
+{
+    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC)) << 16;
+    PostMessageA(window, WM_KEYDOWN, key, scan | 1);
+    PostMessageA(window, WM_KEYUP, key, scan | 0xC0000001);
+}
+
+TProcessHold::TProcessHold(DWORD processId)
+{
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return;
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID != processId)
+            continue;
+        const HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID);
+        if (!thread)
+            continue;
+        if (SuspendThread(thread) == static_cast<DWORD>(-1))
+            CloseHandle(thread);
+        else
+            FThreads.push_back(thread);
+    }
+    CloseHandle(snapshot);
+}
+
+TProcessHold::~TProcessHold()
+{
+    for (const HANDLE thread : FThreads) {
+        ResumeThread(thread);
+        CloseHandle(thread);
+    }
 }

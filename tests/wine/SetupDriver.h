@@ -61,3 +61,25 @@ bool InstallThroughWizard(const std::string& program, std::vector<std::string>* 
 
 // Photographs the whole screen into directory/name.png; false when it cannot.
 bool Screenshot(const std::string& directory, const std::string& name);
+// Photographs the part of the screen that the given windows cover (their
+// bounding rectangle, at the screen's own scale); hidden windows are left out.
+bool ScreenshotOf(const std::string& directory, const std::string& name, const std::vector<HWND>& windows);
+
+// The window that has the keyboard focus in window's thread.
+HWND FocusOf(HWND window);
+// A key pressed and released at window, as its thread's message loop sees it.
+void PressKey(HWND window, UINT key);
+
+// Holds every thread of a process still while it lives, so that what it
+// shows can be read and photographed part-way through its work.
+class TProcessHold {
+public:
+    explicit TProcessHold(DWORD processId);
+    ~TProcessHold(); // lets it go on
+    TProcessHold(const TProcessHold&) = delete;
+    TProcessHold& operator=(const TProcessHold&) = delete;
+    bool Holding() const { return !FThreads.empty(); }
+
+private:
+    std::vector<HANDLE> FThreads;
+};

@@ -1,13 +1,16 @@
 // The setup program end to end, as a person uses it: each journey starts
 // setup.exe on this prefix, walks the wizard through its real windows, and
 // then checks what the install left on the system. Every page is
-// photographed into the build tree's screenshots directory.
+// photographed, cropped to the windows it shows, into the build tree's
+// screenshots directory.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <objbase.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -21,7 +24,37 @@
 namespace {
 
 const char* const Caption = "ZarnFTP 2.7.4 Setup";
-const std::string DefaultDir = "C:\\Program Files\\ZarnFTP";
+
+// The default destination, as the destination page shows it (no trailing "\").
+std::string DefaultDir()
+{
+    return Dest.substr(0, Dest.size() - 1);
+}
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM list)
+{
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+    return TRUE;
+}
+
+// The texts of a window's descendants, sorted: the fixed texts of a page.
+std::vector<std::string> TextsWithin(HWND window)
+{
+    std::vector<HWND> children;
+    EnumChildWindows(window, &CollectChild, reinterpret_cast<LPARAM>(&children));
+    std::vector<std::string> texts;
+    for (const HWND child : children)
+        texts.push_back(TextOf(child));
+    std::sort(texts.begin(), texts.end());
+    return texts;
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> texts)
+{
+    std::sort(texts.begin(), texts.end());
+    return texts;
+}
+
 
 std::string ShotDir(const std::string& journey)
 {
@@ -36,18 +69,37 @@ public:
     explicit TSetupRun(const char* program, const std::string& journey, const std::string& environment = "")
         : Run(HostPath(program), environment), Shots(ShotDir(journey))
     {
-        Wizard = WaitForWindow(WizardWindowClass, Caption, 30000);
+        // Polled from the start, the wizard first, so that a background seen
+        // visible was on screen before the wizard.
+        const DWORD start = GetTickCount();
+        while (!Wizard && GetTickCount() - start < 30000) {
+            const HWND wizard = FindWindowA(WizardWindowClass, Caption);
+            if (Visible(wizard))
+                Wizard = wizard;
+            else if (!BackgroundShownFirst)
+                BackgroundShownFirst = Visible(FindWindowA(MainWindowClass, Caption));
+            Sleep(1);
+        }
     }
 
     HWND Control(int id) const { return FindControl(Wizard, id); }
     bool OnPage(int pageId) const { return Visible(Wizard) && Visible(Control(pageId)); }
-    void Shot(const std::string& name)
+    // Photographs the given windows (the wizard when none are given) at their size.
+    void Shot(const std::string& name, std::vector<HWND> windows = {})
     {
         char number[8];
         std::snprintf(number, sizeof number, "%02d-", ++FShotNumber);
-        EXPECT_TRUE(Screenshot(Shots, number + name)) << name;
+        if (windows.empty())
+            windows.push_back(Wizard);
+        EXPECT_TRUE(ScreenshotOf(Shots, number + name, windows)) << name;
     }
     void Next() { Click(Control(idNext)); }
+    // Tab at the focused control; true once expected has the focus.
+    bool TabTo(HWND expected)
+    {
+        PressKey(FocusOf(Wizard), VK_TAB);
+        return WaitUntil([&] { return FocusOf(Wizard) == expected; });
+    }
     // Cancel, and the cancel question it brings up.
     HWND Cancel(HWND button = nullptr)
     {
@@ -68,6 +120,7 @@ public:
     TProgramRun Run;
     std::string Shots;
     HWND Wizard = nullptr;
+    bool BackgroundShownFirst = false; // the background was on screen before the wizard
 
 private:
     int FShotNumber = 0;
@@ -81,7 +134,7 @@ protected:
 
 TEST_F(SetupJourney, FirstInstallThenReinstallWithBackup)
 {
-    ASSERT_FALSE(FileExists(DefaultDir)) << "the journey needs a fresh prefix";
+    ASSERT_FALSE(FileExists(Dest + "install.log")) << "the journey needs a fresh prefix";
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     const std::string record = std::string(temp) + "zarnftp-finish.txt";
@@ -89,6 +142,8 @@ TEST_F(SetupJourney, FirstInstallThenReinstallWithBackup)
     {
         TSetupRun setup(ZARN_SETUP_PROGRAM, "first-install", "ZARNFTP_RECORD=" + record);
         ASSERT_TRUE(setup.Wizard);
+        EXPECT_TRUE(setup.BackgroundShownFirst) << "the wizard was on screen before the background";
+
         // The background covers the screen behind the wizard, which is always on top.
         const HWND background = FindWindowA(MainWindowClass, Caption);
         ASSERT_TRUE(Visible(background));
@@ -105,12 +160,25 @@ TEST_F(SetupJourney, FirstInstallThenReinstallWithBackup)
         EXPECT_FALSE(setup.OnPage(idPageCustom) || setup.OnPage(idPagePath) || setup.OnPage(idPageFinish));
         EXPECT_EQ(TextOf(setup.Control(idWelcome)),
                   "Welcome to the ZarnFTP Setup program.  This program will install ZarnFTP on your computer.");
-        EXPECT_EQ(TextOf(setup.Control(idNext)), "&Next >>");
+        EXPECT_EQ(TextsWithin(setup.Control(idPageStart)),
+                  Sorted({"Welcome to the ZarnFTP Setup program.  This program will install ZarnFTP on your computer.",
+                          "It is recommended that you close all other Windows programs before proceeding.  Select "
+                          "Cancel to exit and close any programs that are running.",
+                          "Click Next to continue"}));
+        EXPECT_EQ(TextsWithin(setup.Control(idButtonPanel)), Sorted({"&Next >>", "&Cancel"}));
         setup.Shot("welcome");
+
+        // Tab goes from Next to Cancel and back; Escape does nothing, Cancel being an ordinary button.
+        ASSERT_TRUE(WaitUntil([&] { return FocusOf(setup.Wizard) == setup.Control(idNext); }));
+        EXPECT_TRUE(setup.TabTo(setup.Control(idWizardCancel)));
+        EXPECT_TRUE(setup.TabTo(setup.Control(idNext)));
+        PressKey(setup.Control(idNext), VK_ESCAPE);
+        EXPECT_EQ(WaitForConfirm(nullptr, 1500), nullptr);
+        EXPECT_TRUE(setup.OnPage(idPageStart));
 
         // Escape on the cancel question answers No.
         HWND box = setup.Cancel();
-        setup.Shot("cancel-question");
+        setup.Shot("cancel-question", {setup.Wizard, box});
         Answer(box, 0);
         ASSERT_TRUE(WaitGone(box));
         EXPECT_TRUE(setup.OnPage(idPageStart));
@@ -118,7 +186,12 @@ TEST_F(SetupJourney, FirstInstallThenReinstallWithBackup)
         setup.Next();
         ASSERT_TRUE(WaitUntil([&] { return setup.OnPage(idPagePath); }));
         EXPECT_FALSE(setup.OnPage(idPageStart) || setup.OnPage(idPageCustom));
-        EXPECT_EQ(TextOf(setup.Control(idDestPath)), DefaultDir);
+        EXPECT_EQ(TextOf(setup.Control(idDestPath)), DefaultDir());
+        EXPECT_EQ(TextsWithin(setup.Control(idPagePath)),
+                  Sorted({"Select a directory for the program to be installed in.  It is recommended that you use the "
+                          "default path.",
+                          "To change the directory, click on Browse and select a new directory.",
+                          "Click Next to continue", " Destination Pathname ", DefaultDir(), "&Browse"}));
         setup.Shot("destination");
         box = setup.Cancel();
         Answer(box, IDNO);
@@ -129,8 +202,8 @@ TEST_F(SetupJourney, FirstInstallThenReinstallWithBackup)
         std::string question;
         box = WaitForConfirm(&question);
         ASSERT_TRUE(box);
-        EXPECT_EQ(question, CreateDirectoryQuestion(DefaultDir));
-        setup.Shot("create-directory");
+        EXPECT_EQ(question, CreateDirectoryQuestion(DefaultDir()));
+        setup.Shot("create-directory", {setup.Wizard, box});
         Answer(box, IDYES);
         ASSERT_TRUE(WaitGone(box));
 
@@ -139,7 +212,7 @@ TEST_F(SetupJourney, FirstInstallThenReinstallWithBackup)
         ASSERT_TRUE(box);
         EXPECT_EQ(question, "Do you want to backup replaced files ?  ");
         EXPECT_FALSE(Visible(setup.Wizard));
-        setup.Shot("backup-question");
+        setup.Shot("backup-question", {box});
         Answer(box, IDNO);
         ASSERT_TRUE(WaitGone(box));
 
@@ -150,16 +223,19 @@ TEST_F(SetupJourney, FirstInstallThenReinstallWithBackup)
         const HWND copy = FindWindowA(CopyDialogClass, CopyDialogCaption);
         EXPECT_TRUE(Visible(copy));
         EXPECT_EQ(TextOf(FindControl(copy, idCopyStatus)), "Creating Registry Entries...");
-        setup.Shot("copy-dialog-and-shortcuts");
+        EXPECT_EQ(TextOf(FindControl(copy, idCopyFilename)), "");
+        setup.Shot("copy-dialog-and-shortcuts", {copy, box});
         Answer(box, IDYES);
         ASSERT_TRUE(WaitGone(box));
 
         ASSERT_TRUE(WaitUntil([&] { return setup.OnPage(idPageFinish); }));
         EXPECT_FALSE(Visible(copy));
         EXPECT_EQ(TextOf(setup.Control(idNext)), "Finish");
-        EXPECT_EQ(TextOf(setup.Control(idFinishText)),
-                  "ZarnFTP has been successfully installed on your computer.  You can run it by double-clicking on "
-                  "its icon.");
+        EXPECT_EQ(TextsWithin(setup.Control(idPageFinish)),
+                  Sorted({"ZarnFTP has been successfully installed on your computer.  You can run it by "
+                          "double-clicking on its icon.",
+                          "View the README file now", "Run ZarnFTP now", "Click Finish to complete Setup."}));
+        EXPECT_EQ(TextsWithin(setup.Control(idButtonPanel)), Sorted({"Finish", "&Cancel"}));
         Click(setup.Control(idReadme));
         Click(setup.Control(idRunProgram));
         ASSERT_TRUE(WaitUntil([&] {
@@ -211,45 +287,46 @@ TEST_F(SetupJourney, BrowseToAnotherDriveRootAndDirectoryThenCancelAndOk)
     setup.Next();
     ASSERT_TRUE(WaitUntil([&] { return setup.OnPage(idPagePath); }));
 
-    const auto browseToTmp = [&](bool shoot) {
+    // Drive D: of the test prefix holds Downloads, Projects and Tools.
+    const auto browseToProjects = [&](bool shoot) {
         Click(setup.Control(idBrowse));
         const HWND dialog = WaitForWindow(BrowseDialogClass, BrowseDialogCaption);
         EXPECT_TRUE(dialog);
         if (!dialog)
             return dialog;
         const HWND path = GetDlgItem(dialog, idBrowsePath);
-        EXPECT_EQ(TextOf(path), DefaultDir);
+        EXPECT_EQ(TextOf(path), DefaultDir());
         if (shoot)
-            setup.Shot("browse");
-        // The drive list follows the typed letter; the root of Z: has no doubled backslash.
-        PostMessageA(GetDlgItem(dialog, idBrowseDrives), WM_CHAR, 'z', 1);
-        EXPECT_TRUE(WaitUntil([&] { return TextOf(path) == "Z:\\ZarnFTP"; })) << TextOf(path);
+            setup.Shot("browse", {dialog});
+        // The drive list follows the typed letter; the root of D: has no doubled backslash.
+        PostMessageA(GetDlgItem(dialog, idBrowseDrives), WM_CHAR, 'd', 1);
+        EXPECT_TRUE(WaitUntil([&] { return TextOf(path) == "D:\\ZarnFTP"; })) << TextOf(path);
         const HWND list = GetDlgItem(dialog, idBrowseDirectories);
-        PostMessageA(list, WM_CHAR, 't', 1); // "tmp", the first directory with a t
+        PostMessageA(list, WM_CHAR, 'p', 1); // "Projects", the first directory with a p
         PostMessageA(list, WM_KEYDOWN, VK_RETURN, 1);
-        EXPECT_TRUE(WaitUntil([&] { return TextOf(path) == "Z:\\tmp\\ZarnFTP"; })) << TextOf(path);
+        EXPECT_TRUE(WaitUntil([&] { return TextOf(path) == "D:\\Projects\\ZarnFTP"; })) << TextOf(path);
         if (shoot)
-            setup.Shot("browse-other-drive");
+            setup.Shot("browse-other-drive", {dialog});
         return dialog;
     };
 
-    HWND dialog = browseToTmp(true);
+    HWND dialog = browseToProjects(true);
     ASSERT_TRUE(dialog);
     Click(GetDlgItem(dialog, idBrowseCancel));
     ASSERT_TRUE(WaitGone(dialog));
-    EXPECT_EQ(TextOf(setup.Control(idDestPath)), DefaultDir);
+    EXPECT_EQ(TextOf(setup.Control(idDestPath)), DefaultDir());
 
-    dialog = browseToTmp(false);
+    dialog = browseToProjects(false);
     ASSERT_TRUE(dialog);
     Click(GetDlgItem(dialog, idBrowseOK));
     ASSERT_TRUE(WaitGone(dialog));
-    EXPECT_TRUE(WaitUntil([&] { return TextOf(setup.Control(idDestPath)) == "Z:\\tmp\\ZarnFTP"; }));
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(setup.Control(idDestPath)) == "D:\\Projects\\ZarnFTP"; }));
     setup.Shot("destination-chosen");
 
     const HWND box = setup.Cancel();
     Answer(box, IDYES);
     setup.ExpectEnded();
-    EXPECT_FALSE(FileExists("Z:\\tmp\\ZarnFTP"));
+    EXPECT_FALSE(FileExists("D:\\Projects\\ZarnFTP"));
 }
 
 TEST_F(SetupJourney, CancelOnTheWelcomePageEndsTheProgram)
@@ -278,11 +355,23 @@ TEST_F(SetupJourney, CustomSettingsAskForCredentialsBeforeTheDestination)
     GetGUIThreadInfo(GetWindowThreadProcessId(setup.Wizard, nullptr), &focus);
     EXPECT_EQ(focus.hwndFocus, user);
     EXPECT_EQ(SendMessageA(pass, EM_GETPASSWORDCHAR, 0, 0), '*');
+    EXPECT_EQ(TextsWithin(setup.Control(idPageCustom)),
+              Sorted({"Enter your username and password for the Dorvik FTP server", "Username:", "", "Password:", "",
+                      "Click Next to continue"}));
+    // Tab order: the boxes, then Cancel while Next is disabled, and round again.
+    EXPECT_TRUE(setup.TabTo(pass));
+    EXPECT_TRUE(setup.TabTo(setup.Control(idWizardCancel)));
+    EXPECT_TRUE(setup.TabTo(user));
 
     Type(user, "anna");
     EXPECT_FALSE(IsWindowEnabled(next));
     Type(pass, "s");
     EXPECT_TRUE(IsWindowEnabled(next));
+    EXPECT_TRUE(setup.TabTo(pass));
+    EXPECT_TRUE(setup.TabTo(next));
+    PressKey(next, VK_ESCAPE);
+    EXPECT_EQ(WaitForConfirm(nullptr, 1500), nullptr);
+    EXPECT_TRUE(setup.OnPage(idPageCustom));
     setup.Shot("credentials");
     Type(user, "");
     EXPECT_FALSE(IsWindowEnabled(next));
@@ -330,7 +419,7 @@ TEST_F(SetupJourney, UnwritableDestinationShowsTheErrorThenCancelEnds)
     ASSERT_TRUE(box);
     EXPECT_NE(message.find(unwritable + "\\install.log"), std::string::npos) << message;
     EXPECT_EQ(message.back(), '.');
-    setup.Shot("error");
+    setup.Shot("error", {box});
     Answer(box, IDOK);
     ASSERT_TRUE(WaitGone(box));
 
@@ -338,12 +427,69 @@ TEST_F(SetupJourney, UnwritableDestinationShowsTheErrorThenCancelEnds)
     const HWND copy = FindWindowA(CopyDialogClass, CopyDialogCaption);
     EXPECT_TRUE(Visible(copy));
     EXPECT_FALSE(Visible(setup.Wizard));
-    setup.Shot("copy-dialog-after-error");
+    setup.Shot("copy-dialog-after-error", {copy});
     box = setup.Cancel(FindControl(copy, idCopyCancel));
     ASSERT_TRUE(box);
     Answer(box, IDYES);
     setup.ExpectEnded();
     EXPECT_FALSE(FileExists(unwritable));
+}
+
+TEST_F(SetupJourney, CopyDialogShowsAFilePartWayThroughItsExpansion)
+{
+    // The custom build's help file is 8 MB: its expansion lasts long enough
+    // to catch the dialog in the middle of it and hold the program there.
+    const std::string dir = Dest.substr(0, Dest.size() - 1) + " Custom";
+    TSetupRun setup(ZARN_SETUP_CUSTOM_PROGRAM, "copy-dialog");
+    ASSERT_TRUE(setup.Wizard);
+    setup.Next();
+    ASSERT_TRUE(WaitUntil([&] { return setup.OnPage(idPageCustom); }));
+    Type(setup.Control(idUser), "anna");
+    Type(setup.Control(idPass), "s");
+    setup.Next();
+    ASSERT_TRUE(WaitUntil([&] { return setup.OnPage(idPagePath); }));
+    EXPECT_EQ(TextOf(setup.Control(idDestPath)), dir);
+    setup.Next();
+    ASSERT_EQ(AnswerConfirm(IDYES), CreateDirectoryQuestion(dir));
+    ASSERT_EQ(AnswerConfirm(IDNO), "Do you want to backup replaced files ?  ");
+
+    const HWND copy = WaitForWindow(CopyDialogClass, CopyDialogCaption);
+    ASSERT_TRUE(copy);
+    const HWND status = FindControl(copy, idCopyStatus), file = FindControl(copy, idCopyFilename),
+               gauge = FindControl(copy, idCopyProgress);
+    // Read without a message to the held program: the texts as the system keeps them.
+    const auto heldText = [](HWND window) {
+        char text[256] = {};
+        GetWindowTextA(window, text, sizeof text);
+        return std::string(text);
+    };
+    const auto partWay = [](const std::string& percent) {
+        const int value = std::atoi(percent.c_str());
+        return value > 0 && value < 100;
+    };
+    bool caught = false;
+    WaitUntil(
+        [&] {
+            if (TextOf(file) != "ZarnFTP.HLP" || !partWay(TextOf(gauge)))
+                return TextOf(status) != "Copying Files"; // too late: the expansion is over
+            const TProcessHold hold(setup.Run.ProcessId());
+            if (!hold.Holding() || heldText(file) != "ZarnFTP.HLP" || !partWay(heldText(gauge)))
+                return false;
+            EXPECT_EQ(heldText(status), "Copying Files");
+            EXPECT_EQ(TextsWithin(copy).size(), 4u); // status, file name, gauge and Cancel
+            setup.Shot("copy-dialog-part-way", {copy});
+            caught = true;
+            return true;
+        },
+        60000);
+    EXPECT_TRUE(caught) << "the copy dialog was never seen part-way through ZarnFTP.HLP";
+
+    EXPECT_EQ(AnswerConfirm(IDNO, 60000), "Create shortcuts on the Desktop and Programs menu ?");
+    ASSERT_TRUE(WaitUntil([&] { return setup.OnPage(idPageFinish); }));
+    setup.Next();
+    setup.ExpectEnded();
+    EXPECT_EQ(ReadWholeFile(dir + "\\ZarnFTP.HLP"),
+              ReadWholeFile(HostPath(std::string(ZARN_LARGE_PAYLOAD_DIR) + "/ZarnFTP.HLP")));
 }
 
 } // namespace

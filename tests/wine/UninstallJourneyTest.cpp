@@ -267,7 +267,7 @@ TEST_F(UninstallJourney, UninstallStringKeepsTheUsersFilesAndTheirFolder)
     ASSERT_TRUE(uninstaller.Started);
     EXPECT_EQ(AnswerBox("Confirm", IDYES), Question);
     EXPECT_EQ(AnswerBox("Setup", IDOK), "ZarnFTP has been removed.\n\nThese folders hold files of your own and were "
-                                     "left in place:\nC:\\Program Files\\ZarnFTP");
+                                     "left in place:\n" + Dest.substr(0, Dest.size() - 1));
     EXPECT_EQ(uninstaller.ExitCode(), 0);
 
     const TSystemSnapshot after = TakeSnapshot();
