@@ -151,6 +151,7 @@ TEST_F(SetupJourney, FirstInstallThenReinstallWithBackup)
         GetWindowRect(background, &r);
         EXPECT_EQ(r.right - r.left, GetSystemMetrics(SM_CXSCREEN));
         EXPECT_EQ(r.bottom - r.top, GetSystemMetrics(SM_CYSCREEN));
+        setup.Shot("screen", {background});
         EXPECT_TRUE(GetWindowLongA(setup.Wizard, GWL_EXSTYLE) & WS_EX_TOPMOST);
         GetClientRect(setup.Wizard, &r);
         EXPECT_EQ(r.right, 471);
