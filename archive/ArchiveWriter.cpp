@@ -189,9 +189,9 @@ const TWrittenEntry& TArchiveWriter::AddFile(const TArchiveFileInfo& info, TStre
     // A record must not claim the whole file over data cut short: the entry
     // would expand "successfully" into a short file.
     if (cancel.Cancelled())
-        throw EEntryIncomplete("Coding cancelled: " + PrintableName(info.Name));
+        throw EEntryIncomplete(std::string("Coding cancelled: ").append(PrintableName(info.Name)));
     if (methodIndex != MethodCustom && source.Position() != sourceStart + size)
-        throw EEntryIncomplete("File ended before its size was read: " + PrintableName(info.Name));
+        throw EEntryIncomplete(std::string("File ended before its size was read: ").append(PrintableName(info.Name)));
     record.Checksum = checksum + (record.LockMode > 0 ? static_cast<uint32_t>(FArchiver.Key) : 0u);
 
     bytes = record.Pack();

@@ -118,11 +118,14 @@ TEST(VkarCommandLine, HelpVersionAndUsageErrors)
         {{"c", "-m", "CUS", "a.vkar", "x"}, "unknown method 'CUS' (one of NON, RLE, LZH, LH5, best)"},
         {{"c", "-m", "bestx", "a.vkar", "x"}, "unknown method 'bestx' (one of NON, RLE, LZH, LH5, best)"},
         {{"c", "a.vkar", "x", "-m"}, "option -m needs a value"},
-        {{"t", "-k", "12x", "a.vkar"}, "bad key '12x' (a 32-bit integer, decimal or 0x hex)"},
-        {{"t", "-k", "0x100000000", "a.vkar"}, "bad key '0x100000000' (a 32-bit integer, decimal or 0x hex)"},
-        {{"t", "-k", "-2147483649", "a.vkar"}, "bad key '-2147483649' (a 32-bit integer, decimal or 0x hex)"},
-        {{"t", "-k", "0x", "a.vkar"}, "bad key '0x' (a 32-bit integer, decimal or 0x hex)"},
-        {{"l", "-k", "1", "a.vkar"}, "option -k does not apply to command 'l'"},
+        {{"t", "-K", "12x", "a.vkar"}, "bad key '12x' (a 32-bit integer, decimal or 0x hex)"},
+        {{"t", "-K", "0x100000000", "a.vkar"}, "bad key '0x100000000' (a 32-bit integer, decimal or 0x hex)"},
+        {{"t", "-K", "-2147483649", "a.vkar"}, "bad key '-2147483649' (a 32-bit integer, decimal or 0x hex)"},
+        {{"t", "-K", "0x", "a.vkar"}, "bad key '0x' (a 32-bit integer, decimal or 0x hex)"},
+        {{"l", "-K", "1", "a.vkar"}, "option -K does not apply to command 'l'"},
+        // -k keeps old files, which only x writes; a key is -K.
+        {{"c", "-k", "1", "a.vkar", "x"}, "option -k does not apply to command 'c'"},
+        {{"x", "-k1", "a.vkar"}, "unknown option '-k1'"},
         {{"t", "--absolute", "a.vkar"}, "option --absolute does not apply to command 't'"},
         {{"x", "-q", "-v", "a.vkar"}, "options -q and -v exclude each other"},
     };
@@ -134,7 +137,7 @@ TEST(VkarCommandLine, HelpVersionAndUsageErrors)
     }
     // Keys at both ends of the range are accepted (the archive is missing).
     for (const char* key : {"-2147483648", "4294967295", "0xFFFFFFFF", "-0x10"})
-        EXPECT_EQ(box.Run({"t", "-k", key, "none.vkar"}).Status, 1) << key;
+        EXPECT_EQ(box.Run({"t", "-K", key, "none.vkar"}).Status, 1) << key;
 }
 
 TEST(VkarRoundTrip, TreeRestoredWithDatesAndAttributes)
@@ -144,15 +147,15 @@ TEST(VkarRoundTrip, TreeRestoredWithDatesAndAttributes)
             SCOPED_TRACE(std::string(method) + " key " + key);
             TVkarSandbox box;
             MakeTree(box);
-            const TVkarResult c = box.Run({"c", "-m", method, "-k", key, "a.vkar", "src"});
+            const TVkarResult c = box.Run({"c", "-m", method, "-K", key, "a.vkar", "src"});
             ExpectStatus(c, 0);
             EXPECT_EQ(c.Out, "src/big.txt\nsrc/code.bin\nsrc/deep/empty\nsrc/deep/er/noise.bin\nsrc/locked.txt\n"
                              "src/readme.txt\nsrc/run.bin\n");
-            const TVkarResult t = box.Run({"t", "-k", key, "a.vkar"});
+            const TVkarResult t = box.Run({"t", "-K", key, "a.vkar"});
             ExpectStatus(t, 0);
             EXPECT_EQ(t.Out, "src/big.txt  OK\nsrc/code.bin  OK\nsrc/deep/empty  OK\nsrc/deep/er/noise.bin  OK\n"
                              "src/locked.txt  OK\nsrc/readme.txt  OK\nsrc/run.bin  OK\n");
-            const TVkarResult x = box.Run({"x", "-q", "-k", key, "-C", "out/inner", "a.vkar"});
+            const TVkarResult x = box.Run({"x", "-q", "-K", key, "-C", "out/inner", "a.vkar"});
             ExpectStatus(x, 0);
             EXPECT_EQ(x.Out, "");
 
@@ -211,7 +214,7 @@ TEST(VkarRoundTrip, NamesRelativeToBaseDirectory)
     // itself, whether it exists before or not.
     for (int pass = 0; pass < 2; ++pass) {
         const TVkarResult c = box.Run({"c", "-m", "RLE", "-C", "src/deep", "src/deep/self.vkar", ".", "./er//noise.bin"});
-        ExpectStatus(c, 0);
+        ExpectStatus(c, 0, pass == 0 ? "" : "vkar: self.vkar: Is the archive itself; not stored\n");
         EXPECT_EQ(c.Out, "empty\ner/noise.bin\n");
     }
     const TVkarResult x = box.Run({"x", "-v", "-C", "out", "src/deep/self.vkar"});
@@ -247,9 +250,8 @@ TEST(VkarCreate, RefusedPathsLeaveNoArchive)
         ExpectStatus(box.Run(row.Args), row.Status, row.Err);
         EXPECT_FALSE(box.Exists("a.vkar"));
     }
-    const TVkarResult r = box.Run({"c", "no/such/dir/a.vkar", "src"});
-    EXPECT_EQ(r.Status, 1);
-    EXPECT_EQ(r.Err.rfind("vkar: Cannot create file \"no/such/dir/a.vkar\".", 0), 0u) << r.Err;
+    ExpectStatus(box.Run({"c", "no/such/dir/a.vkar", "src"}), 1,
+                 "vkar: no/such/dir/a.vkar: Cannot create the archive: No such file or directory\n");
 }
 
 TEST(VkarList, GoldenOutput)
@@ -263,7 +265,7 @@ TEST(VkarList, GoldenOutput)
     box.SetLocalTime("data/noise.bin", 2024, 2, 29, 7, 8, 9);
     ASSERT_EQ(::chmod(box.Path("README.TXT").c_str(), 0444), 0);
     ExpectStatus(box.Run({"c", "-q", "-m", "RLE", "a.vkar", "README.TXT", "data"}), 0);
-    ExpectStatus(box.Run({"c", "-q", "-m", "RLE", "-k", "99", "k.vkar", "README.TXT"}), 0);
+    ExpectStatus(box.Run({"c", "-q", "-m", "RLE", "-K", "99", "k.vkar", "README.TXT"}), 0);
 
     const TVkarResult l = box.Run({"l", "a.vkar"});
     ExpectStatus(l, 0);
@@ -290,12 +292,11 @@ TEST(VkarList, GoldenOutput)
     EXPECT_EQ(lq.Out, "   11008     1128  10.2%                                      3 files\n"
                       "Header identifier: RLE\n");
 
+    // Too short for a header: no archive at all, not an empty one.
     box.WriteFile("short.vkar", "VKAR");
     const TVkarResult empty = box.Run({"l", "short.vkar"});
-    ExpectStatus(empty, 0);
-    EXPECT_EQ(empty.Out.substr(empty.Out.rfind("-\n") + 2),
-              "       0        0      -                                      0 files\n"
-              "Header identifier: none (no archive header)\n");
+    ExpectStatus(empty, 1, "vkar: short.vkar: not a VKAR archive\n");
+    EXPECT_EQ(empty.Out, "");
 }
 
 TEST(VkarTest, DamagedArchivesReportTheEntry)
@@ -313,9 +314,10 @@ TEST(VkarTest, DamagedArchivesReportTheEntry)
     std::string flipped = good;
     flipped[21 + 25 + 5 + 3] ^= 0x20;
     box.WriteFile("flipped.vkar", flipped);
+    // t stops where x stops.
     TVkarResult t = box.Run({"t", "flipped.vkar"});
-    ExpectStatus(t, 1, "vkar: a.txt: " + bad + "\nvkar: 1 of 3 entries failed the test\n");
-    EXPECT_EQ(t.Out, "b.bin  OK\nc.txt  OK\n");
+    ExpectStatus(t, 1, "vkar: a.txt: " + bad + "\n");
+    EXPECT_EQ(t.Out, "");
     t = box.Run({"x", "-C", "out", "flipped.vkar"});
     ExpectStatus(t, 1, "vkar: a.txt: " + bad + "\n");
     EXPECT_FALSE(box.Exists("out/b.bin"));
@@ -326,15 +328,15 @@ TEST(VkarTest, DamagedArchivesReportTheEntry)
     // Cut inside the stored data of the middle entry: the sequence ends there.
     box.WriteFile("cut.vkar", good.substr(0, 21 + 25 + 5 + 11 + 25 + 5 + 10000));
     t = box.Run({"t", "cut.vkar"});
-    ExpectStatus(t, 1, "vkar: b.bin: " + bad + "\nvkar: Archive is truncated\nvkar: 1 of 2 entries failed the test\n");
+    ExpectStatus(t, 1, "vkar: b.bin: " + bad + "\n");
     EXPECT_EQ(t.Out, "a.txt  OK\n");
 
     // Cut at a record boundary: every entry present decodes, but the
     // archive is short of its total, and each command says so.
     box.WriteFile("short.vkar", good.substr(0, 21 + 25 + 5 + 11 + 10));
-    ExpectStatus(box.Run({"t", "-q", "short.vkar"}), 1, "vkar: Archive is truncated\n");
-    ExpectStatus(box.Run({"l", "-q", "short.vkar"}), 1, "vkar: Archive is truncated\n");
-    ExpectStatus(box.Run({"x", "-q", "-C", "short", "short.vkar"}), 1, "vkar: Archive is truncated\n");
+    ExpectStatus(box.Run({"t", "-q", "short.vkar"}), 1, "vkar: short.vkar: Archive is truncated\n");
+    ExpectStatus(box.Run({"l", "-q", "short.vkar"}), 1, "vkar: short.vkar: Archive is truncated\n");
+    ExpectStatus(box.Run({"x", "-q", "-C", "short", "short.vkar"}), 1, "vkar: short.vkar: Archive is truncated\n");
     EXPECT_EQ(box.ReadFile("short/a.txt"), "first file\n");
 
     struct TRow {
@@ -357,7 +359,7 @@ TEST(VkarTest, DamagedArchivesReportTheEntry)
              {std::vector<std::string>{"l", "damaged.vkar"}, std::vector<std::string>{"t", "damaged.vkar"},
               std::vector<std::string>{"x", "-C", "out2", "damaged.vkar"}}) {
             const TVkarResult r = box.Run(args);
-            ExpectStatus(r, 1, "vkar: " + row.Message + "\n");
+            ExpectStatus(r, 1, "vkar: damaged.vkar: " + row.Message + "\n");
             EXPECT_EQ(r.Out, "");
         }
         EXPECT_FALSE(box.Exists("out2"));
@@ -368,7 +370,7 @@ TEST(VkarLocked, KeyRequiredToExpand)
 {
     TVkarSandbox box;
     box.WriteFile("secret.txt", "four zero bytes follow: " + std::string(4, '\0') + std::string(3000, 's'));
-    ExpectStatus(box.Run({"c", "-q", "-m", "NON", "-k", "0x12345678", "k.vkar", "secret.txt"}), 0);
+    ExpectStatus(box.Run({"c", "-q", "-m", "NON", "-K", "0x12345678", "k.vkar", "secret.txt"}), 0);
     // Stored data is XORed with the key's bytes, least significant first:
     // the four zero bytes at offset 24 of the file show the key.
     const std::string archive = box.ReadFile("k.vkar");
@@ -378,20 +380,20 @@ TEST(VkarLocked, KeyRequiredToExpand)
     const std::string locked = "vkar: secret.txt: File locked -- valid key required\n";
     for (const char* key : {"0", "5", "0x12345679"}) {
         SCOPED_TRACE(key);
-        TVkarResult t = box.Run({"t", "-k", key, "k.vkar"});
-        ExpectStatus(t, 1, locked + "vkar: 1 of 1 entry failed the test\n");
-        t = box.Run({"x", "-k", key, "-C", "out", "k.vkar"});
+        TVkarResult t = box.Run({"t", "-K", key, "k.vkar"});
+        ExpectStatus(t, 1, locked);
+        t = box.Run({"x", "-K", key, "-C", "out", "k.vkar"});
         ExpectStatus(t, 1, locked);
         // The engine removes a file it could not unlock.
         EXPECT_FALSE(box.Exists("out/secret.txt"));
-        ExpectStatus(box.Run({"p", "-k", key, "k.vkar", "secret.txt"}), 1, locked);
+        ExpectStatus(box.Run({"p", "-K", key, "k.vkar", "secret.txt"}), 1, locked);
     }
     // A key written as unsigned is the same key written as signed.
-    ExpectStatus(box.Run({"t", "-k", "305419896", "k.vkar"}), 0);
-    ExpectStatus(box.Run({"x", "-k", "0x12345678", "-C", "out", "k.vkar"}), 0);
+    ExpectStatus(box.Run({"t", "-K", "305419896", "k.vkar"}), 0);
+    ExpectStatus(box.Run({"x", "-K", "0x12345678", "-C", "out", "k.vkar"}), 0);
     EXPECT_EQ(box.ReadFile("out/secret.txt"), box.ReadFile("secret.txt"));
-    ExpectStatus(box.Run({"c", "-q", "-k", "-1", "n.vkar", "secret.txt"}), 0);
-    ExpectStatus(box.Run({"t", "-k", "0xFFFFFFFF", "n.vkar"}), 0);
+    ExpectStatus(box.Run({"c", "-q", "-K", "-1", "n.vkar", "secret.txt"}), 0);
+    ExpectStatus(box.Run({"t", "-K", "0xFFFFFFFF", "n.vkar"}), 0);
 }
 
 TEST(VkarExtract, NamedEntriesIgnoreCase)
@@ -425,12 +427,12 @@ TEST(VkarExtract, UnsafeNamesRefused)
         SCOPED_TRACE(name);
         box.WriteFile("dots.vkar", VkarRawArchive({good, TVkarRawEntry{name, "evil\n"}}));
         const TVkarResult x = box.Run({"x", "-C", "out", "dots.vkar"});
-        ExpectStatus(x, 1, "vkar: Unsafe path in archive: " + name + "\n");
+        ExpectStatus(x, 1, "vkar: dots.vkar: Unsafe path in archive: " + name + "\n");
         EXPECT_EQ(x.Out, "good.txt\n");
         EXPECT_EQ(box.ReadFile("out/good.txt"), "good\n");
         EXPECT_FALSE(box.Exists("evil.txt"));
         ExpectStatus(box.Run({"x", "--absolute", "-C", "out", "dots.vkar"}), 1,
-                     "vkar: Unsafe path in archive: " + name + "\n");
+                     "vkar: dots.vkar: Unsafe path in archive: " + name + "\n");
         EXPECT_FALSE(box.Exists("evil.txt"));
     }
 
@@ -445,13 +447,13 @@ TEST(VkarExtract, UnsafeNamesRefused)
     for (const std::vector<std::string>& args : {std::vector<std::string>{"x", "-C", "in", "abs.vkar"},
                                                  std::vector<std::string>{"x", "abs.vkar", absolute}}) {
         const TVkarResult x = box.Run(args);
-        ExpectStatus(x, 1, "vkar: Unsafe path in archive: " + absolute + "\n");
+        ExpectStatus(x, 1, "vkar: abs.vkar: Unsafe path in archive: " + absolute + "\n");
         EXPECT_FALSE(box.Exists("abs.txt"));
     }
     EXPECT_EQ(box.ReadFile("in/good.txt"), "good\n");
     // The message names the entry as stored, "\" between levels.
     ExpectStatus(box.Run({"x", "slash.vkar"}), 1,
-                 "vkar: Unsafe path in archive: " + absolute.substr(0, absolute.size() - 7) + "slash.txt\n");
+                 "vkar: slash.vkar: Unsafe path in archive: " + absolute.substr(0, absolute.size() - 7) + "slash.txt\n");
     EXPECT_FALSE(box.Exists("slash.txt"));
 
     const TVkarResult x = box.Run({"x", "--absolute", "-C", "in", "abs.vkar"});
