@@ -4,7 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <algorithm>
 #include <map>
 #include <sstream>
 #include <string>
@@ -537,6 +543,237 @@ TEST(VkarProgress, ShownOnlyOnATerminal)
     EXPECT_EQ(onTerminal.Err.substr(onTerminal.Err.size() - 1), "\r");
     ExpectStatus(box.Run({"t", "-q", "a.vkar"}, true), 0);
     ExpectStatus(box.Run({"t", "a.vkar"}), 0);
+}
+
+namespace {
+
+// The names in Work(), hidden ones included: what a command left behind.
+std::vector<std::string> WorkNames(const TVkarSandbox& box)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(box.Work()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// a.vk holding f.txt ("f\n"), stored.
+void MakeSmallArchive(const TVkarSandbox& box)
+{
+    box.WriteFile("f.txt", "f\n");
+    ExpectStatus(box.Run({"c", "-q", "-m", "NON", "a.vk", "f.txt"}), 0);
+}
+
+// pad.vk: f.txt coded with LZH, its data followed by zeros that its stored
+// size counts, then g.txt. The decoder stops before the zeros.
+void MakePaddedArchive(const TVkarSandbox& box)
+{
+    box.WriteFile("f.txt", std::string(3000, 'f'));
+    box.WriteFile("g.txt", "g\n");
+    ExpectStatus(box.Run({"c", "-q", "-m", "LZH", "pad.vk", "f.txt", "g.txt"}), 0);
+    std::string bytes = box.ReadFile("pad.vk");
+    const size_t sizeField = 21 + 12, dataStart = 21 + 25 + 5;
+    uint32_t stored = 0;
+    for (int i = 3; i >= 0; --i)
+        stored = stored << 8 | static_cast<uint8_t>(bytes[sizeField + i]);
+    bytes.insert(dataStart + stored, std::string(40000, '\0'));
+    stored += 40000;
+    for (int i = 0; i < 4; ++i)
+        bytes[sizeField + i] = static_cast<char>(stored >> (8 * i));
+    box.WriteFile("pad.vk", bytes);
+}
+
+// Standard output held a whole archive of f.txt.
+void ExpectArchiveOfF(const TVkarSandbox& box, const TVkarResult& r)
+{
+    box.WriteFile("got.vk", r.Out);
+    const TVkarResult p = box.Run({"p", "got.vk", "f.txt"});
+    ExpectStatus(p, 0);
+    EXPECT_EQ(p.Out, "f\n");
+}
+
+} // namespace
+
+// What vkar does to files it did not make, what it reads and writes through
+// "-", what t promises about x, and what c leaves out: each row a command in
+// a fresh directory, with its exact output, status and what is left.
+TEST(VkarSafety, CommandsNeverDestroyWhatTheyDidNotMake)
+{
+    using TSetup = std::function<void(const TVkarSandbox&, TVkarRunSettings&)>;
+    using TCheck = std::function<void(const TVkarSandbox&, const TVkarResult&)>;
+    struct TRow {
+        std::string What;
+        bool Unprivileged;
+        TSetup Setup;
+        std::vector<std::string> Args;
+        int Status;
+        const char* Out; // nullptr: Check looks at it
+        std::string Err;
+        TCheck Check;
+    };
+    const std::string notRegular = "Not a regular file; an archive goes to a regular file or to - (standard output)";
+    const TRow rows[] = {
+        {"a failed c leaves the old archive and no new file", true,
+         [](const TVkarSandbox& box, TVkarRunSettings&) {
+             box.WriteFile("good.vk", "old archive");
+             box.WriteFile("dir/a.txt", "a");
+             box.WriteFile("dir/b.txt", "b");
+             ASSERT_EQ(::chmod(box.Path("dir/b.txt").c_str(), 0), 0);
+         },
+         {"c", "good.vk", "dir"}, 1, "dir/a.txt\n",
+         "vkar: dir/b.txt: Cannot open file \"dir/b.txt\". Permission denied\n",
+         [](const TVkarSandbox& box, const TVkarResult&) {
+             EXPECT_EQ(box.ReadFile("good.vk"), "old archive");
+             EXPECT_EQ(WorkNames(box), (std::vector<std::string>{"dir", "good.vk"}));
+         }},
+        {"c may not replace a read-only archive of the user's", true,
+         [](const TVkarSandbox& box, TVkarRunSettings&) {
+             box.WriteFile("ro.vk", "old archive");
+             box.WriteFile("f.txt", "f\n");
+             ASSERT_EQ(::chmod(box.Path("ro.vk").c_str(), 0444), 0);
+         },
+         {"c", "ro.vk", "f.txt"}, 1, "", "vkar: ro.vk: Cannot replace the archive: Permission denied\n",
+         [](const TVkarSandbox& box, const TVkarResult&) {
+             EXPECT_EQ(box.ReadFile("ro.vk"), "old archive");
+             EXPECT_EQ(WorkNames(box), (std::vector<std::string>{"f.txt", "ro.vk"}));
+         }},
+        {"c through a link replaces the link's target and keeps the link", false,
+         [](const TVkarSandbox& box, TVkarRunSettings&) {
+             box.WriteFile("real.vk", "old archive");
+             box.WriteFile("f.txt", "f\n");
+             std::filesystem::create_symlink("real.vk", box.Path("link.vk"));
+         },
+         {"c", "-m", "NON", "link.vk", "f.txt"}, 0, "f.txt\n", "",
+         [](const TVkarSandbox& box, const TVkarResult&) {
+             EXPECT_TRUE(std::filesystem::is_symlink(box.Path("link.vk")));
+             EXPECT_EQ(box.Run({"p", "real.vk", "f.txt"}).Out, "f\n");
+         }},
+        {"c refuses a pipe as the archive", false,
+         [](const TVkarSandbox& box, TVkarRunSettings&) {
+             box.WriteFile("f.txt", "f\n");
+             ASSERT_EQ(::mkfifo(box.Path("pipe.vk").c_str(), 0666), 0);
+         },
+         {"c", "pipe.vk", "f.txt"}, 1, "", "vkar: pipe.vk: " + notRegular + "\n",
+         [](const TVkarSandbox& box, const TVkarResult&) {
+             EXPECT_TRUE(std::filesystem::is_fifo(box.Path("pipe.vk")));
+         }},
+        {"c refuses a directory as the archive", false,
+         [](const TVkarSandbox& box, TVkarRunSettings&) {
+             box.WriteFile("f.txt", "f\n");
+             box.WriteFile("d.vk/inside", "kept");
+         },
+         {"c", "d.vk", "f.txt"}, 1, "", "vkar: d.vk: Is a directory\n",
+         [](const TVkarSandbox& box, const TVkarResult&) { EXPECT_EQ(box.ReadFile("d.vk/inside"), "kept"); }},
+        {"c - writes the archive to standard output and lists on standard error", false,
+         [](const TVkarSandbox& box, TVkarRunSettings&) { box.WriteFile("f.txt", "f\n"); },
+         {"c", "-m", "NON", "-", "f.txt"}, 0, nullptr, "f.txt\n", ExpectArchiveOfF},
+        {"c to the file standard output writes lists on standard error", false,
+         [](const TVkarSandbox& box, TVkarRunSettings&) { box.WriteFile("f.txt", "f\n"); },
+         {"c", "-m", "NON", "/proc/self/fd/1", "f.txt"}, 0, nullptr, "f.txt\n", ExpectArchiveOfF},
+        {"c skips the archive itself, named as an operand", false,
+         [](const TVkarSandbox& box, TVkarRunSettings&) { MakeSmallArchive(box); },
+         {"c", "-m", "NON", "a.vk", "a.vk", "f.txt"}, 0, "f.txt\n", "vkar: a.vk: Is the archive itself; not stored\n",
+         [](const TVkarSandbox& box, const TVkarResult&) { EXPECT_EQ(box.Run({"p", "a.vk", "f.txt"}).Out, "f\n"); }},
+        {"c stores only what x accepts and names what it leaves out", false,
+         [](const TVkarSandbox& box, TVkarRunSettings&) {
+             box.WriteFile("src/...", "dots");
+             box.WriteFile("src/a\\b", "backslash");
+             box.WriteFile("src/esc\x1b[2Jx", "escape");
+             box.WriteFile("src/ok.txt", "ok");
+             std::filesystem::create_directory(box.Path("src/empty"));
+         },
+         {"c", "-m", "NON", "s.vk", "src"}, 0, "src/ok.txt\n",
+         "vkar: src/...: Name that x would refuse; not stored\n"
+         "vkar: src/a\\b: Name holds \"\\\"; not stored\n"
+         "vkar: src/empty: Empty directory not stored (the archive holds no directories)\n"
+         "vkar: src/esc?[2Jx: Name that x would refuse; not stored\n",
+         [](const TVkarSandbox& box, const TVkarResult&) {
+             const TVkarResult x = box.Run({"x", "-C", "o", "s.vk"});
+             ExpectStatus(x, 0);
+             EXPECT_EQ(x.Out, "src/ok.txt\n");
+         }},
+        {"l - reads standard input from a pipe", false,
+         [](const TVkarSandbox& box, TVkarRunSettings& run) {
+             MakeSmallArchive(box);
+             run.StdinFromPipe = true;
+             run.StdinBytes = box.ReadFile("a.vk");
+         },
+         {"l", "-q", "-"}, 0,
+         "       2        2 100.0%                                      1 file\nHeader identifier: NON\n", "", nullptr},
+        {"x - reads standard input from a file, below a one-letter directory", false,
+         [](const TVkarSandbox& box, TVkarRunSettings& run) {
+             MakeSmallArchive(box);
+             run.StdinFile = "a.vk";
+         },
+         {"x", "-C", "o", "-"}, 0, "f.txt\n", "",
+         [](const TVkarSandbox& box, const TVkarResult&) { EXPECT_EQ(box.ReadFile("o/f.txt"), "f\n"); }},
+        {"x replaces a link at the target instead of writing through it", false,
+         [](const TVkarSandbox& box, TVkarRunSettings&) {
+             MakeSmallArchive(box);
+             box.WriteFile("outside.txt", "precious");
+             std::filesystem::create_directory(box.Path("o"));
+             std::filesystem::create_symlink("../outside.txt", box.Path("o/f.txt"));
+         },
+         {"x", "-C", "o", "a.vk"}, 0, "f.txt\n", "",
+         [](const TVkarSandbox& box, const TVkarResult&) {
+             EXPECT_EQ(box.ReadFile("outside.txt"), "precious");
+             EXPECT_FALSE(std::filesystem::is_symlink(box.Path("o/f.txt")));
+             EXPECT_EQ(box.ReadFile("o/f.txt"), "f\n");
+         }},
+        {"x -k keeps an existing file and names it", false,
+         [](const TVkarSandbox& box, TVkarRunSettings&) {
+             MakeSmallArchive(box);
+             box.WriteFile("o/f.txt", "mine");
+         },
+         {"x", "-k", "-C", "o", "a.vk"}, 0, "", "vkar: f.txt: Exists; kept\n",
+         [](const TVkarSandbox& box, const TVkarResult&) { EXPECT_EQ(box.ReadFile("o/f.txt"), "mine"); }},
+        {"x never writes over the archive it reads", false,
+         [](const TVkarSandbox& box, TVkarRunSettings&) {
+             box.WriteFile("sub/a.vk", "payload");
+             ExpectStatus(box.Run({"c", "-q", "-m", "NON", "-C", "sub", "a.vk", "a.vk"}), 0);
+         },
+         {"x", "a.vk"}, 1, "", "vkar: a.vk: Is the archive being read; not expanded\n",
+         [](const TVkarSandbox& box, const TVkarResult&) {
+             EXPECT_EQ(box.Run({"p", "a.vk", "a.vk"}).Out, "payload");
+         }},
+        {"t fails on padded entry data, as x does", false,
+         [](const TVkarSandbox& box, TVkarRunSettings&) { MakePaddedArchive(box); },
+         {"t", "pad.vk"}, 1, "f.txt  OK\n", "vkar: pad.vk: Entry without a name\n", nullptr},
+        {"x fails on padded entry data, as t does", false,
+         [](const TVkarSandbox& box, TVkarRunSettings&) { MakePaddedArchive(box); },
+         {"x", "-C", "o", "pad.vk"}, 1, "f.txt\n", "vkar: pad.vk: Entry without a name\n", nullptr},
+        {"a file too short for a header is no archive", false,
+         [](const TVkarSandbox& box, TVkarRunSettings&) { box.WriteFile("s.vk", std::string("VKAR\x1ANON", 8) + std::string(12, '\0')); },
+         {"t", "s.vk"}, 1, "", "vkar: s.vk: not a VKAR archive\n", nullptr},
+        {"control characters show as ?, UTF-8 stays", false,
+         [](const TVkarSandbox& box, TVkarRunSettings&) {
+             box.WriteFile("e\x1b.vk", VkarRawArchive({TVkarRawEntry{"\xc3\xa9\x1b[2J\\..\\x", "x"}}));
+         },
+         {"x", "-C", "o", "e\x1b.vk"}, 1, "", "vkar: e?.vk: Unsafe path in archive: \xc3\xa9?[2J\\..\\x\n",
+         [](const TVkarSandbox& box, const TVkarResult&) { EXPECT_FALSE(box.Exists("o")); }},
+    };
+    const bool canDrop = VkarCanRunUnprivileged();
+    int skipped = 0;
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.What);
+        if (row.Unprivileged && !canDrop) {
+            ++skipped;
+            continue;
+        }
+        TVkarSandbox box;
+        TVkarRunSettings settings;
+        settings.Unprivileged = row.Unprivileged;
+        row.Setup(box, settings);
+        const TVkarResult r = box.Run(row.Args, settings);
+        ExpectStatus(r, row.Status, row.Err);
+        if (row.Out != nullptr) {
+            EXPECT_EQ(r.Out, row.Out);
+        }
+        if (row.Check)
+            row.Check(box, r);
+    }
+    if (skipped > 0)
+        GTEST_SKIP() << skipped << " rows need a user without root's rights, and this one cannot become one";
 }
 
 #endif
