@@ -1,5 +1,7 @@
 #include "tools/vkar/VkarExpandFiles.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "platform/Exception.h"
@@ -17,11 +19,14 @@ std::unique_ptr<TFileStream> TVkarReplacingFileSystem::CreateAlways(const std::s
 {
     // Removing the name first drops a link itself, not what it points at.
     if (VkarNonDirectoryExists(path) && !FInner.RemoveFile(path)) {
+        const std::string reason = std::strerror(errno);
 #ifdef _WIN32
         // Windows removes a read-only file only once it is writable.
         FInner.SetAttributes(path, faArchive);
-        FInner.RemoveFile(path);
+        if (!FInner.RemoveFile(path))
 #endif
+            // Creating over what stays would write through a link.
+            throw EFCreateError("Cannot replace \"" + ToNativePath(path) + "\". " + reason);
     }
     return FInner.CreateAlways(path);
 }
