@@ -84,6 +84,30 @@ private:
     bool FCancelled = false;
 };
 
+// Notes a cancel given through the archiver's OnShowProgress while one file
+// is coded; passes every report on unchanged.
+class TCancelWatch {
+public:
+    explicit TCancelWatch(TShowProgressEvent& slot) : FSlot(slot), FUser(slot)
+    {
+        if (FUser)
+            FSlot = [this](int32_t& percent) {
+                FUser(percent);
+                FCancelled = FCancelled || percent == -1;
+            };
+    }
+    ~TCancelWatch() { FSlot = FUser; }
+    TCancelWatch(const TCancelWatch&) = delete;
+    TCancelWatch& operator=(const TCancelWatch&) = delete;
+
+    bool Cancelled() const { return FCancelled; }
+
+private:
+    TShowProgressEvent& FSlot;
+    TShowProgressEvent FUser;
+    bool FCancelled = false;
+};
+
 // Codes the file into dest; false when the coder gave up because its data
 // would outgrow the budget (the file's size, or a probe's size to beat).
 bool TryCode(TArchiver& archiver, TStream& dest, TStream& source, int32_t size, uint8_t method, int32_t& written,
@@ -120,11 +144,11 @@ const TWrittenEntry& TArchiveWriter::AddFile(const TArchiveFileInfo& info, TStre
     const int64_t sourceStart = source.Position();
     const int64_t size = source.Size() - sourceStart;
     if (size > MaxInt)
-        throw Exception("File too large for an archive entry: " + info.Name);
+        throw Exception("File too large for an archive entry: " + PrintableName(info.Name));
     if (info.Name.size() > static_cast<size_t>(std::numeric_limits<int16_t>::max()))
-        throw Exception("Name too long for an archive entry: " + info.Name);
+        throw Exception("Name too long for an archive entry: " + PrintableName(info.Name));
     if (FTotalSize + size > MaxInt)
-        throw Exception("Archive would expand to more than 2 GiB: " + info.Name);
+        throw Exception("Archive would expand to more than 2 GiB: " + PrintableName(info.Name));
 
     TEntryHeader& record = FLast.Header;
     record = TEntryHeader();
@@ -143,6 +167,7 @@ const TWrittenEntry& TArchiveWriter::AddFile(const TArchiveFileInfo& info, TStre
     const int64_t dataStart = FDest.Position();
 
     uint32_t checksum = 0;
+    TCancelWatch cancel(FArchiver.OnShowProgress);
     if (methodIndex == MethodCustom) {
         if (!FArchiver.OnCompress)
             throw Exception("No coder is assigned for method " + std::string(CompressIDs[MethodCustom]));
@@ -161,6 +186,12 @@ const TWrittenEntry& TArchiveWriter::AddFile(const TArchiveFileInfo& info, TStre
         record.MethodIndex = used;
         record.LockMode = FArchiver.Key != 0 ? 2 : 0;
     }
+    // A record must not claim the whole file over data cut short: the entry
+    // would expand "successfully" into a short file.
+    if (cancel.Cancelled())
+        throw EEntryIncomplete(std::string("Coding cancelled: ").append(PrintableName(info.Name)));
+    if (methodIndex != MethodCustom && source.Position() != sourceStart + size)
+        throw EEntryIncomplete(std::string("File ended before its size was read: ").append(PrintableName(info.Name)));
     record.Checksum = checksum + (record.LockMode > 0 ? static_cast<uint32_t>(FArchiver.Key) : 0u);
 
     bytes = record.Pack();
@@ -203,9 +234,10 @@ int32_t TArchiveWriter::CodeBest(const TEntrySpan& span, uint8_t& method, uint32
     // otherwise storing gives the same size and the cheapest decoding.
     if (TryCode(FArchiver, FDest, span.Source, span.Size, MethodLH5, lh5, checksum) && lh5 < span.Size) {
         method = MethodLH5;
-        // After a cancel the coded data is what the user stopped at; no
-        // second coder is asked.
+        // After a cancel no second coder is asked; AddFile refuses the
+        // entry.
         bool keep = progress.Cancelled();
+        const int64_t lh5End = span.Source.Position();
         if (!keep) {
             progress.NextPass();
             span.Source.SetPosition(span.SourceStart);
@@ -215,6 +247,7 @@ int32_t TArchiveWriter::CodeBest(const TEntrySpan& span, uint8_t& method, uint32
                    progress.Cancelled();
         }
         if (keep) {
+            span.Source.SetPosition(lh5End);
             progress.Finish();
             return lh5;
         }

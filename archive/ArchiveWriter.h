@@ -11,6 +11,11 @@
 
 class TStream;
 
+// An entry whose data does not hold the whole file: coding was cancelled
+// through OnShowProgress, or the file ended before its size was read. The
+// destination then holds a partial entry and no archive.
+DECLARE_EXCEPTION(EEntryIncomplete);
+
 // Not a method of the format: AddFile codes the file with LH5 and with LZH
 // and keeps the smaller (LH5 on a tie, stored when neither shrinks it). The
 // record names the method that was used.

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #include "platform/FileSystem.h"
 #include "platform/PathRules.h"
@@ -46,6 +47,14 @@ bool IsDotsOnly(const std::string& level)
 std::string UnrecognizedMethodMessage(const std::string& identifier)
 {
     return "Unrecognized compression method: \"" + identifier + "\" in header";
+}
+
+std::string PrintableName(std::string name)
+{
+    for (char& c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    return name;
 }
 
 bool IsUnsafeArchiveName(const std::string& name)
@@ -185,7 +194,7 @@ void TArchiver::ExpandArchive(TStream& stream, TStringList* list)
             continue;
         }
         if (IsUnsafeArchiveName(name))
-            throw EUnsafePath(SUnsafePath + name);
+            throw EUnsafePath(SUnsafePath + PrintableName(name));
 
         std::string path = ToNativePath(!name.empty() && name[0] == '\\' ? name : FTargetPath + name);
         if (OnCheckFile) {
@@ -198,7 +207,7 @@ void TArchiver::ExpandArchive(TStream& stream, TStringList* list)
                 break;
         }
         if (SpaceAvailable(path) < entry.ExpandedSize)
-            throw EInsufficientDiskSpace(SInsufficientDiskSpace + path);
+            throw EInsufficientDiskSpace(SInsufficientDiskSpace + PrintableName(path));
         if (MakeDirectories)
             MakeDirectoryPath(ExtractFilePath(path));
 
@@ -331,28 +340,28 @@ bool TArchiver::IsDirectory(const std::string& path)
 
 void TArchiver::MakeDirectoryPath(const std::string& directory)
 {
+    MakeDirectoryLevels(FFileSystem, directory, NativePathRules);
+}
+
+void MakeDirectoryLevels(TFileSystem& fileSystem, const std::string& directory, const TPathRules& rules)
+{
     // Walk up to the first level that exists, then create the rest top-down.
+    const char* boundaries = rules.Drives ? "\\:" : "/";
     std::vector<std::string> missing;
     std::string dir = directory;
     for (;;) {
-        if (dir.empty())
-            break;
-        if (dir.back() == PathDelim)
+        if (!dir.empty() && dir.back() == rules.Delim)
             dir.pop_back();
-#ifdef _WIN32
-        if (dir.size() < 3) // a bare drive such as C:
+        if (dir.empty() || (rules.Drives && dir.size() == 2 && dir[1] == ':'))
             break;
-#else
-        if (dir.empty())
-            break;
-#endif
-        if (IsDirectory(dir))
+        if (fileSystem.IsDirectory(dir))
             break;
         missing.push_back(dir);
-        dir = ExtractFilePath(dir);
+        const size_t last = dir.find_last_of(boundaries);
+        dir = last == std::string::npos ? std::string() : dir.substr(0, last + 1);
     }
     for (auto it = missing.rbegin(); it != missing.rend(); ++it)
-        FFileSystem.MakeDirectory(*it);
+        fileSystem.MakeDirectory(*it);
 }
 
 void TArchiver::InitArchiveHeader(TArchiveHeader& header, const std::string& identifier, uint8_t archiveType,

@@ -14,6 +14,7 @@
 
 class TFileSystem;
 class TResourceProvider;
+struct TPathRules;
 class TStream;
 struct TCoderTable;
 
@@ -95,3 +96,8 @@ private:
 // True for a stored name that would leave the target directory: a ".."
 // level (between "\" or "/") or a drive prefix such as "X:".
 bool IsUnsafeArchiveName(const std::string& name);
+
+// Creates the missing levels of directory (a trailing delimiter allowed),
+// top-down. It stops at the first level that exists, at the root and, under
+// drive rules, at a bare drive ("X:"); a short relative name is a level.
+void MakeDirectoryLevels(TFileSystem& fileSystem, const std::string& directory, const TPathRules& rules);

@@ -24,5 +24,10 @@ inline constexpr const char* SInvalidKey = "File locked -- valid key required";
 inline constexpr const char* SUnsafePath = "Unsafe path in archive: ";
 inline constexpr const char* STruncatedArchive = "Archive is truncated";
 
+// A name or path as messages show it: control characters (0x00-0x1F, 0x7F)
+// become "?", so that a crafted name cannot drive a terminal; bytes from
+// 0x80 stay, so UTF-8 names read right.
+std::string PrintableName(std::string name);
+
 // "Unrecognized compression method: \"XYZ\" in header"
 std::string UnrecognizedMethodMessage(const std::string& identifier);

@@ -107,13 +107,9 @@ public:
     std::unique_ptr<TFileStream> CreateAlways(const std::string& path) override
     {
         const std::string native = ToNativePath(path);
-        int fd = ::open(native.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        if (fd < 0 && errno == EACCES) {
-            // Create-always replaces a read-only file too, as on Windows.
-            struct stat st {};
-            if (::stat(native.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(native.c_str()) == 0)
-                fd = ::open(native.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        }
+        // A file that may not be written is refused, as Windows refuses a
+        // read-only one: replacing it is the caller's decision.
+        const int fd = ::open(native.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (fd < 0)
             throw EFCreateError("Cannot create file \"" + native + "\". " + SystemMessage());
         return std::make_unique<TPosixFileStream>(fd);

@@ -39,3 +39,18 @@ inline std::string ExtractFilePath(const std::string& path)
             return path.substr(0, i);
     return std::string();
 }
+
+// The rules of both platforms as values, so that code that must follow
+// Windows' rules can be exercised on any host; the functions above follow
+// the host's.
+struct TPathRules {
+    char Delim;
+    bool Drives; // "X:" names a drive and ends a directory part
+};
+inline constexpr TPathRules WindowsPathRules{'\\', true};
+inline constexpr TPathRules PosixPathRules{'/', false};
+#ifdef _WIN32
+inline constexpr TPathRules NativePathRules = WindowsPathRules;
+#else
+inline constexpr TPathRules NativePathRules = PosixPathRules;
+#endif

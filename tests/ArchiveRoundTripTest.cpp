@@ -245,6 +245,48 @@ TEST(ArchiveWriter, CustomMethodGoesThroughOnCompress)
     EXPECT_EQ(disk.Contents(Root + PathDelim + "c.txt"), (std::vector<uint8_t>{'a', 'b', 'c'}));
 }
 
+// A file that ends before the size it gave when it was opened: it shrank
+// while it was read.
+class TShrinkingStream : public TMemoryStream {
+public:
+    TShrinkingStream(std::vector<uint8_t> bytes, int64_t readable) : TMemoryStream(std::move(bytes)), FReadable(readable) {}
+    int32_t Read(void* buffer, int32_t count) override
+    {
+        const int64_t left = FReadable - Position();
+        return TMemoryStream::Read(buffer, static_cast<int32_t>(std::max<int64_t>(0, std::min<int64_t>(count, left))));
+    }
+
+private:
+    int64_t FReadable;
+};
+
+TEST(ArchiveWriter, DataCutShortRaisesInsteadOfAFullSizeRecord)
+{
+    const auto text = MakeText(100000, 3);
+    for (uint8_t method : {MethodStored, MethodRLE, MethodLZH, MethodLH5, MethodBest}) {
+        // Before the first byte, in the middle, and at the last report.
+        for (int cancelAt : {1, 3, 13}) {
+            SCOPED_TRACE(std::to_string(method) + " cancelled at report " + std::to_string(cancelAt));
+            int reports = 0;
+            EXPECT_THROW(Write({{"a", text}}, method, 0,
+                               [&](int32_t& percent) {
+                                   if (++reports == cancelAt)
+                                       percent = -1;
+                               }),
+                         EEntryIncomplete);
+        }
+        TMemoryFileSystem disk;
+        TArchiver comp(disk);
+        comp.Coders = &StandardCoders();
+        TMemoryStream out;
+        TArchiveWriter writer(comp, out, ArchiveIdentifierOf(method));
+        TShrinkingStream shrunk(text, 60000);
+        TArchiveFileInfo info;
+        info.Name = "shrunk";
+        EXPECT_THROW(writer.AddFile(info, shrunk, method), EEntryIncomplete) << int(method);
+    }
+}
+
 TEST(ArchiveWriter, CompressingNeedsLinkedCoders)
 {
     TMemoryFileSystem disk;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include <functional>
+#include <set>
 
 #include "archive/Archiver.h"
 #include "platform/PathRules.h"
@@ -387,6 +388,40 @@ std::vector<uint8_t> WithHeader(const char* magic, const char* id, uint8_t type)
     std::memcpy(b.Header.Magic, magic, 5);
     b.Header.ArchiveType = type;
     return b.Add(StoredEntry("good", Bytes("fine"))).Build();
+}
+
+TEST(ArchiverHelpers, DirectoryMakerStopsOnlyAtARootOrABareDrive)
+{
+    struct TRow {
+        const TPathRules& Rules;
+        std::string Directory;
+        std::set<std::string> Existing, Made;
+    };
+    const TRow rows[] = {
+        // Names of one and two characters are levels like any other.
+        {WindowsPathRules, "o\\", {}, {"o"}},
+        {WindowsPathRules, "ab\\c\\", {}, {"ab", "ab\\c"}},
+        {WindowsPathRules, "ab\\c\\", {"ab"}, {"ab", "ab\\c"}},
+        {WindowsPathRules, "C:\\x\\yz\\", {}, {"C:\\x", "C:\\x\\yz"}},
+        {WindowsPathRules, "C:d\\", {}, {"C:d"}},
+        {WindowsPathRules, "\\a\\", {}, {"\\a"}},
+        {WindowsPathRules, "C:\\", {}, {}},
+        {PosixPathRules, "o/p/", {}, {"o", "o/p"}},
+        {PosixPathRules, "/a/b/", {"/a"}, {"/a", "/a/b"}},
+        {PosixPathRules, "C:/", {}, {"C:"}},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.Directory);
+        TMemoryFileSystem disk;
+        disk.Directories = row.Existing;
+        MakeDirectoryLevels(disk, row.Directory, row.Rules);
+        EXPECT_EQ(disk.Directories, row.Made);
+    }
+    // A level that cannot be made fails the call, and nothing below it is tried.
+    TMemoryFileSystem disk;
+    disk.FailDirectory.insert("x");
+    EXPECT_THROW(MakeDirectoryLevels(disk, "x\\y\\", WindowsPathRules), EInOutError);
+    EXPECT_TRUE(disk.Directories.empty());
 }
 
 TEST(ArchiverFailures, EachFailureReportsItsMessageAndLeavesTheRightFiles)

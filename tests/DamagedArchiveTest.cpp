@@ -393,7 +393,8 @@ TEST(DamagedArchiveNames, ControlCharactersAreRefusedAndLongNamesWritten)
             comp.ExpandArchive(stream, nullptr);
             ADD_FAILURE() << "byte " << c << " accepted";
         } catch (const EUnsafePath& e) {
-            EXPECT_EQ(e.Message(), "Unsafe path in archive: " + name);
+            // The message shows the byte as "?", so that it cannot drive a terminal.
+            EXPECT_EQ(e.Message(), "Unsafe path in archive: bad?name");
         }
         EXPECT_EQ(disk.Files.size(), 1u) << "byte " << c;
         EXPECT_TRUE(disk.FileExists(InRoot("good")));

@@ -4,7 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <algorithm>
 #include <map>
 #include <sstream>
 #include <string>
@@ -118,11 +124,14 @@ TEST(VkarCommandLine, HelpVersionAndUsageErrors)
         {{"c", "-m", "CUS", "a.vkar", "x"}, "unknown method 'CUS' (one of NON, RLE, LZH, LH5, best)"},
         {{"c", "-m", "bestx", "a.vkar", "x"}, "unknown method 'bestx' (one of NON, RLE, LZH, LH5, best)"},
         {{"c", "a.vkar", "x", "-m"}, "option -m needs a value"},
-        {{"t", "-k", "12x", "a.vkar"}, "bad key '12x' (a 32-bit integer, decimal or 0x hex)"},
-        {{"t", "-k", "0x100000000", "a.vkar"}, "bad key '0x100000000' (a 32-bit integer, decimal or 0x hex)"},
-        {{"t", "-k", "-2147483649", "a.vkar"}, "bad key '-2147483649' (a 32-bit integer, decimal or 0x hex)"},
-        {{"t", "-k", "0x", "a.vkar"}, "bad key '0x' (a 32-bit integer, decimal or 0x hex)"},
-        {{"l", "-k", "1", "a.vkar"}, "option -k does not apply to command 'l'"},
+        {{"t", "-K", "12x", "a.vkar"}, "bad key '12x' (a 32-bit integer, decimal or 0x hex)"},
+        {{"t", "-K", "0x100000000", "a.vkar"}, "bad key '0x100000000' (a 32-bit integer, decimal or 0x hex)"},
+        {{"t", "-K", "-2147483649", "a.vkar"}, "bad key '-2147483649' (a 32-bit integer, decimal or 0x hex)"},
+        {{"t", "-K", "0x", "a.vkar"}, "bad key '0x' (a 32-bit integer, decimal or 0x hex)"},
+        {{"l", "-K", "1", "a.vkar"}, "option -K does not apply to command 'l'"},
+        // -k keeps old files, which only x writes; a key is -K.
+        {{"c", "-k", "1", "a.vkar", "x"}, "option -k does not apply to command 'c'"},
+        {{"x", "-k1", "a.vkar"}, "unknown option '-k1'"},
         {{"t", "--absolute", "a.vkar"}, "option --absolute does not apply to command 't'"},
         {{"x", "-q", "-v", "a.vkar"}, "options -q and -v exclude each other"},
     };
@@ -134,7 +143,7 @@ TEST(VkarCommandLine, HelpVersionAndUsageErrors)
     }
     // Keys at both ends of the range are accepted (the archive is missing).
     for (const char* key : {"-2147483648", "4294967295", "0xFFFFFFFF", "-0x10"})
-        EXPECT_EQ(box.Run({"t", "-k", key, "none.vkar"}).Status, 1) << key;
+        EXPECT_EQ(box.Run({"t", "-K", key, "none.vkar"}).Status, 1) << key;
 }
 
 TEST(VkarRoundTrip, TreeRestoredWithDatesAndAttributes)
@@ -144,15 +153,15 @@ TEST(VkarRoundTrip, TreeRestoredWithDatesAndAttributes)
             SCOPED_TRACE(std::string(method) + " key " + key);
             TVkarSandbox box;
             MakeTree(box);
-            const TVkarResult c = box.Run({"c", "-m", method, "-k", key, "a.vkar", "src"});
+            const TVkarResult c = box.Run({"c", "-m", method, "-K", key, "a.vkar", "src"});
             ExpectStatus(c, 0);
             EXPECT_EQ(c.Out, "src/big.txt\nsrc/code.bin\nsrc/deep/empty\nsrc/deep/er/noise.bin\nsrc/locked.txt\n"
                              "src/readme.txt\nsrc/run.bin\n");
-            const TVkarResult t = box.Run({"t", "-k", key, "a.vkar"});
+            const TVkarResult t = box.Run({"t", "-K", key, "a.vkar"});
             ExpectStatus(t, 0);
             EXPECT_EQ(t.Out, "src/big.txt  OK\nsrc/code.bin  OK\nsrc/deep/empty  OK\nsrc/deep/er/noise.bin  OK\n"
                              "src/locked.txt  OK\nsrc/readme.txt  OK\nsrc/run.bin  OK\n");
-            const TVkarResult x = box.Run({"x", "-q", "-k", key, "-C", "out/inner", "a.vkar"});
+            const TVkarResult x = box.Run({"x", "-q", "-K", key, "-C", "out/inner", "a.vkar"});
             ExpectStatus(x, 0);
             EXPECT_EQ(x.Out, "");
 
@@ -211,7 +220,7 @@ TEST(VkarRoundTrip, NamesRelativeToBaseDirectory)
     // itself, whether it exists before or not.
     for (int pass = 0; pass < 2; ++pass) {
         const TVkarResult c = box.Run({"c", "-m", "RLE", "-C", "src/deep", "src/deep/self.vkar", ".", "./er//noise.bin"});
-        ExpectStatus(c, 0);
+        ExpectStatus(c, 0, pass == 0 ? "" : "vkar: self.vkar: Is the archive itself; not stored\n");
         EXPECT_EQ(c.Out, "empty\ner/noise.bin\n");
     }
     const TVkarResult x = box.Run({"x", "-v", "-C", "out", "src/deep/self.vkar"});
@@ -247,9 +256,8 @@ TEST(VkarCreate, RefusedPathsLeaveNoArchive)
         ExpectStatus(box.Run(row.Args), row.Status, row.Err);
         EXPECT_FALSE(box.Exists("a.vkar"));
     }
-    const TVkarResult r = box.Run({"c", "no/such/dir/a.vkar", "src"});
-    EXPECT_EQ(r.Status, 1);
-    EXPECT_EQ(r.Err.rfind("vkar: Cannot create file \"no/such/dir/a.vkar\".", 0), 0u) << r.Err;
+    ExpectStatus(box.Run({"c", "no/such/dir/a.vkar", "src"}), 1,
+                 "vkar: no/such/dir/a.vkar: Cannot create the archive: No such file or directory\n");
 }
 
 TEST(VkarList, GoldenOutput)
@@ -263,7 +271,7 @@ TEST(VkarList, GoldenOutput)
     box.SetLocalTime("data/noise.bin", 2024, 2, 29, 7, 8, 9);
     ASSERT_EQ(::chmod(box.Path("README.TXT").c_str(), 0444), 0);
     ExpectStatus(box.Run({"c", "-q", "-m", "RLE", "a.vkar", "README.TXT", "data"}), 0);
-    ExpectStatus(box.Run({"c", "-q", "-m", "RLE", "-k", "99", "k.vkar", "README.TXT"}), 0);
+    ExpectStatus(box.Run({"c", "-q", "-m", "RLE", "-K", "99", "k.vkar", "README.TXT"}), 0);
 
     const TVkarResult l = box.Run({"l", "a.vkar"});
     ExpectStatus(l, 0);
@@ -290,12 +298,11 @@ TEST(VkarList, GoldenOutput)
     EXPECT_EQ(lq.Out, "   11008     1128  10.2%                                      3 files\n"
                       "Header identifier: RLE\n");
 
+    // Too short for a header: no archive at all, not an empty one.
     box.WriteFile("short.vkar", "VKAR");
     const TVkarResult empty = box.Run({"l", "short.vkar"});
-    ExpectStatus(empty, 0);
-    EXPECT_EQ(empty.Out.substr(empty.Out.rfind("-\n") + 2),
-              "       0        0      -                                      0 files\n"
-              "Header identifier: none (no archive header)\n");
+    ExpectStatus(empty, 1, "vkar: short.vkar: not a VKAR archive\n");
+    EXPECT_EQ(empty.Out, "");
 }
 
 TEST(VkarTest, DamagedArchivesReportTheEntry)
@@ -313,9 +320,10 @@ TEST(VkarTest, DamagedArchivesReportTheEntry)
     std::string flipped = good;
     flipped[21 + 25 + 5 + 3] ^= 0x20;
     box.WriteFile("flipped.vkar", flipped);
+    // t stops where x stops.
     TVkarResult t = box.Run({"t", "flipped.vkar"});
-    ExpectStatus(t, 1, "vkar: a.txt: " + bad + "\nvkar: 1 of 3 entries failed the test\n");
-    EXPECT_EQ(t.Out, "b.bin  OK\nc.txt  OK\n");
+    ExpectStatus(t, 1, "vkar: a.txt: " + bad + "\n");
+    EXPECT_EQ(t.Out, "");
     t = box.Run({"x", "-C", "out", "flipped.vkar"});
     ExpectStatus(t, 1, "vkar: a.txt: " + bad + "\n");
     EXPECT_FALSE(box.Exists("out/b.bin"));
@@ -326,15 +334,15 @@ TEST(VkarTest, DamagedArchivesReportTheEntry)
     // Cut inside the stored data of the middle entry: the sequence ends there.
     box.WriteFile("cut.vkar", good.substr(0, 21 + 25 + 5 + 11 + 25 + 5 + 10000));
     t = box.Run({"t", "cut.vkar"});
-    ExpectStatus(t, 1, "vkar: b.bin: " + bad + "\nvkar: Archive is truncated\nvkar: 1 of 2 entries failed the test\n");
+    ExpectStatus(t, 1, "vkar: b.bin: " + bad + "\n");
     EXPECT_EQ(t.Out, "a.txt  OK\n");
 
     // Cut at a record boundary: every entry present decodes, but the
     // archive is short of its total, and each command says so.
     box.WriteFile("short.vkar", good.substr(0, 21 + 25 + 5 + 11 + 10));
-    ExpectStatus(box.Run({"t", "-q", "short.vkar"}), 1, "vkar: Archive is truncated\n");
-    ExpectStatus(box.Run({"l", "-q", "short.vkar"}), 1, "vkar: Archive is truncated\n");
-    ExpectStatus(box.Run({"x", "-q", "-C", "short", "short.vkar"}), 1, "vkar: Archive is truncated\n");
+    ExpectStatus(box.Run({"t", "-q", "short.vkar"}), 1, "vkar: short.vkar: Archive is truncated\n");
+    ExpectStatus(box.Run({"l", "-q", "short.vkar"}), 1, "vkar: short.vkar: Archive is truncated\n");
+    ExpectStatus(box.Run({"x", "-q", "-C", "short", "short.vkar"}), 1, "vkar: short.vkar: Archive is truncated\n");
     EXPECT_EQ(box.ReadFile("short/a.txt"), "first file\n");
 
     struct TRow {
@@ -357,7 +365,7 @@ TEST(VkarTest, DamagedArchivesReportTheEntry)
              {std::vector<std::string>{"l", "damaged.vkar"}, std::vector<std::string>{"t", "damaged.vkar"},
               std::vector<std::string>{"x", "-C", "out2", "damaged.vkar"}}) {
             const TVkarResult r = box.Run(args);
-            ExpectStatus(r, 1, "vkar: " + row.Message + "\n");
+            ExpectStatus(r, 1, "vkar: damaged.vkar: " + row.Message + "\n");
             EXPECT_EQ(r.Out, "");
         }
         EXPECT_FALSE(box.Exists("out2"));
@@ -368,7 +376,7 @@ TEST(VkarLocked, KeyRequiredToExpand)
 {
     TVkarSandbox box;
     box.WriteFile("secret.txt", "four zero bytes follow: " + std::string(4, '\0') + std::string(3000, 's'));
-    ExpectStatus(box.Run({"c", "-q", "-m", "NON", "-k", "0x12345678", "k.vkar", "secret.txt"}), 0);
+    ExpectStatus(box.Run({"c", "-q", "-m", "NON", "-K", "0x12345678", "k.vkar", "secret.txt"}), 0);
     // Stored data is XORed with the key's bytes, least significant first:
     // the four zero bytes at offset 24 of the file show the key.
     const std::string archive = box.ReadFile("k.vkar");
@@ -378,20 +386,20 @@ TEST(VkarLocked, KeyRequiredToExpand)
     const std::string locked = "vkar: secret.txt: File locked -- valid key required\n";
     for (const char* key : {"0", "5", "0x12345679"}) {
         SCOPED_TRACE(key);
-        TVkarResult t = box.Run({"t", "-k", key, "k.vkar"});
-        ExpectStatus(t, 1, locked + "vkar: 1 of 1 entry failed the test\n");
-        t = box.Run({"x", "-k", key, "-C", "out", "k.vkar"});
+        TVkarResult t = box.Run({"t", "-K", key, "k.vkar"});
+        ExpectStatus(t, 1, locked);
+        t = box.Run({"x", "-K", key, "-C", "out", "k.vkar"});
         ExpectStatus(t, 1, locked);
         // The engine removes a file it could not unlock.
         EXPECT_FALSE(box.Exists("out/secret.txt"));
-        ExpectStatus(box.Run({"p", "-k", key, "k.vkar", "secret.txt"}), 1, locked);
+        ExpectStatus(box.Run({"p", "-K", key, "k.vkar", "secret.txt"}), 1, locked);
     }
     // A key written as unsigned is the same key written as signed.
-    ExpectStatus(box.Run({"t", "-k", "305419896", "k.vkar"}), 0);
-    ExpectStatus(box.Run({"x", "-k", "0x12345678", "-C", "out", "k.vkar"}), 0);
+    ExpectStatus(box.Run({"t", "-K", "305419896", "k.vkar"}), 0);
+    ExpectStatus(box.Run({"x", "-K", "0x12345678", "-C", "out", "k.vkar"}), 0);
     EXPECT_EQ(box.ReadFile("out/secret.txt"), box.ReadFile("secret.txt"));
-    ExpectStatus(box.Run({"c", "-q", "-k", "-1", "n.vkar", "secret.txt"}), 0);
-    ExpectStatus(box.Run({"t", "-k", "0xFFFFFFFF", "n.vkar"}), 0);
+    ExpectStatus(box.Run({"c", "-q", "-K", "-1", "n.vkar", "secret.txt"}), 0);
+    ExpectStatus(box.Run({"t", "-K", "0xFFFFFFFF", "n.vkar"}), 0);
 }
 
 TEST(VkarExtract, NamedEntriesIgnoreCase)
@@ -425,12 +433,12 @@ TEST(VkarExtract, UnsafeNamesRefused)
         SCOPED_TRACE(name);
         box.WriteFile("dots.vkar", VkarRawArchive({good, TVkarRawEntry{name, "evil\n"}}));
         const TVkarResult x = box.Run({"x", "-C", "out", "dots.vkar"});
-        ExpectStatus(x, 1, "vkar: Unsafe path in archive: " + name + "\n");
+        ExpectStatus(x, 1, "vkar: dots.vkar: Unsafe path in archive: " + name + "\n");
         EXPECT_EQ(x.Out, "good.txt\n");
         EXPECT_EQ(box.ReadFile("out/good.txt"), "good\n");
         EXPECT_FALSE(box.Exists("evil.txt"));
         ExpectStatus(box.Run({"x", "--absolute", "-C", "out", "dots.vkar"}), 1,
-                     "vkar: Unsafe path in archive: " + name + "\n");
+                     "vkar: dots.vkar: Unsafe path in archive: " + name + "\n");
         EXPECT_FALSE(box.Exists("evil.txt"));
     }
 
@@ -445,13 +453,13 @@ TEST(VkarExtract, UnsafeNamesRefused)
     for (const std::vector<std::string>& args : {std::vector<std::string>{"x", "-C", "in", "abs.vkar"},
                                                  std::vector<std::string>{"x", "abs.vkar", absolute}}) {
         const TVkarResult x = box.Run(args);
-        ExpectStatus(x, 1, "vkar: Unsafe path in archive: " + absolute + "\n");
+        ExpectStatus(x, 1, "vkar: abs.vkar: Unsafe path in archive: " + absolute + "\n");
         EXPECT_FALSE(box.Exists("abs.txt"));
     }
     EXPECT_EQ(box.ReadFile("in/good.txt"), "good\n");
     // The message names the entry as stored, "\" between levels.
     ExpectStatus(box.Run({"x", "slash.vkar"}), 1,
-                 "vkar: Unsafe path in archive: " + absolute.substr(0, absolute.size() - 7) + "slash.txt\n");
+                 "vkar: slash.vkar: Unsafe path in archive: " + absolute.substr(0, absolute.size() - 7) + "slash.txt\n");
     EXPECT_FALSE(box.Exists("slash.txt"));
 
     const TVkarResult x = box.Run({"x", "--absolute", "-C", "in", "abs.vkar"});
@@ -535,6 +543,237 @@ TEST(VkarProgress, ShownOnlyOnATerminal)
     EXPECT_EQ(onTerminal.Err.substr(onTerminal.Err.size() - 1), "\r");
     ExpectStatus(box.Run({"t", "-q", "a.vkar"}, true), 0);
     ExpectStatus(box.Run({"t", "a.vkar"}), 0);
+}
+
+namespace {
+
+// The names in Work(), hidden ones included: what a command left behind.
+std::vector<std::string> WorkNames(const TVkarSandbox& box)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(box.Work()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// a.vk holding f.txt ("f\n"), stored.
+void MakeSmallArchive(const TVkarSandbox& box)
+{
+    box.WriteFile("f.txt", "f\n");
+    ExpectStatus(box.Run({"c", "-q", "-m", "NON", "a.vk", "f.txt"}), 0);
+}
+
+// pad.vk: f.txt coded with LZH, its data followed by zeros that its stored
+// size counts, then g.txt. The decoder stops before the zeros.
+void MakePaddedArchive(const TVkarSandbox& box)
+{
+    box.WriteFile("f.txt", std::string(3000, 'f'));
+    box.WriteFile("g.txt", "g\n");
+    ExpectStatus(box.Run({"c", "-q", "-m", "LZH", "pad.vk", "f.txt", "g.txt"}), 0);
+    std::string bytes = box.ReadFile("pad.vk");
+    const size_t sizeField = 21 + 12, dataStart = 21 + 25 + 5;
+    uint32_t stored = 0;
+    for (int i = 3; i >= 0; --i)
+        stored = stored << 8 | static_cast<uint8_t>(bytes[sizeField + i]);
+    bytes.insert(dataStart + stored, std::string(40000, '\0'));
+    stored += 40000;
+    for (int i = 0; i < 4; ++i)
+        bytes[sizeField + i] = static_cast<char>(stored >> (8 * i));
+    box.WriteFile("pad.vk", bytes);
+}
+
+// Standard output held a whole archive of f.txt.
+void ExpectArchiveOfF(const TVkarSandbox& box, const TVkarResult& r)
+{
+    box.WriteFile("got.vk", r.Out);
+    const TVkarResult p = box.Run({"p", "got.vk", "f.txt"});
+    ExpectStatus(p, 0);
+    EXPECT_EQ(p.Out, "f\n");
+}
+
+} // namespace
+
+// What vkar does to files it did not make, what it reads and writes through
+// "-", what t promises about x, and what c leaves out: each row a command in
+// a fresh directory, with its exact output, status and what is left.
+TEST(VkarSafety, CommandsNeverDestroyWhatTheyDidNotMake)
+{
+    using TSetup = std::function<void(const TVkarSandbox&, TVkarRunSettings&)>;
+    using TCheck = std::function<void(const TVkarSandbox&, const TVkarResult&)>;
+    struct TRow {
+        std::string What;
+        bool Unprivileged;
+        TSetup Setup;
+        std::vector<std::string> Args;
+        int Status;
+        const char* Out; // nullptr: Check looks at it
+        std::string Err;
+        TCheck Check;
+    };
+    const std::string notRegular = "Not a regular file; an archive goes to a regular file or to - (standard output)";
+    const TRow rows[] = {
+        {"a failed c leaves the old archive and no new file", true,
+         [](const TVkarSandbox& box, TVkarRunSettings&) {
+             box.WriteFile("good.vk", "old archive");
+             box.WriteFile("dir/a.txt", "a");
+             box.WriteFile("dir/b.txt", "b");
+             ASSERT_EQ(::chmod(box.Path("dir/b.txt").c_str(), 0), 0);
+         },
+         {"c", "good.vk", "dir"}, 1, "dir/a.txt\n",
+         "vkar: dir/b.txt: Cannot open file \"dir/b.txt\". Permission denied\n",
+         [](const TVkarSandbox& box, const TVkarResult&) {
+             EXPECT_EQ(box.ReadFile("good.vk"), "old archive");
+             EXPECT_EQ(WorkNames(box), (std::vector<std::string>{"dir", "good.vk"}));
+         }},
+        {"c may not replace a read-only archive of the user's", true,
+         [](const TVkarSandbox& box, TVkarRunSettings&) {
+             box.WriteFile("ro.vk", "old archive");
+             box.WriteFile("f.txt", "f\n");
+             ASSERT_EQ(::chmod(box.Path("ro.vk").c_str(), 0444), 0);
+         },
+         {"c", "ro.vk", "f.txt"}, 1, "", "vkar: ro.vk: Cannot replace the archive: Permission denied\n",
+         [](const TVkarSandbox& box, const TVkarResult&) {
+             EXPECT_EQ(box.ReadFile("ro.vk"), "old archive");
+             EXPECT_EQ(WorkNames(box), (std::vector<std::string>{"f.txt", "ro.vk"}));
+         }},
+        {"c through a link replaces the link's target and keeps the link", false,
+         [](const TVkarSandbox& box, TVkarRunSettings&) {
+             box.WriteFile("real.vk", "old archive");
+             box.WriteFile("f.txt", "f\n");
+             std::filesystem::create_symlink("real.vk", box.Path("link.vk"));
+         },
+         {"c", "-m", "NON", "link.vk", "f.txt"}, 0, "f.txt\n", "",
+         [](const TVkarSandbox& box, const TVkarResult&) {
+             EXPECT_TRUE(std::filesystem::is_symlink(box.Path("link.vk")));
+             EXPECT_EQ(box.Run({"p", "real.vk", "f.txt"}).Out, "f\n");
+         }},
+        {"c refuses a pipe as the archive", false,
+         [](const TVkarSandbox& box, TVkarRunSettings&) {
+             box.WriteFile("f.txt", "f\n");
+             ASSERT_EQ(::mkfifo(box.Path("pipe.vk").c_str(), 0666), 0);
+         },
+         {"c", "pipe.vk", "f.txt"}, 1, "", "vkar: pipe.vk: " + notRegular + "\n",
+         [](const TVkarSandbox& box, const TVkarResult&) {
+             EXPECT_TRUE(std::filesystem::is_fifo(box.Path("pipe.vk")));
+         }},
+        {"c refuses a directory as the archive", false,
+         [](const TVkarSandbox& box, TVkarRunSettings&) {
+             box.WriteFile("f.txt", "f\n");
+             box.WriteFile("d.vk/inside", "kept");
+         },
+         {"c", "d.vk", "f.txt"}, 1, "", "vkar: d.vk: Is a directory\n",
+         [](const TVkarSandbox& box, const TVkarResult&) { EXPECT_EQ(box.ReadFile("d.vk/inside"), "kept"); }},
+        {"c - writes the archive to standard output and lists on standard error", false,
+         [](const TVkarSandbox& box, TVkarRunSettings&) { box.WriteFile("f.txt", "f\n"); },
+         {"c", "-m", "NON", "-", "f.txt"}, 0, nullptr, "f.txt\n", ExpectArchiveOfF},
+        {"c to the file standard output writes lists on standard error", false,
+         [](const TVkarSandbox& box, TVkarRunSettings&) { box.WriteFile("f.txt", "f\n"); },
+         {"c", "-m", "NON", "/proc/self/fd/1", "f.txt"}, 0, nullptr, "f.txt\n", ExpectArchiveOfF},
+        {"c skips the archive itself, named as an operand", false,
+         [](const TVkarSandbox& box, TVkarRunSettings&) { MakeSmallArchive(box); },
+         {"c", "-m", "NON", "a.vk", "a.vk", "f.txt"}, 0, "f.txt\n", "vkar: a.vk: Is the archive itself; not stored\n",
+         [](const TVkarSandbox& box, const TVkarResult&) { EXPECT_EQ(box.Run({"p", "a.vk", "f.txt"}).Out, "f\n"); }},
+        {"c stores only what x accepts and names what it leaves out", false,
+         [](const TVkarSandbox& box, TVkarRunSettings&) {
+             box.WriteFile("src/...", "dots");
+             box.WriteFile("src/a\\b", "backslash");
+             box.WriteFile("src/esc\x1b[2Jx", "escape");
+             box.WriteFile("src/ok.txt", "ok");
+             std::filesystem::create_directory(box.Path("src/empty"));
+         },
+         {"c", "-m", "NON", "s.vk", "src"}, 0, "src/ok.txt\n",
+         "vkar: src/...: Name that x would refuse; not stored\n"
+         "vkar: src/a\\b: Name holds \"\\\"; not stored\n"
+         "vkar: src/empty: Empty directory not stored (the archive holds no directories)\n"
+         "vkar: src/esc?[2Jx: Name that x would refuse; not stored\n",
+         [](const TVkarSandbox& box, const TVkarResult&) {
+             const TVkarResult x = box.Run({"x", "-C", "o", "s.vk"});
+             ExpectStatus(x, 0);
+             EXPECT_EQ(x.Out, "src/ok.txt\n");
+         }},
+        {"l - reads standard input from a pipe", false,
+         [](const TVkarSandbox& box, TVkarRunSettings& run) {
+             MakeSmallArchive(box);
+             run.StdinFromPipe = true;
+             run.StdinBytes = box.ReadFile("a.vk");
+         },
+         {"l", "-q", "-"}, 0,
+         "       2        2 100.0%                                      1 file\nHeader identifier: NON\n", "", nullptr},
+        {"x - reads standard input from a file, below a one-letter directory", false,
+         [](const TVkarSandbox& box, TVkarRunSettings& run) {
+             MakeSmallArchive(box);
+             run.StdinFile = "a.vk";
+         },
+         {"x", "-C", "o", "-"}, 0, "f.txt\n", "",
+         [](const TVkarSandbox& box, const TVkarResult&) { EXPECT_EQ(box.ReadFile("o/f.txt"), "f\n"); }},
+        {"x replaces a link at the target instead of writing through it", false,
+         [](const TVkarSandbox& box, TVkarRunSettings&) {
+             MakeSmallArchive(box);
+             box.WriteFile("outside.txt", "precious");
+             std::filesystem::create_directory(box.Path("o"));
+             std::filesystem::create_symlink("../outside.txt", box.Path("o/f.txt"));
+         },
+         {"x", "-C", "o", "a.vk"}, 0, "f.txt\n", "",
+         [](const TVkarSandbox& box, const TVkarResult&) {
+             EXPECT_EQ(box.ReadFile("outside.txt"), "precious");
+             EXPECT_FALSE(std::filesystem::is_symlink(box.Path("o/f.txt")));
+             EXPECT_EQ(box.ReadFile("o/f.txt"), "f\n");
+         }},
+        {"x -k keeps an existing file and names it", false,
+         [](const TVkarSandbox& box, TVkarRunSettings&) {
+             MakeSmallArchive(box);
+             box.WriteFile("o/f.txt", "mine");
+         },
+         {"x", "-k", "-C", "o", "a.vk"}, 0, "", "vkar: f.txt: Exists; kept\n",
+         [](const TVkarSandbox& box, const TVkarResult&) { EXPECT_EQ(box.ReadFile("o/f.txt"), "mine"); }},
+        {"x never writes over the archive it reads", false,
+         [](const TVkarSandbox& box, TVkarRunSettings&) {
+             box.WriteFile("sub/a.vk", "payload");
+             ExpectStatus(box.Run({"c", "-q", "-m", "NON", "-C", "sub", "a.vk", "a.vk"}), 0);
+         },
+         {"x", "a.vk"}, 1, "", "vkar: a.vk: Is the archive being read; not expanded\n",
+         [](const TVkarSandbox& box, const TVkarResult&) {
+             EXPECT_EQ(box.Run({"p", "a.vk", "a.vk"}).Out, "payload");
+         }},
+        {"t fails on padded entry data, as x does", false,
+         [](const TVkarSandbox& box, TVkarRunSettings&) { MakePaddedArchive(box); },
+         {"t", "pad.vk"}, 1, "f.txt  OK\n", "vkar: pad.vk: Entry without a name\n", nullptr},
+        {"x fails on padded entry data, as t does", false,
+         [](const TVkarSandbox& box, TVkarRunSettings&) { MakePaddedArchive(box); },
+         {"x", "-C", "o", "pad.vk"}, 1, "f.txt\n", "vkar: pad.vk: Entry without a name\n", nullptr},
+        {"a file too short for a header is no archive", false,
+         [](const TVkarSandbox& box, TVkarRunSettings&) { box.WriteFile("s.vk", std::string("VKAR\x1ANON", 8) + std::string(12, '\0')); },
+         {"t", "s.vk"}, 1, "", "vkar: s.vk: not a VKAR archive\n", nullptr},
+        {"control characters show as ?, UTF-8 stays", false,
+         [](const TVkarSandbox& box, TVkarRunSettings&) {
+             box.WriteFile("e\x1b.vk", VkarRawArchive({TVkarRawEntry{"\xc3\xa9\x1b[2J\\..\\x", "x"}}));
+         },
+         {"x", "-C", "o", "e\x1b.vk"}, 1, "", "vkar: e?.vk: Unsafe path in archive: \xc3\xa9?[2J\\..\\x\n",
+         [](const TVkarSandbox& box, const TVkarResult&) { EXPECT_FALSE(box.Exists("o")); }},
+    };
+    const bool canDrop = VkarCanRunUnprivileged();
+    int skipped = 0;
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.What);
+        if (row.Unprivileged && !canDrop) {
+            ++skipped;
+            continue;
+        }
+        TVkarSandbox box;
+        TVkarRunSettings settings;
+        settings.Unprivileged = row.Unprivileged;
+        row.Setup(box, settings);
+        const TVkarResult r = box.Run(row.Args, settings);
+        ExpectStatus(r, row.Status, row.Err);
+        if (row.Out != nullptr) {
+            EXPECT_EQ(r.Out, row.Out);
+        }
+        if (row.Check)
+            row.Check(box, r);
+    }
+    if (skipped > 0)
+        GTEST_SKIP() << skipped << " rows need a user without root's rights, and this one cannot become one";
 }
 
 #endif

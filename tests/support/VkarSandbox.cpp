@@ -3,6 +3,7 @@
 #include "tests/support/VkarSandbox.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -64,8 +65,51 @@ TVkarSandbox::~TVkarSandbox()
     std::filesystem::remove_all(FRoot, error);
 }
 
+namespace {
+
+constexpr uid_t NobodyId = 65534;
+
+bool DropToNobody()
+{
+    return ::setgroups(0, nullptr) == 0 && ::setgid(NobodyId) == 0 && ::setuid(NobodyId) == 0;
+}
+
+} // namespace
+
+bool VkarCanRunUnprivileged()
+{
+    if (::geteuid() != 0)
+        return true;
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(DropToNobody() ? 0 : 1);
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 TVkarResult TVkarSandbox::Run(const std::vector<std::string>& args, bool errorOnTerminal) const
 {
+    TVkarRunSettings settings;
+    settings.ErrorOnTerminal = errorOnTerminal;
+    return Run(args, settings);
+}
+
+TVkarResult TVkarSandbox::Run(const std::vector<std::string>& args, const TVkarRunSettings& settings) const
+{
+    const bool errorOnTerminal = settings.ErrorOnTerminal;
+    const bool drop = settings.Unprivileged && ::geteuid() == 0;
+    if (drop) {
+        // The user must reach Work() and own what is in it.
+        std::filesystem::permissions(FRoot, std::filesystem::perms(0755));
+        if (::chown(FWork.c_str(), NobodyId, NobodyId) != 0)
+            throw std::runtime_error("chown failed");
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(FWork))
+            if (::lchown(entry.path().c_str(), NobodyId, NobodyId) != 0)
+                throw std::runtime_error("chown failed");
+    }
+    int pipeEnds[2] = {-1, -1};
+    if (settings.StdinFromPipe && ::pipe(pipeEnds) != 0)
+        throw std::runtime_error("pipe failed");
     const std::string outPath = FRoot + "/stdout", errPath = FRoot + "/stderr";
     int master = -1;
     std::string slaveName;
@@ -86,17 +130,37 @@ TVkarResult TVkarSandbox::Run(const std::vector<std::string>& args, bool errorOn
 
     const pid_t child = ::fork();
     if (child == 0) {
-        const int in = ::open("/dev/null", O_RDONLY);
+        const int in = settings.StdinFromPipe     ? pipeEnds[0]
+                       : settings.StdinFile.empty() ? ::open("/dev/null", O_RDONLY)
+                                                    : ::open(Path(settings.StdinFile).c_str(), O_RDONLY);
+        if (settings.StdinFromPipe)
+            ::close(pipeEnds[1]);
         const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = errorOnTerminal ? ::open(slaveName.c_str(), O_RDWR | O_NOCTTY)
                                         : ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (in < 0 || out < 0 || err < 0 || ::chdir(FWork.c_str()) != 0)
+        if (in < 0 || out < 0 || err < 0 || (drop && !DropToNobody()) || ::chdir(FWork.c_str()) != 0)
             ::_exit(126);
         ::dup2(in, 0);
         ::dup2(out, 1);
         ::dup2(err, 2);
         ::execv(argv[0], argv.data());
         ::_exit(127);
+    }
+    if (settings.StdinFromPipe) {
+        // vkar reads while this writes; one that stops reading early must
+        // not end the test by SIGPIPE.
+        ::signal(SIGPIPE, SIG_IGN);
+        ::close(pipeEnds[0]);
+        const char* at = settings.StdinBytes.data();
+        size_t left = settings.StdinBytes.size();
+        while (left > 0) {
+            const ssize_t n = ::write(pipeEnds[1], at, left);
+            if (n <= 0)
+                break;
+            at += n;
+            left -= static_cast<size_t>(n);
+        }
+        ::close(pipeEnds[1]);
     }
     TVkarResult result;
     const auto deadline = std::chrono::steady_clock::now() + RunTimeout;

@@ -17,6 +17,19 @@ struct TVkarResult {
     std::string Out, Err;
 };
 
+// How vkar is started, beyond its arguments.
+struct TVkarRunSettings {
+    bool ErrorOnTerminal = false; // standard error is a pseudo terminal
+    bool Unprivileged = false;    // run by root: as user and group 65534, owning Work()
+    std::string StdinFile;        // standard input reads this file of Work(), which can seek
+    bool StdinFromPipe = false;   // standard input is a pipe that carries StdinBytes
+    std::string StdinBytes;
+};
+
+// Whether vkar can run without root's rights: run by another user, or by
+// root able to become user 65534.
+bool VkarCanRunUnprivileged();
+
 class TVkarSandbox {
 public:
     TVkarSandbox();
@@ -31,6 +44,7 @@ public:
     // Runs vkar with args in Work(). With errorOnTerminal, standard error is
     // a pseudo terminal and Err holds what was written to it.
     TVkarResult Run(const std::vector<std::string>& args, bool errorOnTerminal = false) const;
+    TVkarResult Run(const std::vector<std::string>& args, const TVkarRunSettings& settings) const;
 
     void WriteFile(const std::string& relative, const std::string& bytes) const;
     std::string ReadFile(const std::string& relative) const;

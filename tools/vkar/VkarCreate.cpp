@@ -1,5 +1,6 @@
 // c: walks the named files and directories, then codes each file into a new
-// archive through the archive writer.
+// archive through the archive writer. Only what x would expand again is
+// stored; what is left out is named.
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -8,10 +9,12 @@
 #include <vector>
 
 #include "archive/ArchiveWriter.h"
+#include "archive/Archiver.h"
 #include "codecs/Coders.h"
 #include "platform/FileSystem.h"
 #include "platform/PathRules.h"
 #include "tools/vkar/VkarCommands.h"
+#include "tools/vkar/VkarNewArchive.h"
 #include "tools/vkar/VkarProgress.h"
 #include "tools/vkar/VkarReport.h"
 
@@ -106,10 +109,19 @@ public:
 private:
     void AddTree(const std::string& path, const std::string& name)
     {
-        for (const TDirectoryEntry& entry : FFileSystem.ListDirectory(path)) {
+        const std::string shown = name.empty() ? "." : VkarDisplayName(name);
+        if (Refused(name, shown))
+            return;
+        const size_t before = FSources.size();
+        const std::vector<TDirectoryEntry> entries = FFileSystem.ListDirectory(path);
+        for (const TDirectoryEntry& entry : entries) {
             const std::string childPath = path == "." && name.empty() ? entry.Name : JoinPath(path, entry.Name);
             const std::string childName = name.empty() ? entry.Name : name + "\\" + entry.Name;
-            if (entry.IsDirectory) {
+            if (entry.Name.find('\\') != std::string::npos) {
+                // Only POSIX names hold one; the archive would take it for a
+                // level boundary.
+                VkarReportError((name.empty() ? "" : shown + "/") + entry.Name, "Name holds \"\\\"; not stored");
+            } else if (entry.IsDirectory) {
                 // A linked directory may lead back up the tree; only
                 // directories named on the command line are followed.
                 if (IsSymlink(childPath))
@@ -122,14 +134,28 @@ private:
                 VkarReportError(VkarDisplayName(childName), "Not a regular file; skipped");
             }
         }
+        if (entries.empty() && FSources.size() == before)
+            VkarReportError(shown, "Empty directory not stored (the archive holds no directories)");
     }
 
     void AddFile(const std::string& path, const std::string& name)
     {
+        if (Refused(name, VkarDisplayName(name)))
+            return;
         if (name.size() > MaxNameLength)
             throw TWalkError{VkarDisplayName(name), "Name too long for the archive", VkarExitFailure};
         if (FNames.insert(name).second)
             FSources.push_back({path, name});
+    }
+
+    // A name that x would refuse ("...", control characters, "X:") is left
+    // out rather than stored for nothing.
+    static bool Refused(const std::string& name, const std::string& shown)
+    {
+        if (!IsUnsafeArchiveName(name))
+            return false;
+        VkarReportError(shown, "Name that x would refuse; not stored");
+        return true;
     }
 
     TFileSystem& FFileSystem;
@@ -137,36 +163,15 @@ private:
     std::set<std::string> FNames;
 };
 
-// Removes an archive that was not finished, so that no half archive stays.
-class TUnfinishedArchive {
-public:
-    TUnfinishedArchive(TFileSystem& fileSystem, std::string path) : FFileSystem(fileSystem), FPath(std::move(path)) {}
-    ~TUnfinishedArchive()
-    {
-        if (FStarted && !FFinished)
-            FFileSystem.RemoveFile(FPath);
-    }
-    void Started() { FStarted = true; }
-    void Finished() { FFinished = true; }
-
-private:
-    TFileSystem& FFileSystem;
-    std::string FPath;
-    bool FStarted = false;
-    bool FFinished = false;
-};
-
-bool SameFile(const std::string& a, const std::string& b)
-{
-    std::error_code error;
-    return std::filesystem::equivalent(a, b, error);
-}
-
 } // namespace
 
 int RunCreate(const TVkarOptions& options)
 {
     TFileSystem& fileSystem = NativeFileSystem();
+    TVkarNewArchive target(options.Archive);
+    // The archive's bytes own standard output then.
+    if (target.SharesStandardOutput())
+        VkarListOnStandardError();
     TSourceWalk walk(fileSystem);
     try {
         for (const std::string& operand : options.Operands)
@@ -176,26 +181,24 @@ int RunCreate(const TVkarOptions& options)
         return e.Status;
     }
 
-    // Declared before the stream, so that the stream is closed before an
-    // unfinished archive is removed.
-    TUnfinishedArchive unfinished(fileSystem, options.Archive);
-    std::unique_ptr<TFileStream> dest = fileSystem.CreateAlways(options.Archive);
-    unfinished.Started();
+    TStream& dest = target.Open();
     TArchiver archiver(fileSystem);
     archiver.Coders = &StandardCoders();
     archiver.Key = options.Key;
     TVkarProgress progress(!options.Quiet);
     archiver.OnShowProgress = progress.Handler();
-    TArchiveWriter writer(archiver, *dest, ArchiveIdentifierOf(options.Method));
+    TArchiveWriter writer(archiver, dest, ArchiveIdentifierOf(options.Method));
 
     int64_t expandedTotal = 0, storedTotal = 0;
     int files = 0;
     for (const TVkarSource& source : walk.Sources()) {
+        const std::string shown = VkarDisplayName(source.Name);
         // An archive written below one of the named directories is not
         // added to itself.
-        if (SameFile(source.Path, options.Archive))
+        if (target.IsTheArchive(source.Path)) {
+            VkarReportError(shown, "Is the archive itself; not stored");
             continue;
-        const std::string shown = VkarDisplayName(source.Name);
+        }
         try {
             TArchiveFileInfo info;
             info.Name = source.Name;
@@ -228,8 +231,7 @@ int RunCreate(const TVkarOptions& options)
         }
     }
     writer.Finish();
-    dest.reset();
-    unfinished.Finished();
+    target.Commit();
     if (options.Verbose)
         VkarPrintLine(std::to_string(files) + (files == 1 ? " file, " : " files, ") + std::to_string(expandedTotal) +
                       " -> " + std::to_string(storedTotal) + " bytes");

@@ -1,7 +1,9 @@
-// x: hands the whole expansion to the engine, with the selection in its name
-// list, and watches it through OnCheckFile: that is where a name that would
-// leave the target directory by a leading "\" is refused, and where vkar
-// learns which entry the engine is working on.
+// x and t: both hand the whole walk to the engine, with the selection in its
+// name list, and watch it through OnCheckFile: that is where a name that
+// would leave the target directory by a leading "\" is refused, where what
+// stands at a target path is kept (-k) or the archive itself is spared, and
+// where vkar learns which entry the engine is working on. t expands onto a
+// disk that keeps nothing, so it passes exactly when x would.
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,34 +12,46 @@
 #include "platform/FileSystem.h"
 #include "platform/PathRules.h"
 #include "tools/vkar/VkarCommands.h"
-#include "tools/vkar/VkarStreams.h"
+#include "tools/vkar/VkarExpandFiles.h"
 #include "tools/vkar/VkarProgress.h"
 #include "tools/vkar/VkarReport.h"
+#include "tools/vkar/VkarStreams.h"
 
 namespace {
 
-class TExtractWatch {
+enum class TWalkKind { wkExtract, wkTest };
+
+class TExpandWatch {
 public:
-    TExtractWatch(TArchiver& archiver, const TVkarOptions& options, const TStringList& selection)
-        : FArchiver(archiver), FOptions(options), FSelection(selection), FMatched(selection.Count(), false),
-          FProgress(!options.Quiet)
+    TExpandWatch(TArchiver& archiver, const TVkarOptions& options, const TStringList& selection, TWalkKind kind,
+                 TStream& archive)
+        : FArchiver(archiver), FOptions(options), FSelection(selection), FKind(kind), FArchive(archive),
+          FMatched(selection.Count(), false), FProgress(!options.Quiet)
     {
         archiver.OnShowProgress = FProgress.Handler();
         archiver.OnCheckFile = [this](std::string& filepath, TCProcessMode) { CheckFile(filepath); };
     }
 
     // The entry of the last OnCheckFile, done once the next one is asked
-    // about or the expansion returns.
+    // about or the walk returns.
     void FinishPending()
     {
         FProgress.Clear();
         if (!FPending)
             return;
         FPending = false;
-        if (FOptions.Verbose)
-            VkarPrintLine(VkarDisplayName(FCurrent) + " -> " + ToNativePath(FCurrentPath));
-        else if (!FOptions.Quiet)
-            VkarPrintLine(VkarDisplayName(FCurrent));
+        const std::string shown = VkarDisplayName(FCurrent);
+        if (FKind == TWalkKind::wkTest) {
+            if (FOptions.Verbose)
+                VkarPrintLine(shown + "  OK  " + std::to_string(FEntry.ExpandedSize) + " bytes, " +
+                              VkarMethodName(FEntry.MethodIndex) + (FEntry.LockMode > 0 ? ", locked" : ""));
+            else if (!FOptions.Quiet)
+                VkarPrintLine(shown + "  OK");
+        } else if (FOptions.Verbose) {
+            VkarPrintLine(shown + " -> " + PrintableName(ToNativePath(FCurrentPath)));
+        } else if (!FOptions.Quiet) {
+            VkarPrintLine(shown);
+        }
     }
 
     // Reports a failure that left ExpandArchive, naming its entry.
@@ -47,7 +61,7 @@ public:
         if (dynamic_cast<const EUnsafePath*>(&e) != nullptr) {
             // The engine refuses a name before asking about it; the message
             // names the entry. Any entry asked about before it is done.
-            if (e.Message() != std::string(SUnsafePath) + FCurrent)
+            if (e.Message() != std::string(SUnsafePath) + PrintableName(FCurrent))
                 FinishPending();
             VkarReportError("", e.Message());
             return;
@@ -62,6 +76,8 @@ public:
     }
 
     bool Matched(int index) const { return FMatched[static_cast<size_t>(index)]; }
+    // Entries left out because writing them would have replaced the archive.
+    int Spared() const { return FSpared; }
 
 private:
     void CheckFile(std::string& filepath)
@@ -74,43 +90,78 @@ private:
         const bool belowTarget = !target.empty() && filepath.compare(0, target.size(), target) == 0;
         const std::string name = VkarArchiveName(belowTarget ? filepath.substr(target.size()) : filepath);
         FCurrent = name;
+        // The engine itself would take the target directory for the file,
+        // or skip the entry without a word when there is no target.
+        if (name.empty())
+            throw Exception("Entry without a name");
         if (!FOptions.Absolute && !name.empty() && name[0] == '\\')
             throw EUnsafePath(SUnsafePath + name);
         for (int i = 0; i < FSelection.Count(); ++i)
             if (SameText(FSelection[i], name))
                 FMatched[static_cast<size_t>(i)] = true;
+        if (FKind == TWalkKind::wkTest) {
+            ReadRecordBack(name);
+        } else if (IsTheArchive(filepath)) {
+            VkarReportError(VkarDisplayName(name), "Is the archive being read; not expanded");
+            ++FSpared;
+            filepath.clear();
+            return;
+        } else if (FOptions.KeepOld && VkarNonDirectoryExists(filepath)) {
+            VkarReportError(VkarDisplayName(name), "Exists; kept");
+            filepath.clear();
+            return;
+        }
         FCurrentPath = filepath;
         FPending = true;
         FProgress.Begin(VkarDisplayName(name));
     }
 
+    bool IsTheArchive(const std::string& path) const
+    {
+        return FOptions.Archive == "-" ? VkarIsStandardInput(path) : VkarSameFile(path, FOptions.Archive);
+    }
+
+    // The engine asks just after reading the entry's record and name, so
+    // they lie right before the archive's position.
+    void ReadRecordBack(const std::string& name)
+    {
+        const int64_t here = FArchive.Position();
+        FArchive.SetPosition(here - EntryHeaderSize - static_cast<int64_t>(name.size()));
+        uint8_t bytes[EntryHeaderSize];
+        FArchive.ReadBuffer(bytes, EntryHeaderSize);
+        FEntry = TEntryHeader::Unpack(bytes);
+        FArchive.SetPosition(here);
+    }
+
     TArchiver& FArchiver;
     const TVkarOptions& FOptions;
     const TStringList& FSelection;
+    TWalkKind FKind;
+    TStream& FArchive;
     std::vector<bool> FMatched;
     TVkarProgress FProgress;
     std::string FCurrent, FCurrentPath;
+    TEntryHeader FEntry;
     bool FPending = false;
+    int FSpared = 0;
 };
 
-} // namespace
-
-int RunExtract(const TVkarOptions& options)
+int Walk(TFileSystem& disk, const TVkarOptions& options, TWalkKind kind)
 {
-    TFileSystem& fileSystem = NativeFileSystem();
-    TArchiver archiver(fileSystem);
+    TArchiver archiver(disk);
     archiver.Key = options.Key;
     archiver.MakeDirectories = true;
     archiver.ExceptionOnFileError = true;
-    archiver.SetTargetPath(options.BaseDir);
+    if (kind == TWalkKind::wkExtract)
+        archiver.SetTargetPath(options.BaseDir);
 
     TStringList selection, names;
     for (const std::string& name : options.Operands) {
         selection.Add(VkarArchiveName(name));
         names.Add(VkarArchiveName(name));
     }
-    TExtractWatch watch(archiver, options, selection);
-    std::unique_ptr<TStream> stream = VkarOpenArchive(fileSystem, options.Archive);
+    std::unique_ptr<TStream> stream = VkarOpenArchive(NativeFileSystem(), options.Archive);
+    TExpandWatch watch(archiver, options, selection, kind, *stream);
     try {
         // The engine replaces the list's content with the written paths.
         archiver.ExpandArchive(*stream, names.Count() > 0 ? &names : nullptr);
@@ -119,11 +170,28 @@ int RunExtract(const TVkarOptions& options)
         watch.ReportFailure(e);
         return VkarExitFailure;
     }
-    int status = VkarExitOK;
+    int status = watch.Spared() > 0 ? VkarExitFailure : VkarExitOK;
     for (int i = 0; i < selection.Count(); ++i)
         if (!watch.Matched(i)) {
             VkarReportError(VkarDisplayName(selection[i]), "Not found in archive");
             status = VkarExitFailure;
         }
+    return status;
+}
+
+} // namespace
+
+int RunExtract(const TVkarOptions& options)
+{
+    TVkarReplacingFileSystem disk(NativeFileSystem());
+    return Walk(disk, options, TWalkKind::wkExtract);
+}
+
+int RunTest(const TVkarOptions& options)
+{
+    TVkarDiscardFileSystem nowhere;
+    const int status = Walk(nowhere, options, TWalkKind::wkTest);
+    if (status == VkarExitOK && options.Verbose)
+        VkarPrintLine("Archive OK");
     return status;
 }

@@ -76,14 +76,12 @@ int RunList(const TVkarOptions& options)
     TFileSystem& fileSystem = NativeFileSystem();
     TArchiver archiver(fileSystem);
     TStringList entries;
-    {
-        std::unique_ptr<TStream> stream = VkarOpenArchive(fileSystem, options.Archive);
-        archiver.ListArchiveContents(*stream, entries);
-    }
-    // The lister does not report the header; read it on a fresh stream. A
-    // stream too short for one holds no archive header at all.
+    // One stream, so that standard input can be listed too: the lister
+    // does not report the header, which is read again from the start.
     std::unique_ptr<TStream> stream = VkarOpenArchive(fileSystem, options.Archive);
-    const bool hasHeader = stream->Size() - stream->Position() >= ArchiveHeaderSize;
+    const int64_t start = stream->Position();
+    archiver.ListArchiveContents(*stream, entries);
+    stream->SetPosition(start);
     const TArchiveHeader header = archiver.ReadArchiveHeader(*stream);
 
     const std::string rule = options.Verbose ? "-------- -------- ------ ------ ---------- -------- ---- ---- -------- ---------- ----"
@@ -111,17 +109,13 @@ int RunList(const TVkarOptions& options)
     totals.resize(nameColumn, ' ');
     totals += std::to_string(entries.Count()) + (entries.Count() == 1 ? " file" : " files");
     VkarPrintLine(totals);
-    if (!hasHeader) {
-        VkarPrintLine("Header identifier: none (no archive header)");
-    } else {
-        VkarPrintLine("Header identifier: " + VkarDisplayName(header.Identifier()));
-        if (options.Verbose)
-            VkarPrintLine("Header total size: " + std::to_string(header.TotalSize) +
-                          ", lock mode: " + std::to_string(header.LockMode));
-        if (expanded < header.TotalSize) {
-            VkarReportError("", STruncatedArchive);
-            return VkarExitFailure;
-        }
+    VkarPrintLine("Header identifier: " + VkarDisplayName(header.Identifier()));
+    if (options.Verbose)
+        VkarPrintLine("Header total size: " + std::to_string(header.TotalSize) +
+                      ", lock mode: " + std::to_string(header.LockMode));
+    if (expanded < header.TotalSize) {
+        VkarReportError("", STruncatedArchive);
+        return VkarExitFailure;
     }
     return VkarExitOK;
 }

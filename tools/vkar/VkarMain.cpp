@@ -42,6 +42,8 @@ int main(int argc, char** argv)
             std::fputs("Try 'vkar --help' for more information.\n", stderr);
             return VkarExitUsage;
         }
+        if (!options.Archive.empty())
+            VkarSetArchiveName(options.Archive);
         status = Run(options);
     } catch (const Exception& e) {
         VkarReportError("", e.Message());

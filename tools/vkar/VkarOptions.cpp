@@ -39,18 +39,18 @@ std::string MethodChoices()
 }
 
 struct TOptionRule {
-    bool Method, Key, BaseDir, Absolute;
+    bool Method, Key, BaseDir, Absolute, KeepOld;
     size_t MinOperands, MaxOperands; // ARCHIVE included
 };
 
 TOptionRule RuleOf(TVkarCommand command)
 {
     switch (command) {
-    case TVkarCommand::vcCreate: return {true, true, true, false, 2, SIZE_MAX};
-    case TVkarCommand::vcList: return {false, false, false, false, 1, 1};
-    case TVkarCommand::vcTest: return {false, true, false, false, 1, 1};
-    case TVkarCommand::vcExtract: return {false, true, true, true, 1, SIZE_MAX};
-    default: return {false, true, false, false, 2, 2};
+    case TVkarCommand::vcCreate: return {true, true, true, false, false, 2, SIZE_MAX};
+    case TVkarCommand::vcList: return {false, false, false, false, false, 1, 1};
+    case TVkarCommand::vcTest: return {false, true, false, false, false, 1, 1};
+    case TVkarCommand::vcExtract: return {false, true, true, true, true, 1, SIZE_MAX};
+    default: return {false, true, false, false, false, 2, 2};
     }
 }
 
@@ -161,7 +161,7 @@ TVkarOptions ParseVkarOptions(const std::vector<std::string>& args)
             continue;
         }
         // An option with a value takes it attached ("-mRLE") or as the next
-        // argument ("-m RLE", "-k -5").
+        // argument ("-m RLE", "-K -5").
         auto valueOf = [&](const char* option) {
             if (arg.size() > 2)
                 return arg.substr(2);
@@ -169,18 +169,21 @@ TVkarOptions ParseVkarOptions(const std::vector<std::string>& args)
                 throw EVkarUsage(std::string("option ") + option + " needs a value");
             return args[++i];
         };
-        const std::string name = arg == "--absolute" ? arg : arg.substr(0, 2);
-        const bool applies = name == "-m"           ? rule.Method
-                             : name == "-k"         ? rule.Key
-                             : name == "-C"         ? rule.BaseDir
-                             : name == "--absolute" ? rule.Absolute
-                                                    : true;
+        const std::string name = arg == "--absolute" || arg == "--keep-old-files" ? arg : arg.substr(0, 2);
+        const bool applies = name == "-m"                                       ? rule.Method
+                             : name == "-K"                                     ? rule.Key
+                             : name == "-C"                                     ? rule.BaseDir
+                             : name == "--absolute"                             ? rule.Absolute
+                             : name == "-k" || name == "--keep-old-files"       ? rule.KeepOld
+                                                                                : true;
         if (!applies)
             throw EVkarUsage("option " + name + " does not apply to command '" + args[0] + "'");
         if (name == "-m") {
             options.Method = ParseVkarMethod(valueOf("-m"));
-        } else if (name == "-k") {
-            options.Key = ParseVkarKey(valueOf("-k"));
+        } else if (name == "-K") {
+            options.Key = ParseVkarKey(valueOf("-K"));
+        } else if (arg == "-k" || arg == "--keep-old-files") {
+            options.KeepOld = true;
         } else if (name == "-C") {
             options.BaseDir = valueOf("-C");
             if (options.BaseDir.empty())
@@ -214,23 +217,27 @@ std::string VkarUsageText()
     return "Usage: vkar COMMAND [OPTIONS] ARCHIVE [ARGUMENTS]\n"
            "\n"
            "Commands:\n"
-           "  c [-m METHOD] [-k KEY] [-C DIR] ARCHIVE PATH...\n"
+           "  c [-m METHOD] [-K KEY] [-C DIR] ARCHIVE PATH...\n"
            "        create ARCHIVE from files and directories (added recursively)\n"
            "  l ARCHIVE\n"
            "        list the entries: sizes, ratio, method, date, attributes, lock\n"
-           "  t [-k KEY] ARCHIVE\n"
-           "        decode every entry and verify its checksum, writing no file\n"
-           "  x [-k KEY] [-C DIR] [--absolute] ARCHIVE [NAME...]\n"
+           "  t [-K KEY] ARCHIVE\n"
+           "        walk the archive as x does, writing no file: passes when x would\n"
+           "  x [-K KEY] [-C DIR] [-k] [--absolute] ARCHIVE [NAME...]\n"
            "        expand every entry, or the named ones (case is ignored)\n"
-           "  p [-k KEY] ARCHIVE NAME\n"
+           "  p [-K KEY] ARCHIVE NAME\n"
            "        write one entry's expanded bytes to standard output\n"
+           "\n"
+           "ARCHIVE \"-\" is standard output (c) or standard input (l, t, x, p).\n"
            "\n"
            "Options:\n"
            "  -m METHOD    compression method: " + methods + " (default LZH);\n"
            "               best keeps the smaller of LH5 and LZH for each file\n"
-           "  -k KEY       32-bit key, decimal or 0x hex, may be negative: locks the\n"
+           "  -K KEY       32-bit key, decimal or 0x hex, may be negative: locks the\n"
            "               new entries (c) or unlocks locked ones (t, x, p)\n"
            "  -C DIR       names are relative to DIR (c); expand below DIR (x)\n"
+           "  -k, --keep-old-files\n"
+           "               keep existing files instead of replacing them (x)\n"
            "  --absolute   allow entries whose names begin with \"\\\" (x)\n"
            "  -q           quiet: no per-entry lines\n"
            "  -v           verbose: more detail\n"

@@ -18,6 +18,7 @@ struct TVkarOptions {
     int32_t Key = 0;
     std::string BaseDir; // -C; empty: the current directory
     bool Absolute = false;
+    bool KeepOld = false; // -k: x keeps existing files
     bool Quiet = false;
     bool Verbose = false;
     std::string Archive;

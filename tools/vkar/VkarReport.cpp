@@ -3,16 +3,19 @@
 #include <cstdio>
 
 #include "archive/ArchiveFormat.h"
+#include "archive/ArchiverErrors.h"
 #include "platform/PathRules.h"
 
-std::string VkarDisplayName(const std::string& storedName)
-{
-    std::string shown = ToNativePath(storedName);
-    for (char& c : shown)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = '?';
-    return shown;
-}
+namespace {
+
+std::string GArchiveName;
+std::FILE* GListing = nullptr; // standard output unless redirected
+
+std::FILE* Listing() { return GListing != nullptr ? GListing : stdout; }
+
+} // namespace
+
+std::string VkarDisplayName(const std::string& storedName) { return PrintableName(ToNativePath(storedName)); }
 
 std::string VkarArchiveName(const std::string& userName)
 {
@@ -23,21 +26,29 @@ std::string VkarArchiveName(const std::string& userName)
     return name;
 }
 
+void VkarSetArchiveName(const std::string& archive) { GArchiveName = PrintableName(archive); }
+
 void VkarReportError(const std::string& displayName, const std::string& message)
 {
+    const std::string name = displayName.empty() ? GArchiveName : PrintableName(displayName);
+    const std::string text = PrintableName(message);
     std::fflush(stdout);
-    if (displayName.empty())
-        std::fprintf(stderr, "vkar: %s\n", message.c_str());
+    if (name.empty())
+        std::fprintf(stderr, "vkar: %s\n", text.c_str());
     else
-        std::fprintf(stderr, "vkar: %s: %s\n", displayName.c_str(), message.c_str());
+        std::fprintf(stderr, "vkar: %s: %s\n", name.c_str(), text.c_str());
     std::fflush(stderr);
 }
 
 void VkarPrintLine(const std::string& line)
 {
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fputc('\n', stdout);
+    std::fwrite(line.data(), 1, line.size(), Listing());
+    std::fputc('\n', Listing());
+    if (Listing() == stderr)
+        std::fflush(stderr);
 }
+
+void VkarListOnStandardError() { GListing = stderr; }
 
 std::string VkarMethodName(unsigned methodIndex)
 {

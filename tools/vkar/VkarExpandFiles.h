@@ -1,0 +1,61 @@
+// The two disks the engine expands onto for vkar: the real one with tar's
+// policy for what already stands at a target path (x), and one that takes
+// every file and keeps nothing (t), so that t walks exactly as x does.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+// Removes a file or link standing at a target path before the file is
+// created, so that a link is never written through and a read-only file is
+// replaced, as tar does; everything else is passed on to the inner disk.
+class TVkarReplacingFileSystem : public TFileSystem {
+public:
+    explicit TVkarReplacingFileSystem(TFileSystem& inner) : FInner(inner) {}
+
+    std::unique_ptr<TFileStream> CreateAlways(const std::string& path) override;
+    std::unique_ptr<TFileStream> OpenRead(const std::string& p) override { return FInner.OpenRead(p); }
+    bool FileExists(const std::string& p) override { return FInner.FileExists(p); }
+    bool IsDirectory(const std::string& p) override { return FInner.IsDirectory(p); }
+    void MakeDirectory(const std::string& p) override { FInner.MakeDirectory(p); }
+    bool RemoveFile(const std::string& p) override { return FInner.RemoveFile(p); }
+    bool RemoveEmptyDirectory(const std::string& p) override { return FInner.RemoveEmptyDirectory(p); }
+    bool MoveFileReplacing(const std::string& f, const std::string& t) override
+    {
+        return FInner.MoveFileReplacing(f, t);
+    }
+    bool SetAttributes(const std::string& p, int32_t a) override { return FInner.SetAttributes(p, a); }
+    int32_t GetAttributes(const std::string& p) override { return FInner.GetAttributes(p); }
+    uint32_t GetDosDateTime(const std::string& p) override { return FInner.GetDosDateTime(p); }
+    bool QueryFreeSpace(const std::string& r, TDiskFreeSpace& s) override { return FInner.QueryFreeSpace(r, s); }
+    std::vector<TDirectoryEntry> ListDirectory(const std::string& p) override { return FInner.ListDirectory(p); }
+
+private:
+    TFileSystem& FInner;
+};
+
+// A disk on which every directory exists and every file takes its bytes and
+// keeps none; nothing can be read back.
+class TVkarDiscardFileSystem : public TFileSystem {
+public:
+    std::unique_ptr<TFileStream> CreateAlways(const std::string& path) override;
+    std::unique_ptr<TFileStream> OpenRead(const std::string& path) override;
+    bool FileExists(const std::string&) override { return false; }
+    bool IsDirectory(const std::string&) override { return true; }
+    void MakeDirectory(const std::string&) override {}
+    bool RemoveFile(const std::string&) override { return true; }
+    bool RemoveEmptyDirectory(const std::string&) override { return true; }
+    bool MoveFileReplacing(const std::string&, const std::string&) override { return true; }
+    bool SetAttributes(const std::string&, int32_t) override { return true; }
+    int32_t GetAttributes(const std::string&) override { return -1; }
+    uint32_t GetDosDateTime(const std::string&) override { return 0; }
+    bool QueryFreeSpace(const std::string&, TDiskFreeSpace&) override { return false; }
+    std::vector<TDirectoryEntry> ListDirectory(const std::string&) override { return {}; }
+};
+
+// Whether anything but a directory stands at path: a file, a device, a
+// link (dangling or not).
+bool VkarNonDirectoryExists(const std::string& path);
