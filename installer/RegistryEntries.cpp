@@ -1,8 +1,10 @@
 // The registry entries of an installation: the Uninstall key read by the
 // system's list of installed software, the App Paths key of the program, and
 // the ftp protocol's keys when they exist.
-#include "installer/InstallRun.h"
+#include <iterator>
 
+#include "installer/InstallRun.h"
+#include "installer/ProtocolValues.h"
 #include "platform/Registry.h"
 
 namespace {
@@ -30,6 +32,18 @@ void TInstallRun::CreateRegistryEntries(const std::string& D)
     TRegistry& registry = FServices.Registry;
     // The last key assigned, opened or not: the log names it.
     std::string K;
+    // The protocol values this install is about to overwrite, kept for the
+    // uninstall; a reinstall finds its own there and keeps nothing new.
+    std::string previous[std::size(ProtocolValues)];
+    bool ours[std::size(ProtocolValues)] = {};
+    if (FSettings.RegisterExt) {
+        registry.SetRootKey(rkClassesRoot);
+        for (size_t i = 0; i < std::size(ProtocolValues); ++i) {
+            if (registry.OpenKeyReadOnly(ProtocolValues[i].Key) && registry.ReadString("", previous[i]))
+                ours[i] = PointsInto(previous[i], D);
+            registry.CloseKey();
+        }
+    }
     registry.SetRootKey(rkLocalMachine);
     try {
         // A key that cannot be opened shows as the failure of its first write.
@@ -38,6 +52,14 @@ void TInstallRun::CreateRegistryEntries(const std::string& D)
         registry.WriteString("DisplayName", FSettings.ProgramName);
         // The uninstaller splits its command line at the first blank.
         registry.WriteString("UninstallString", FWinDir + "unzarn.exe " + D + "install.log");
+        for (size_t i = 0; FSettings.RegisterExt && i < std::size(ProtocolValues); ++i) {
+            if (ours[i])
+                continue;
+            if (!previous[i].empty())
+                registry.WriteString(ProtocolValues[i].Previous, previous[i]);
+            else
+                registry.DeleteValue(ProtocolValues[i].Previous); // nothing to give back
+        }
         registry.CloseKey();
 
         K = AppPathsKey + FSettings.ExeName;

@@ -43,6 +43,18 @@ void GetShellFolder(TRegistry& registry, const std::string& name, std::string& f
     registry.CloseKey();
 }
 
+std::vector<std::string> ShortcutFiles(TRegistry& registry)
+{
+    const auto folder = [&](const char* name) {
+        std::string path;
+        GetShellFolder(registry, name, path);
+        return path;
+    };
+    const std::string group = folder("Programs") + "\\" + ProgramGroupName + "\\";
+    return {folder("Desktop") + "\\" + ProgramLinkName, folder("SendTo") + "\\" + ProgramLinkName,
+            group + ProgramLinkName, group + WhatsNewLinkName, group + UninstallLinkName};
+}
+
 void CreateLink(TShellLinks& links, const std::string& LinkFile, const std::string& Target,
                 const std::string& Arguments, const std::string& Description, const std::string& WorkingDir,
                 int32_t ShowCmd, const std::string& IconFile, uint8_t IconIndex, std::string& Created)
@@ -57,29 +69,29 @@ void TInstallRun::CreateShortcuts(const std::string& D)
         return;
     TRegistry& registry = FServices.Registry;
     TShellLinks& links = FServices.Links;
-    const std::string program = D + "ZarnFTP.exe";
+    const std::string program = D + LinkedProgramName;
     std::string folder, created;
 
     GetShellFolder(registry, "Desktop", folder);
-    CreateLink(links, folder + "\\ZarnFTP.lnk", program, "", LinkDescription, D, 1, "", 0, created);
+    CreateLink(links, folder + "\\" + ProgramLinkName, program, "", LinkDescription, D, 1, "", 0, created);
     Log("CreateFile: " + created);
 
     folder.clear();
     GetShellFolder(registry, "SendTo", folder);
-    CreateLink(links, folder + "\\ZarnFTP.lnk", program, "", "", D, 1, "", 0, created);
+    CreateLink(links, folder + "\\" + ProgramLinkName, program, "", "", D, 1, "", 0, created);
     Log("CreateFile: " + created);
 
     folder.clear();
     GetShellFolder(registry, "Programs", folder);
-    const std::string G = folder + "\\ZarnFTP\\";
+    const std::string G = folder + "\\" + ProgramGroupName + "\\";
     ForceDirectories(FServices.Files, G); // a group that cannot be made shows as links that are not saved
 
-    CreateLink(links, G + "ZarnFTP.lnk", program, "", LinkDescription, D, 1, "", 0, created);
+    CreateLink(links, G + ProgramLinkName, program, "", LinkDescription, D, 1, "", 0, created);
     Log("CreateFile: " + created);
-    CreateLink(links, G + "whatsnew.lnk", D + "whatsnew.txt", "", "", D, 1, "", 0, created);
+    CreateLink(links, G + WhatsNewLinkName, D + LinkedTextName, "", "", D, 1, "", 0, created);
     Log("CreateFile: " + created);
     // The uninstaller reads the log's path as its only argument.
-    CreateLink(links, G + "Uninstall ZarnFTP.lnk", FWinDir + "unzarn.exe", D + "install.log", "", FWinDir, 1, "", 0,
+    CreateLink(links, G + UninstallLinkName, FWinDir + UninstallerName, D + "install.log", "", FWinDir, 1, "", 0,
                created);
     Log("CreateFile: " + created);
 }

@@ -1,5 +1,6 @@
 #include "installer/UninstallLog.h"
 
+#include "installer/WindowsPath.h"
 #include "platform/FileSystem.h"
 
 namespace {
@@ -59,9 +60,9 @@ TUninstallLog ParseUninstallLog(std::string_view text)
             if (!TakePrefix(line, StartedPrefix, value))
                 Reject(lineNumber);
         } else if (logLines == 2) {
-            // The name becomes a registry key's last level: one level, never empty.
-            if (!TakePrefix(line, AppNamePrefix, log.AppName) || log.AppName.empty() ||
-                log.AppName.find('\\') != std::string::npos)
+            // The name becomes a registry key's last level and is shown as
+            // the program's name: one plain name, nothing that leads elsewhere.
+            if (!TakePrefix(line, AppNamePrefix, log.AppName) || !IsPlainName(log.AppName))
                 Reject(lineNumber);
         } else if (TakePrefix(line, CopyPrefix, value) && !value.empty()) {
             log.Copied.push_back(value);

@@ -3,34 +3,145 @@
 #include <algorithm>
 
 #include "archive/StringList.h"
+#include "installer/Shortcuts.h"
+#include "installer/UninstallCommandLine.h"
+#include "installer/WindowsPath.h"
 #include "platform/FileSystem.h"
+#include "platform/ShellLinks.h"
 
 namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-std::string WithoutLastSeparator(std::string path)
+TWindowsPath Child(TWindowsPath directory, const std::string& name)
 {
-    if (!path.empty() && IsSeparator(path.back()))
-        path.pop_back();
-    return path;
+    directory.Levels.push_back(name);
+    return directory;
 }
 
-std::string NamePart(const std::string& path) { return path.substr(DirectoryOfPath(path).size()); }
-
-// The folder of the logged uninstall link, when it is the program group.
-// Desktop and Send To hold links too, but they are the user's folders.
-std::string ProgramGroup(const std::vector<std::string>& created)
+bool Contains(const std::vector<TWindowsPath>& paths, const TWindowsPath& path)
 {
-    for (const std::string& file : created) {
-        if (!SameText(NamePart(file), UninstallLinkName))
-            continue;
-        const std::string folder = WithoutLastSeparator(DirectoryOfPath(file));
-        if (SameText(NamePart(folder), ProgramGroupName))
-            return folder;
+    return std::any_of(paths.begin(), paths.end(), [&](const TWindowsPath& p) { return p.Same(path); });
+}
+
+// The folder a path lies in, by name ("" at the root).
+std::string FolderName(const TWindowsPath& path)
+{
+    return path.Levels.size() >= 2 ? path.Levels[path.Levels.size() - 2] : std::string();
+}
+
+// One of the five links' names, in the kind of folder it is made in.
+bool IsShortcutName(const TWindowsPath& path)
+{
+    if (path.Levels.empty())
+        return false;
+    const std::string& name = path.Levels.back();
+    if (SameText(name, ProgramLinkName))
+        return true;
+    return (SameText(name, WhatsNewLinkName) || SameText(name, UninstallLinkName)) &&
+           SameText(FolderName(path), ProgramGroupName);
+}
+
+class TPlanner {
+public:
+    TPlanner(TUninstallPlan& plan, const TWindowsPath& logFile, TFileSystem& files, TShellLinks& links)
+        : FPlan(plan), FLogFile(logFile), FDir(logFile.Parent()), FFiles(files), FLinks(links)
+    {
     }
-    return std::string();
-}
+
+    // The file inside D that line names, reached through no junction or
+    // symbolic link below D; false for any other.
+    bool InsideInstallation(const std::string& line, TWindowsPath& path)
+    {
+        const auto resolved = ResolveWindowsPath(line);
+        if (!resolved || !resolved->IsBelow(FDir))
+            return false;
+        TWindowsPath level = FDir;
+        for (size_t i = FDir.Levels.size(); i + 1 < resolved->Levels.size(); ++i) {
+            level.Levels.push_back(resolved->Levels[i]);
+            if (FFiles.IsReparsePoint(level.Text()))
+                return false;
+        }
+        path = *resolved;
+        return true;
+    }
+
+    // The log goes last, by the run itself.
+    bool IsTheLog(const std::string& line) const
+    {
+        const auto resolved = ResolveWindowsPath(line);
+        return resolved && resolved->Same(FLogFile);
+    }
+
+    // Adds an existing file to list, unless it is planned already.
+    void AddOnce(std::vector<std::string>& list, const TWindowsPath& path)
+    {
+        if (Contains(FPlanned, path) || !FFiles.FileExists(path.Text()))
+            return;
+        FPlanned.push_back(path);
+        list.push_back(path.Text());
+    }
+
+    void LeaveAlone(const std::string& line)
+    {
+        if (std::find(FPlan.LeftAlone.begin(), FPlan.LeftAlone.end(), line) == FPlan.LeftAlone.end())
+            FPlan.LeftAlone.push_back(line);
+    }
+
+    // A link file of the shortcut step that starts what it started for this
+    // installation: D's program, D's text, or the uninstaller with D's log.
+    bool StartsThisInstallation(const TWindowsPath& link)
+    {
+        TShellLinkInfo info;
+        try {
+            if (!FLinks.LoadLink(link.Text(), info))
+                return false;
+        } catch (const Exception&) {
+            return false; // a link that cannot be read stays
+        }
+        const auto target = ResolveWindowsPath(info.Target);
+        if (!target)
+            return false;
+        const std::string& name = link.Levels.back();
+        if (SameText(name, ProgramLinkName))
+            return target->Same(Child(FDir, LinkedProgramName));
+        if (SameText(name, WhatsNewLinkName))
+            return target->Same(Child(FDir, LinkedTextName));
+        const auto log = ResolveWindowsPath(LogPathFromArguments(info.Arguments));
+        return SameText(target->Levels.empty() ? std::string() : target->Levels.back(), UninstallerName) && log &&
+               log->Same(FLogFile);
+    }
+
+    // A link the log names (line not empty) or that the shortcut step would make now.
+    void AddLink(const TWindowsPath& link, const std::string& line)
+    {
+        if (Contains(FPlanned, link) || !FFiles.FileExists(link.Text()))
+            return;
+        if (!StartsThisInstallation(link)) {
+            if (!line.empty())
+                LeaveAlone(line);
+            return;
+        }
+        FPlanned.push_back(link);
+        FPlan.Links.push_back(link.Text());
+        if (!SameText(link.Levels.back(), ProgramLinkName)) {
+            const std::string group = link.Parent().Text();
+            if (std::none_of(FPlan.GroupDirs.begin(), FPlan.GroupDirs.end(),
+                             [&](const std::string& g) { return SamePath(g, group); }))
+                FPlan.GroupDirs.push_back(group);
+        }
+    }
+
+    const TWindowsPath& Dir() const { return FDir; }
+
+private:
+    TUninstallPlan& FPlan;
+    const TWindowsPath FLogFile;
+    const TWindowsPath FDir;
+    TFileSystem& FFiles;
+    TShellLinks& FLinks;
+    std::vector<TWindowsPath> FPlanned; // every file in a list so far
+};
 
 } // namespace
 
@@ -66,39 +177,76 @@ std::string DirectoryOfPath(const std::string& path)
 }
 
 TUninstallPlan MakeUninstallPlan(const TUninstallLog& log, const std::string& logPath, const std::string& exeName,
-                                 TFileSystem& files)
+                                 TFileSystem& files, TShellLinks& links,
+                                 const std::vector<std::string>& shortcutFiles)
 {
+    const auto logFile = ResolveWindowsPath(logPath);
+    if (!logFile || logFile->Levels.empty())
+        throw EUninstallLogError("The install log \"" + logPath +
+                                 "\" is not named by its full path. Nothing has been removed");
     TUninstallPlan plan;
+    TPlanner planner(plan, *logFile, files, links);
+    const TWindowsPath& dir = planner.Dir();
     plan.AppName = log.AppName;
     plan.LogPath = logPath;
-    plan.InstallDir = DirectoryOfPath(logPath);
-    plan.DestinationDir = WithoutLastSeparator(plan.InstallDir);
+    plan.DestinationDir = dir.Text();
+    if (plan.DestinationDir.back() == '\\')
+        plan.DestinationDir.pop_back();
+    plan.InstallDir = plan.DestinationDir + "\\";
     plan.BackupDir = plan.InstallDir + "Backup";
-    plan.GroupDir = ProgramGroup(log.Created);
     plan.UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + log.AppName;
     plan.AppPathsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + exeName;
 
-    // The log names sites.ini twice, in two spellings: Windows sees one file.
-    auto add = [&](const std::string& path) {
-        const auto same = [&](const std::string& p) { return SamePath(p, path); };
-        if (SamePath(path, logPath) || std::any_of(plan.Files.begin(), plan.Files.end(), same) ||
-            !files.FileExists(path))
-            return;
-        plan.Files.push_back(path);
-    };
-    for (const std::string& path : log.Copied)
-        add(path);
-    for (const std::string& path : log.Created)
-        add(path);
+    // The program's own files: a file both copied and created (the site
+    // list the payload starts) is the user's too.
+    std::vector<TWindowsPath> created, installed;
+    TWindowsPath path;
+    for (const std::string& line : log.Created)
+        if (!planner.IsTheLog(line) && planner.InsideInstallation(line, path))
+            created.push_back(path);
+    for (const std::string& line : log.Copied) {
+        if (planner.IsTheLog(line))
+            continue;
+        if (!planner.InsideInstallation(line, path)) {
+            planner.LeaveAlone(line);
+        } else if (Contains(created, path)) {
+            planner.AddOnce(plan.DataFiles, path);
+        } else {
+            installed.push_back(path);
+            planner.AddOnce(plan.Files, path);
+        }
+    }
+    for (const TWindowsPath& file : created)
+        planner.AddOnce(plan.DataFiles, file);
 
-    // A reinstall moved each replaced file to Backup under its own name.
-    if (!plan.InstallDir.empty())
-        for (const std::string& path : log.Copied) {
-            if (!PathStartsWith(path, plan.InstallDir))
+    for (const std::string& line : log.Created) {
+        if (planner.IsTheLog(line) || planner.InsideInstallation(line, path))
+            continue;
+        const auto link = ResolveWindowsPath(line);
+        if (link && IsShortcutName(*link))
+            planner.AddLink(*link, line);
+        else
+            planner.LeaveAlone(line);
+    }
+    // An earlier install made links that a reinstall without shortcuts no longer logs.
+    for (const std::string& file : shortcutFiles) {
+        const auto link = ResolveWindowsPath(file);
+        if (link && IsShortcutName(*link))
+            planner.AddLink(*link, std::string());
+    }
+
+    // A reinstall moved each replaced file to Backup under its own name;
+    // only those come back, and never through a junction or link.
+    const TWindowsPath backup = Child(dir, "Backup");
+    if (!files.IsReparsePoint(backup.Text()))
+        for (const TWindowsPath& file : installed) {
+            if (file.Levels.size() != dir.Levels.size() + 1)
                 continue;
-            const std::string saved = plan.InstallDir + "Backup\\" + path.substr(plan.InstallDir.size());
-            if (files.FileExists(saved))
-                plan.Restores.push_back({saved, path});
+            const TWindowsPath saved = Child(backup, file.Levels.back());
+            const bool listed = std::any_of(plan.Restores.begin(), plan.Restores.end(),
+                                            [&](const TRestoreMove& m) { return SamePath(m.To, file.Text()); });
+            if (!listed && !files.IsReparsePoint(saved.Text()) && files.FileExists(saved.Text()))
+                plan.Restores.push_back({saved.Text(), file.Text()});
         }
     return plan;
 }

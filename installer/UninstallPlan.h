@@ -1,6 +1,9 @@
 // What an uninstall removes, decided from the install log and the state of
-// the disk before anything changes: only what the log names, and the three
-// directories of the installation when they are empty by then.
+// the disk before anything changes. The log lies in a directory a user may
+// be able to write, so a line counts only when what it names is the
+// installation's: a file inside the log's directory D (no junction or
+// symbolic link on the way), or one of the shortcut step's links that
+// starts D's program. Every other line is left alone.
 #pragma once
 
 #include <string>
@@ -9,6 +12,7 @@
 #include "installer/UninstallLog.h"
 
 class TFileSystem;
+class TShellLinks;
 
 // A file that a reinstall moved into Backup, and where it came from.
 struct TRestoreMove {
@@ -19,19 +23,18 @@ struct TRestoreMove {
 struct TUninstallPlan {
     std::string AppName;
     std::string LogPath;
-    std::string InstallDir;               // the log's directory, with its "\"
-    std::vector<std::string> Files;       // existing files the log names, once each, log order, the log itself not
-    std::vector<TRestoreMove> Restores;   // Backup files of logged copies
-    std::string GroupDir;                 // the shortcuts' program group ("" when none was logged)
+    std::string InstallDir;               // the log's directory D, resolved, with its "\"
+    std::vector<std::string> Files;       // existing installed files inside D, once each, log order
+    std::vector<std::string> DataFiles;   // existing files the program made in D: settings, site list, ...
+    std::vector<std::string> Links;       // existing links that start this installation's files
+    std::vector<std::string> LeftAlone;   // log paths that are not the installation's, as the log names them
+    std::vector<TRestoreMove> Restores;   // Backup files of installed files directly in D
+    std::vector<std::string> GroupDirs;   // program groups of the links ("" never)
     std::string BackupDir;                // InstallDir + "Backup"
     std::string DestinationDir;           // InstallDir without its last "\"
     std::string UninstallKey;             // under HKEY_LOCAL_MACHINE
     std::string AppPathsKey;              // under HKEY_LOCAL_MACHINE
 };
-
-// The program group's name and the uninstall link in it, as the shortcut step makes them.
-inline constexpr const char* ProgramGroupName = "ZarnFTP";
-inline constexpr const char* UninstallLinkName = "Uninstall ZarnFTP.lnk";
 
 // Paths compared as Windows compares them: ASCII case and the two separators alike.
 bool SamePath(const std::string& a, const std::string& b);
@@ -39,6 +42,10 @@ bool PathStartsWith(const std::string& path, const std::string& prefix);
 bool PathEndsWith(const std::string& path, const std::string& suffix);
 // The directory part of a Windows path, up to and including its last "\" or "/" ("" when none).
 std::string DirectoryOfPath(const std::string& path);
-// exeName is the program's name under App Paths.
+// exeName is the program's name under App Paths; shortcutFiles are the link
+// files the shortcut step would make now (an earlier install may have made
+// them though the log does not name them). EUninstallLogError when logPath
+// is not a full path.
 TUninstallPlan MakeUninstallPlan(const TUninstallLog& log, const std::string& logPath, const std::string& exeName,
-                                 TFileSystem& files);
+                                 TFileSystem& files, TShellLinks& links,
+                                 const std::vector<std::string>& shortcutFiles);

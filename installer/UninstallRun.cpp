@@ -1,5 +1,9 @@
 #include "installer/UninstallRun.h"
 
+#include <iterator>
+
+#include "installer/ProtocolValues.h"
+#include "installer/Shortcuts.h"
 #include "installer/UninstallLog.h"
 #include "installer/UninstallPlan.h"
 #include "platform/FileSystem.h"
@@ -10,17 +14,6 @@ namespace {
 
 const char* const LocalMachineName = "HKEY_LOCAL_MACHINE\\";
 const char* const ClassesRootName = "HKEY_CLASSES_ROOT\\";
-// The protocol values the install run overwrote; their old values are lost.
-const char* const ProtocolKeys[] = {"ftp\\DefaultIcon", "ftp\\shell\\open\\command"};
-
-// A registry value starts a program in directory when its path (quoted or
-// not) lies there.
-bool PointsInto(std::string value, const std::string& directory)
-{
-    const size_t start = value.find_first_not_of(" \t\"");
-    value = start == std::string::npos ? std::string() : value.substr(start);
-    return !directory.empty() && PathStartsWith(value, directory);
-}
 
 // The default (or named) value of an existing key; false when the key is absent.
 bool ReadKeyValue(TRegistry& registry, const std::string& key, const std::string& name, std::string& value)
@@ -33,7 +26,7 @@ bool ReadKeyValue(TRegistry& registry, const std::string& key, const std::string
     return true;
 }
 
-void AppendList(std::string& text, const char* heading, const std::vector<std::string>& items)
+void AppendList(std::string& text, const std::string& heading, const std::vector<std::string>& items)
 {
     if (items.empty())
         return;
@@ -79,24 +72,41 @@ TUninstallOutcome TUninstallRun::Execute(const std::string& logPath)
         return outcome;
     }
     outcome.AppName = log.AppName;
-    const TUninstallPlan plan = MakeUninstallPlan(log, logPath, FExeName, files);
+    TUninstallPlan plan;
+    try {
+        plan = MakeUninstallPlan(log, logPath, FExeName, files, FServices.Links, ShortcutFiles(FServices.Registry));
+    } catch (const EUninstallLogError& e) {
+        FServices.Report.ShowError(e.Message());
+        return outcome;
+    }
 
     if (!FServices.Questions.Confirm("Are you sure you want to remove " + plan.AppName +
                                      " and all of its components?")) {
         outcome.Result = urDeclined;
         return outcome;
     }
+    // The settings and the site list (which may hold passwords) are the user's.
+    const bool keepData = !plan.DataFiles.empty() && FServices.Questions.Confirm(KeepDataQuestion);
     const bool restore = !plan.Restores.empty() && FServices.Questions.Confirm("Restore the files saved in Backup?");
 
-    RemoveFiles(plan, outcome);
+    outcome.LeftAlone = plan.LeftAlone;
+    RemoveFiles(plan.Files, outcome);
+    RemoveFiles(plan.Links, outcome);
+    if (keepData) {
+        outcome.DataDir = plan.DestinationDir;
+        for (const std::string& path : plan.DataFiles)
+            outcome.KeptData.push_back(path.substr(plan.InstallDir.size()));
+    } else {
+        RemoveFiles(plan.DataFiles, outcome);
+    }
     // A file in use stays; so do the log and the uninstall entry, so that the
     // person can close the program and remove the rest by the same way.
     outcome.Repeatable = !outcome.NotRemoved.empty();
     if (restore)
         RestoreBackups(plan, outcome);
     RemoveRegistryEntries(plan, outcome);
-    if (!plan.GroupDir.empty())
-        RemoveIfEmpty(plan.GroupDir, outcome);
+    for (const std::string& group : plan.GroupDirs)
+        RemoveIfEmpty(group, outcome);
     RemoveIfEmpty(plan.BackupDir, outcome);
     // The log goes last: until then a failed run can be repeated.
     if (!outcome.Repeatable && files.FileExists(logPath) && !RemoveInstalledFile(files, logPath))
@@ -108,10 +118,10 @@ TUninstallOutcome TUninstallRun::Execute(const std::string& logPath)
     return outcome;
 }
 
-void TUninstallRun::RemoveFiles(const TUninstallPlan& plan, TUninstallOutcome& outcome)
+void TUninstallRun::RemoveFiles(const std::vector<std::string>& paths, TUninstallOutcome& outcome)
 {
     // A file in use stays; the others go all the same.
-    for (const std::string& path : plan.Files)
+    for (const std::string& path : paths)
         if (!RemoveInstalledFile(FServices.Files, path))
             outcome.NotRemoved.push_back(path);
 }
@@ -132,20 +142,37 @@ void TUninstallRun::RemoveRegistryEntries(const TUninstallPlan& plan, TUninstall
     std::string value;
     registry.SetRootKey(rkLocalMachine);
     // A later install elsewhere took these keys over; they are its own now.
-    if (!outcome.Repeatable && ReadKeyValue(registry, plan.UninstallKey, "UninstallString", value) &&
-        (value.empty() || PathEndsWith(value, plan.LogPath)) && !registry.DeleteKey(plan.UninstallKey))
+    const bool ownEntry = ReadKeyValue(registry, plan.UninstallKey, "UninstallString", value) &&
+                          (value.empty() || PathEndsWith(value, plan.LogPath));
+    // What the protocol held before the install, kept in our own entry.
+    std::string previous[std::size(ProtocolValues)];
+    for (size_t i = 0; ownEntry && i < std::size(ProtocolValues); ++i)
+        ReadKeyValue(registry, plan.UninstallKey, ProtocolValues[i].Previous, previous[i]);
+    if (ownEntry && !outcome.Repeatable && !registry.DeleteKey(plan.UninstallKey))
         outcome.NotRemoved.push_back(LocalMachineName + plan.UninstallKey);
     if (ReadKeyValue(registry, plan.AppPathsKey, "", value) &&
         (value.empty() || PointsInto(value, plan.InstallDir)) && !registry.DeleteKey(plan.AppPathsKey))
         outcome.NotRemoved.push_back(LocalMachineName + plan.AppPathsKey);
 
     registry.SetRootKey(rkClassesRoot);
-    for (const char* key : ProtocolKeys) {
+    for (size_t i = 0; i < std::size(ProtocolValues); ++i) {
+        const char* key = ProtocolValues[i].Key;
         if (!ReadKeyValue(registry, key, "", value) || !PointsInto(value, plan.InstallDir))
             continue;
-        const bool cleared = registry.OpenKey(key, false) && registry.DeleteValue("");
+        // Given back when it was kept; cleared rather than left naming a removed program.
+        bool done = false;
+        if (registry.OpenKey(key, false)) {
+            try {
+                if (!previous[i].empty())
+                    registry.WriteString("", previous[i]);
+                else if (!registry.DeleteValue(""))
+                    throw ERegistryException("not cleared");
+                done = true;
+            } catch (const ERegistryException&) {
+            }
+        }
         registry.CloseKey();
-        if (!cleared)
+        if (!done)
             outcome.NotRemoved.push_back(ClassesRootName + std::string(key));
     }
 }
@@ -153,7 +180,8 @@ void TUninstallRun::RemoveRegistryEntries(const TUninstallPlan& plan, TUninstall
 void TUninstallRun::RemoveIfEmpty(const std::string& directory, TUninstallOutcome& outcome)
 {
     TFileSystem& files = FServices.Files;
-    if (!files.IsDirectory(directory))
+    // A junction or link in the place of a folder is not the installation's.
+    if (!files.IsDirectory(directory) || files.IsReparsePoint(directory))
         return;
     bool empty = false;
     try {
@@ -173,7 +201,10 @@ std::string UninstallSummaryText(const TUninstallOutcome& outcome)
                                               : " has been removed, but not completely.");
     AppendList(text, "These could not be removed:", outcome.NotRemoved);
     AppendList(text, "These could not be restored and stay in Backup:", outcome.NotRestored);
+    if (!outcome.KeptData.empty())
+        AppendList(text, "Your settings and site list were kept in " + outcome.DataDir + ":", outcome.KeptData);
     AppendList(text, "These folders hold files of your own and were left in place:", outcome.Kept);
+    AppendList(text, "These are outside the installation and were not removed:", outcome.LeftAlone);
     if (outcome.Repeatable)
         text += "\n\nClose the programs that use them and remove " + outcome.AppName + " again to finish.";
     return text;

@@ -1,6 +1,7 @@
 // The uninstall: reads the log, asks, then removes what the installation
-// made, over the platform interfaces. The program around it shows the
-// messages and deals with its own running file.
+// made, over the platform interfaces; the user's settings and site list stay
+// unless they say otherwise. The program around it shows the messages and
+// deals with its own running file.
 #pragma once
 
 #include <string>
@@ -8,6 +9,7 @@
 
 class TFileSystem;
 class TRegistry;
+class TShellLinks;
 class TUserQuestions;
 struct TUninstallPlan;
 
@@ -25,6 +27,7 @@ public:
 struct TUninstallServices {
     TFileSystem& Files;
     TRegistry& Registry;
+    TShellLinks& Links;
     TUserQuestions& Questions;
     TUninstallReport& Report;
 };
@@ -42,6 +45,9 @@ struct TUninstallOutcome {
     std::vector<std::string> NotRemoved;  // files and registry entries, as the summary names them
     std::vector<std::string> NotRestored; // files that stay in Backup
     std::vector<std::string> Kept;        // directories that still hold other files
+    std::vector<std::string> KeptData;    // the program's data files kept, by name, in DataDir
+    std::string DataDir;                  // where KeptData are
+    std::vector<std::string> LeftAlone;   // log paths outside the installation, not touched
     bool Repeatable = false;              // installed files stayed: the log and uninstall entry too
 };
 
@@ -54,7 +60,7 @@ public:
     TUninstallOutcome Execute(const std::string& logPath);
 
 private:
-    void RemoveFiles(const TUninstallPlan& plan, TUninstallOutcome& outcome);
+    void RemoveFiles(const std::vector<std::string>& paths, TUninstallOutcome& outcome);
     void RestoreBackups(const TUninstallPlan& plan, TUninstallOutcome& outcome);
     void RemoveRegistryEntries(const TUninstallPlan& plan, TUninstallOutcome& outcome);
     void RemoveIfEmpty(const std::string& directory, TUninstallOutcome& outcome);
@@ -62,6 +68,9 @@ private:
     std::string FExeName;
     TUninstallServices FServices;
 };
+
+// The second question, asked when the program's data files are there; Yes keeps them.
+inline constexpr const char* KeepDataQuestion = "Do you want to keep your ZarnFTP settings and site list?";
 
 // Removes path, clearing a read-only attribute first when that is what stops it.
 bool RemoveInstalledFile(TFileSystem& files, const std::string& path);

@@ -47,6 +47,9 @@ public:
 
     virtual bool FileExists(const std::string& path) = 0;
     virtual bool IsDirectory(const std::string& path) = 0;
+    // True when path itself (not what it leads to) is a junction or a
+    // symbolic link: a level the uninstaller never goes through.
+    virtual bool IsReparsePoint(const std::string& path) = 0;
     // Creates one directory level: EInOutError when that fails.
     virtual void MakeDirectory(const std::string& path) = 0;
     virtual bool RemoveFile(const std::string& path) = 0;

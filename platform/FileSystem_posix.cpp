@@ -136,6 +136,12 @@ public:
         return ::stat(ToNativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
     }
 
+    bool IsReparsePoint(const std::string& path) override
+    {
+        struct stat st {};
+        return ::lstat(ToNativePath(path).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+    }
+
     void MakeDirectory(const std::string& path) override
     {
         const std::string native = ToNativePath(path);

@@ -113,6 +113,12 @@ public:
         return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
     }
 
+    bool IsReparsePoint(const std::string& path) override
+    {
+        const DWORD a = GetFileAttributesA(path.c_str());
+        return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    }
+
     void MakeDirectory(const std::string& path) override
     {
         if (!CreateDirectoryA(path.c_str(), nullptr)) {

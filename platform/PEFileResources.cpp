@@ -39,10 +39,35 @@ struct TSection {
 
 char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-// The entry of a resource directory whose name matches, or -1.
+// "#24" names the resource number 24, as a resource script does.
+bool ParseId(const std::string& text, uint32_t& id)
+{
+    if (text.size() < 2 || text.size() > 6 || text[0] != '#')
+        return false;
+    id = 0;
+    for (size_t i = 1; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+        id = id * 10 + static_cast<uint32_t>(text[i] - '0');
+    }
+    return id <= 0xFFFF;
+}
+
+// The entry of a resource directory whose name (or number) matches, or -1.
 int64_t FindNamed(const TImage& image, uint64_t root, uint64_t directory, const std::string& wanted)
 {
     const uint32_t named = image.U16(directory + 12);
+    uint32_t id = 0;
+    if (ParseId(wanted, id)) {
+        // Numbered entries follow the named ones.
+        const uint32_t numbered = image.U16(directory + 14);
+        for (uint32_t i = named; i < named + numbered; ++i) {
+            const uint64_t entry = directory + 16 + 8ull * i;
+            if (image.U32(entry) == id)
+                return static_cast<int64_t>(entry);
+        }
+        return -1;
+    }
     for (uint32_t i = 0; i < named; ++i) {
         const uint64_t entry = directory + 16 + 8ull * i;
         const uint32_t nameField = image.U32(entry);

@@ -10,7 +10,7 @@
 bool LooksLikePEImage(const std::vector<uint8_t>& image);
 
 // The bytes of the resource of the given type and name (both compared
-// without regard to ASCII case; the first language found). EResNotFound when
+// without regard to ASCII case, "#24" for a number; the first language found). EResNotFound when
 // the program has no such resource or its resource tables are damaged.
 std::vector<uint8_t> ReadPEResource(const std::vector<uint8_t>& image, const std::string& type,
                                     const std::string& name);

@@ -26,4 +26,7 @@ public:
     // Writes link.LinkFile, replacing a file of that name: EShellLinkError when the
     // link object cannot be made; a failing save passes unnoticed.
     virtual void SaveLink(const TShellLinkInfo& link) = 0;
+    // Reads linkFile back: its Target and Arguments (link.LinkFile is set too).
+    // False when there is no such link or it cannot be read.
+    virtual bool LoadLink(const std::string& linkFile, TShellLinkInfo& link) = 0;
 };

@@ -38,6 +38,29 @@ TEST(PEResources, FoundByTypeAndNameInAnyCase)
     }
     EXPECT_FALSE(LooksLikePEImage(Bytes("VKAR\x1A")));
     EXPECT_THROW(ReadPEResource(Bytes("VKAR\x1A"), "ARCHIVE", "DATA"), EResNotFound);
+    EXPECT_THROW(ReadPEResource(image, "#24", "#1"), EResNotFound);
+}
+
+// A program's manifest is resource number 1 of type number 24, as a
+// resource script writes it; numbers and names do not mix.
+TEST(PEResources, FoundByNumberAsAResourceScriptNamesThem)
+{
+    const auto image = BuildPEImage({{"ICONS", "MAIN", Bytes("icon")},
+                                     {"#24", "#2", Bytes("second manifest")},
+                                     {"#24", "#1", Bytes("<assembly/>")},
+                                     {"#24", "ONE", Bytes("named")},
+                                     {"#3", "#1", Bytes("an icon image")},
+                                     {"24", "1", Bytes("named alike")}})
+                           .Bytes;
+    EXPECT_EQ(ReadPEResource(image, "#24", "#1"), Bytes("<assembly/>"));
+    EXPECT_EQ(ReadPEResource(image, "#24", "#2"), Bytes("second manifest"));
+    EXPECT_EQ(ReadPEResource(image, "#24", "one"), Bytes("named"));
+    EXPECT_EQ(ReadPEResource(image, "#3", "#1"), Bytes("an icon image"));
+    EXPECT_EQ(ReadPEResource(image, "24", "1"), Bytes("named alike"));
+    EXPECT_EQ(ReadPEResource(image, "ICONS", "MAIN"), Bytes("icon"));
+    for (const auto& [type, name] : std::vector<std::pair<std::string, std::string>>{
+             {"#24", "#3"}, {"#25", "#1"}, {"#24", "#"}, {"#", "#1"}, {"#2x", "#1"}, {"#24", "#65537"}, {"24", "#1"}})
+        EXPECT_THROW(ReadPEResource(image, type, name), EResNotFound) << type << "/" << name;
 }
 
 // Every cut and every byte set to 0xFF either still finds the very bytes or

@@ -63,6 +63,19 @@ TEST(ShortcutsTest, AgreedMakesFiveLinksInOrderAndLogsThem)
     EXPECT_TRUE(bench.Files.IsDirectory(UserDir + "Start Menu"));
 }
 
+// The uninstaller finds an earlier install's links by these paths.
+TEST(ShortcutsTest, ShortcutFilesAreTheFilesTheStepMakes)
+{
+    TInstallBench bench;
+    bench.OpenLog();
+    bench.Run.CreateShortcuts(D);
+    bench.Run.LogFile.Close();
+    std::vector<std::string> made;
+    for (const TShellLinkInfo& link : bench.Links.Links)
+        made.push_back(link.LinkFile);
+    EXPECT_EQ(ShortcutFiles(bench.Registry), made);
+}
+
 TEST(ShortcutsTest, DeclinedMakesNothing)
 {
     TInstallBench bench;

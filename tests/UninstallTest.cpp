@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 
+#include "installer/Shortcuts.h"
 #include "installer/UninstallCommandLine.h"
 #include "installer/UninstallLog.h"
 #include "installer/UninstallPlan.h"
@@ -56,7 +57,9 @@ TEST(UninstallLogTest, RejectsWhatIsNotALog)
     const std::string head = "*** Install started: x\r\nAppName: ZarnFTP\r\n";
     for (const std::string& text : std::vector<std::string>{std::string(), std::string("MZ\x90\0\x03\0\0\0", 8), "[sites]\r\nHost=ftp.example\r\n",
           "*** Install started: x\r\nCopy: C:\\a\r\n", "*** Install started: x\r\nAppName: \r\n",
-          "*** Install started: x\r\nAppName: ..\\Run\r\n", head + "Delete: C:\\Windows\\win.ini\r\n",
+          "*** Install started: x\r\nAppName: ..\\Run\r\n", "*** Install started: x\r\nAppName: ..\r\n",
+          "*** Install started: x\r\nAppName: Zarn/FTP\r\n", "*** Install started: x\r\nAppName: C:\r\n",
+          "*** Install started: x\r\nAppName: ZarnFTP.\r\n", head + "Delete: C:\\Windows\\win.ini\r\n",
           head + "Copy: \r\n", head + "*** Install Completed: y\r\nCopy: C:\\a\r\n",
           head + std::string("Copy: C:\\a\0b\r\n", 14)})
         EXPECT_THROW(ParseUninstallLog(text), EUninstallLogError) << text;
@@ -104,24 +107,35 @@ TEST(UninstallPlanTest, OnlyExistingLoggedFilesOnceEachAndTheirBackups)
 {
     TMemoryFileSystem disk;
     TNativeSpellingFileSystem files(disk);
-    for (const std::string& path : {D + "ZarnFTP.exe", D + "SITES.INI", D + "Backup\\ZarnFTP.exe",
-                                    D + "Backup\\notes.txt", UserDir + "Desktop\\Uninstall ZarnFTP.lnk", LogPath})
+    TRecordedShellLinks links;
+    const std::string uninstallLink = Group + "\\Uninstall ZarnFTP.lnk";
+    links.Links = {{uninstallLink, WindowsDir + "unzarn.exe", LogPath},
+                   {UserDir + "Desktop\\Uninstall ZarnFTP.lnk", WindowsDir + "unzarn.exe", LogPath}};
+    for (const std::string& path : {D + "ZarnFTP.exe", D + "SITES.INI", D + "Backup\\ZarnFTP.exe", D + "zarnftp.ini",
+                                    D + "Backup\\notes.txt", UserDir + "Desktop\\Uninstall ZarnFTP.lnk", uninstallLink,
+                                    LogPath})
         disk.AddFile(ToNativePath(path), Bytes("x"));
     TUninstallLog log;
     log.AppName = "ZarnFTP";
-    log.Copied = {D + "ZarnFTP.exe", D + "README.TXT", D + "SITES.INI"};
-    log.Created = {UserDir + "Desktop\\Uninstall ZarnFTP.lnk", Group + "\\Uninstall ZarnFTP.lnk", D + "sites.ini",
-                   LogPath};
-    const TUninstallPlan plan = MakeUninstallPlan(log, LogPath, "ZarnFTP.exe", files);
-    EXPECT_EQ(plan.Files, (std::vector<std::string>{D + "ZarnFTP.exe", D + "SITES.INI",
-                                                    UserDir + "Desktop\\Uninstall ZarnFTP.lnk"}));
+    log.Copied = {D + "ZarnFTP.exe", D + "README.TXT", D + "SITES.INI", D + ".\\ZarnFTP.EXE"};
+    log.Created = {UserDir + "Desktop\\Uninstall ZarnFTP.lnk", uninstallLink, D + "sites.ini", D + "zarnftp.ini",
+                   D + "stats.dat", LogPath};
+    const TUninstallPlan plan = MakeUninstallPlan(log, LogPath, "ZarnFTP.exe", files, links, {});
+    EXPECT_EQ(plan.Files, std::vector<std::string>{D + "ZarnFTP.exe"});
+    // The site list the payload started is the user's, like what the program wrote.
+    EXPECT_EQ(plan.DataFiles, (std::vector<std::string>{D + "SITES.INI", D + "zarnftp.ini"}));
+    EXPECT_EQ(plan.Links, std::vector<std::string>{uninstallLink});
+    // An uninstall link is made in the program group only.
+    EXPECT_EQ(plan.LeftAlone, std::vector<std::string>{UserDir + "Desktop\\Uninstall ZarnFTP.lnk"});
     ASSERT_EQ(plan.Restores.size(), 1u);
     EXPECT_EQ(plan.Restores[0].From, D + "Backup\\ZarnFTP.exe");
     EXPECT_EQ(plan.Restores[0].To, D + "ZarnFTP.exe");
-    EXPECT_EQ(plan.GroupDir, Group); // never the desktop
+    EXPECT_EQ(plan.GroupDirs, std::vector<std::string>{Group}); // never the desktop
     EXPECT_EQ(plan.BackupDir, D + "Backup");
     EXPECT_EQ(plan.DestinationDir, DestDir);
     EXPECT_EQ(plan.AppPathsKey, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\ZarnFTP.exe");
+
+    EXPECT_THROW(MakeUninstallPlan(log, "install.log", "ZarnFTP.exe", files, links, {}), EUninstallLogError);
 }
 
 class TRecordingReport : public TUninstallReport {
@@ -176,20 +190,20 @@ protected:
         return s;
     }
     // The install run, with the shell saving each link it is given.
-    void Install(bool backup = false)
+    void Install(bool backup = false, bool shortcuts = true)
     {
-        Bench.Links.Links.clear();
-        Bench.Answers.Answers = {true};
+        const size_t saved = Bench.Links.Links.size();
+        Bench.Answers.Answers = {shortcuts};
         Bench.Run.FBackup = backup;
         Bench.Install();
-        for (const TShellLinkInfo& link : Bench.Links.Links)
-            Bench.AddFile(link.LinkFile, "link to " + link.Target);
+        for (size_t i = saved; i < Bench.Links.Links.size(); ++i)
+            Bench.AddFile(Bench.Links.Links[i].LinkFile, "link to " + Bench.Links.Links[i].Target);
     }
     TUninstallOutcome Uninstall(std::deque<bool> answers, const std::string& logPath = LogPath)
     {
         Bench.Answers.Answers = std::move(answers);
         Bench.Answers.Asked.clear();
-        TUninstallRun run("ZarnFTP.exe", {Disk, Bench.Registry, Bench.Answers, Report});
+        TUninstallRun run("ZarnFTP.exe", {Disk, Bench.Registry, Bench.Links, Bench.Answers, Report});
         return run.Execute(logPath);
     }
 
@@ -202,18 +216,15 @@ TEST_F(UninstallRunTest, InstallThenUninstallLeavesTheSystemAsItWas)
 {
     TSnapshot expected = Before();
     Install();
-    const TUninstallOutcome outcome = Uninstall({true});
+    const TUninstallOutcome outcome = Uninstall({true, false});
 
     EXPECT_EQ(Bench.Answers.Asked,
-              std::vector<std::string>{"Are you sure you want to remove ZarnFTP and all of its components?"});
+              (std::vector<std::string>{"Are you sure you want to remove ZarnFTP and all of its components?",
+                                        "Do you want to keep your ZarnFTP settings and site list?"}));
     EXPECT_EQ(outcome.Result, urRemoved);
     EXPECT_EQ(Report.Summaries, std::vector<std::string>{"ZarnFTP has been removed."});
-    // What remains: the uninstaller, and the protocol values the install
-    // overwrote without keeping, now cleared instead of naming a removed program.
+    // What remains is the uninstaller; the protocol values the install kept are back.
     expected.Files[ToNativePath(WindowsDir + "unzarn.exe")] = Bytes("uninstall");
-    for (auto& [id, values] : expected.Keys)
-        if (id == "0:FTP\\DEFAULTICON" || id == "0:FTP\\SHELL\\OPEN\\COMMAND")
-            values.erase("");
     EXPECT_EQ(Snapshot(), expected);
 }
 
@@ -224,7 +235,7 @@ TEST_F(UninstallRunTest, UserFilesAndTheirFoldersSurviveAndNothingUnloggedIsTouc
                                            Group + "\\Mine.lnk", UserDir + "Desktop\\Other.lnk"};
     for (const std::string& path : mine)
         Bench.AddFile(path, "mine " + path);
-    const TUninstallOutcome outcome = Uninstall({true});
+    const TUninstallOutcome outcome = Uninstall({true, false});
 
     for (const std::string& path : mine)
         EXPECT_EQ(Bench.Text(path), "mine " + path);
@@ -262,7 +273,7 @@ TEST_F(UninstallRunTest, BackupsOfAReinstallComeBackOnYesAndStayOnNo)
         Bench.AddFile(D + "README.TXT", "old readme");
         Install(true);
         ASSERT_EQ(Bench.Text(D + "Backup\\README.TXT"), "old readme");
-        const TUninstallOutcome outcome = Uninstall({true, restore});
+        const TUninstallOutcome outcome = Uninstall({true, false, restore});
         EXPECT_EQ(Bench.Answers.Asked.back(), "Restore the files saved in Backup?");
         EXPECT_EQ(Bench.Text(D + "README.TXT"), restore ? "old readme" : "");
         EXPECT_EQ(Bench.Exists(D + "Backup\\README.TXT"), !restore);
@@ -277,11 +288,11 @@ TEST_F(UninstallRunTest, AFileInUseIsNamedAndTheRestGoesOn)
     Install();
     Disk.InUse.insert(ToNativePath(D + "ZarnFTP.HLP"));
     Bench.Files.SetAttributes(D + "README.TXT", faReadOnly | faArchive); // removed all the same
-    const TUninstallOutcome outcome = Uninstall({true});
+    const TUninstallOutcome outcome = Uninstall({true, false});
 
     EXPECT_EQ(outcome.Result, urIncomplete);
-    // Named as the log names it: the engine's "Copy: " lines use the platform's spelling.
-    const std::string help = ToNativePath(D) + "ZarnFTP.HLP";
+    // Named as it was removed: resolved as Windows resolves the log's spelling.
+    const std::string help = D + "ZarnFTP.HLP";
     EXPECT_EQ(outcome.NotRemoved, std::vector<std::string>{help});
     EXPECT_FALSE(Bench.Exists(D + "README.TXT"));
     EXPECT_FALSE(Bench.Exists(D + "whatsnew.txt"));
@@ -313,12 +324,92 @@ TEST_F(UninstallRunTest, EntriesThatAnotherInstallationTookOverAreKept)
     Bench.Registry.SetValue(rkLocalMachine, uninstall, "UninstallString", "C:\\WINDOWS\\unzarn.exe D:\\Z\\install.log");
     Bench.Registry.SetValue(rkLocalMachine, appPaths, "", "D:\\Z\\ZarnFTP.exe");
     Bench.Registry.SetValue(rkClassesRoot, "ftp\\DefaultIcon", "", "D:\\Z\\ZarnFTP.exe,0");
-    Uninstall({true});
+    Uninstall({true, false});
 
     EXPECT_TRUE(Bench.Registry.KeyExists(rkLocalMachine, uninstall));
     EXPECT_TRUE(Bench.Registry.KeyExists(rkLocalMachine, appPaths));
     ASSERT_NE(Bench.Registry.Value(rkClassesRoot, "ftp\\DefaultIcon", ""), nullptr);
     EXPECT_EQ(Bench.Registry.Value(rkClassesRoot, "ftp\\shell\\open\\command", ""), nullptr);
+}
+
+TEST_F(UninstallRunTest, TheSettingsAndSiteListStayUnlessTheUserSaysNo)
+{
+    for (bool keep : {true, false}) {
+        SCOPED_TRACE(keep ? "kept" : "removed");
+        Install();
+        // Once installed, the payload's site list is the user's; the program wrote its settings.
+        Bench.AddFile(D + "SITES.INI", "[Home]\r\nPassword=secret\r\n");
+        Bench.AddFile(D + "zarnftp.ini", "[Options]\r\n");
+        const TUninstallOutcome outcome = Uninstall({true, keep});
+
+        EXPECT_EQ(Bench.Answers.Asked.at(1), "Do you want to keep your ZarnFTP settings and site list?");
+        EXPECT_EQ(outcome.Result, urRemoved);
+        EXPECT_FALSE(Bench.Exists(D + "ZarnFTP.exe"));
+        EXPECT_FALSE(Bench.Exists(LogPath));
+        EXPECT_EQ(Bench.Text(D + "SITES.INI"), keep ? "[Home]\r\nPassword=secret\r\n" : "");
+        EXPECT_EQ(Bench.Exists(D + "zarnftp.ini"), keep);
+        EXPECT_EQ(Bench.Files.IsDirectory(DestDir), keep);
+        const std::string kept = "\n\nYour settings and site list were kept in " + DestDir + ":\nSITES.INI\nzarnftp.ini";
+        EXPECT_EQ(Report.Summaries.back().find(kept) != std::string::npos, keep) << Report.Summaries.back();
+    }
+    // Without them there is nothing to ask about.
+    Bench.AddDirectory(DestDir); // as the wizard makes it
+    Install();
+    Bench.Files.RemoveFile(D + "SITES.INI");
+    Uninstall({true});
+    EXPECT_EQ(Bench.Answers.Asked.size(), 1u);
+}
+
+TEST_F(UninstallRunTest, LinksOfAnEarlierInstallGoThoughTheLogNoLongerNamesThem)
+{
+    Install();
+    Install(false, false); // a reinstall that declines the shortcuts
+    for (const std::string& line : Bench.LogLines())
+        ASSERT_EQ(line.find(".lnk"), std::string::npos) << line;
+    const std::vector<std::string> links = ShortcutFiles(Bench.Registry);
+    ASSERT_EQ(links.size(), 5u);
+    // One of the five places holds a link to another installation: someone else's.
+    const std::string other = UserDir + "SendTo\\ZarnFTP.lnk";
+    Bench.Links.Links.push_back({other, "D:\\Z\\ZarnFTP.exe"});
+    const TUninstallOutcome outcome = Uninstall({true, false});
+
+    for (const std::string& link : links)
+        EXPECT_EQ(Bench.Exists(link), link == other) << link;
+    EXPECT_FALSE(Bench.Files.IsDirectory(Group));
+    EXPECT_TRUE(outcome.LeftAlone.empty());
+    EXPECT_EQ(outcome.Result, urRemoved);
+}
+
+TEST_F(UninstallRunTest, TheFtpProtocolGetsBackWhatItHadBeforeTheInstall)
+{
+    const std::string icon = "ftp\\DefaultIcon", command = "ftp\\shell\\open\\command";
+    const std::string uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZarnFTP";
+    const auto value = [&](TRootKey root, const std::string& key, const std::string& name) {
+        const TMemoryRegistry::TValue* v = Bench.Registry.Value(root, key, name);
+        return v ? v->Data : std::string("(none)");
+    };
+    Install();
+    Install(); // finds its own values there and keeps the first ones
+    EXPECT_EQ(value(rkLocalMachine, uninstall, "PreviousFtpIcon"), "C:\\old\\ftp.exe,1");
+    EXPECT_EQ(value(rkLocalMachine, uninstall, "PreviousFtpCommand"), "C:\\old\\ftp.exe %1");
+    EXPECT_EQ(value(rkClassesRoot, command, ""), "\"" + D + "ZarnFTP.exe\" \"%1\"");
+    Uninstall({true, false});
+    EXPECT_EQ(value(rkClassesRoot, icon, ""), "C:\\old\\ftp.exe,1");
+    EXPECT_EQ(value(rkClassesRoot, command, ""), "C:\\old\\ftp.exe %1");
+    EXPECT_FALSE(Bench.Registry.KeyExists(rkLocalMachine, uninstall));
+}
+
+TEST_F(UninstallRunTest, AnFtpHandlerChosenSinceStaysAndOneNeverThereIsCleared)
+{
+    const std::string icon = "ftp\\DefaultIcon", command = "ftp\\shell\\open\\command";
+    Bench.Registry.RemoveKey(rkClassesRoot, icon);
+    Bench.Registry.AddKey(rkClassesRoot, icon); // the key, but no icon before the install
+    Install();
+    Bench.Registry.SetValue(rkClassesRoot, command, "", "\"C:\\New\\ftp.exe\" \"%1\"");
+    Uninstall({true, false});
+    EXPECT_EQ(Bench.Registry.Value(rkClassesRoot, icon, ""), nullptr);
+    ASSERT_NE(Bench.Registry.Value(rkClassesRoot, command, ""), nullptr);
+    EXPECT_EQ(Bench.Registry.Value(rkClassesRoot, command, "")->Data, "\"C:\\New\\ftp.exe\" \"%1\"");
 }
 
 } // namespace

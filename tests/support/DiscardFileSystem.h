@@ -34,6 +34,7 @@ public:
     std::unique_ptr<TFileStream> OpenRead(const std::string& path) override;
     bool FileExists(const std::string&) override { return false; }
     bool IsDirectory(const std::string&) override { return true; }
+    bool IsReparsePoint(const std::string&) override { return false; }
     void MakeDirectory(const std::string&) override {}
     bool RemoveFile(const std::string&) override { return true; }
     bool RemoveEmptyDirectory(const std::string&) override { return true; }

@@ -20,6 +20,7 @@ public:
 
     std::map<std::string, TFile> Files;
     std::set<std::string> Directories;
+    std::set<std::string> ReparsePoints;   // directories that are junctions or symbolic links
     std::set<std::string> FailCreate;      // CreateAlways raises EFCreateError
     std::set<std::string> FailDirectory;   // MakeDirectory raises EInOutError
     bool FreeSpaceFails = false;
@@ -35,6 +36,7 @@ public:
     std::unique_ptr<TFileStream> OpenRead(const std::string& path) override;
     bool FileExists(const std::string& path) override { return Files.count(path) != 0; }
     bool IsDirectory(const std::string& path) override { return Directories.count(path) != 0; }
+    bool IsReparsePoint(const std::string& path) override { return ReparsePoints.count(path) != 0; }
     void MakeDirectory(const std::string& path) override;
     bool RemoveFile(const std::string& path) override { return Files.erase(path) != 0; }
     // Fails for a directory that still holds a file or a directory.

@@ -14,6 +14,7 @@ public:
     std::unique_ptr<TFileStream> OpenRead(const std::string& p) override { return FInner.OpenRead(N(p)); }
     bool FileExists(const std::string& p) override { return FInner.FileExists(N(p)); }
     bool IsDirectory(const std::string& p) override { return FInner.IsDirectory(N(p)); }
+    bool IsReparsePoint(const std::string& p) override { return FInner.IsReparsePoint(N(p)); }
     void MakeDirectory(const std::string& p) override { FInner.MakeDirectory(N(p)); }
     bool RemoveFile(const std::string& p) override { return FInner.RemoveFile(N(p)); }
     bool RemoveEmptyDirectory(const std::string& p) override { return FInner.RemoveEmptyDirectory(N(p)); }

@@ -22,29 +22,58 @@ void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v)
     Put16(b, at + 2, v >> 16);
 }
 
+// "#24" is the number 24, as in a resource script; any other text a name.
+bool IsId(const std::string& text) { return text.size() > 1 && text[0] == '#'; }
+
+uint32_t IdOf(const std::string& text) { return static_cast<uint32_t>(std::stoul(text.substr(1))); }
+
+// Named entries come before numbered ones in a resource directory.
+bool EntryOrder(const std::string& a, const std::string& b)
+{
+    return IsId(a) != IsId(b) ? !IsId(a) : IsId(a) ? IdOf(a) < IdOf(b) : a < b;
+}
+
 } // namespace
 
 TPEImage BuildPEImage(const std::vector<TPEResource>& resources)
 {
     // The tree: root -> type directories -> name directories -> one language.
-    std::map<std::string, std::vector<const TPEResource*>> byType;
+    std::map<std::string, std::vector<const TPEResource*>, bool (*)(const std::string&, const std::string&)> byType(
+        &EntryOrder);
     for (const auto& r : resources)
         byType[r.Type].push_back(&r);
+    const auto counts = [](const auto& names) {
+        uint32_t ids = 0;
+        for (const std::string& n : names)
+            ids += IsId(n) ? 1 : 0;
+        return std::pair<uint32_t, uint32_t>(static_cast<uint32_t>(names.size()) - ids, ids);
+    };
+    std::vector<std::string> typeNames;
+    for (const auto& entry : byType)
+        typeNames.push_back(entry.first);
 
     std::vector<uint8_t> tree;
     size_t next = 16 + 8 * byType.size(); // after the root directory
     std::vector<std::pair<size_t, std::string>> strings; // where a name field points, text
     std::vector<std::pair<size_t, const TPEResource*>> leaves; // data entry offset, resource
-    Put16(tree, 12, static_cast<uint32_t>(byType.size()));
-    Put16(tree, 14, 0);
+    Put16(tree, 12, counts(typeNames).first);
+    Put16(tree, 14, counts(typeNames).second);
     size_t typeIndex = 0;
-    for (const auto& [type, members] : byType) {
+    for (auto& [type, members] : byType) {
+        std::stable_sort(members.begin(), members.end(),
+                         [](const TPEResource* a, const TPEResource* b) {
+                             return IsId(a->Name) && IsId(b->Name) ? IdOf(a->Name) < IdOf(b->Name)
+                                                                   : !IsId(a->Name) && IsId(b->Name);
+                         });
+        std::vector<std::string> memberNames;
+        for (const TPEResource* m : members)
+            memberNames.push_back(m->Name);
         const size_t typeDir = next;
         next += 16 + 8 * members.size();
         strings.push_back({16 + 8 * typeIndex, type});
         Put32(tree, 16 + 8 * typeIndex + 4, 0x80000000u | static_cast<uint32_t>(typeDir));
-        Put16(tree, typeDir + 12, static_cast<uint32_t>(members.size()));
-        Put16(tree, typeDir + 14, 0);
+        Put16(tree, typeDir + 12, counts(memberNames).first);
+        Put16(tree, typeDir + 14, counts(memberNames).second);
         for (size_t m = 0; m < members.size(); ++m) {
             const size_t nameDir = next;
             next += 16 + 8;
@@ -64,6 +93,10 @@ TPEImage BuildPEImage(const std::vector<TPEResource>& resources)
         next += 16;
     }
     for (const auto& [field, text] : strings) {
+        if (IsId(text)) {
+            Put32(tree, field, IdOf(text));
+            continue;
+        }
         Put32(tree, field, 0x80000000u | static_cast<uint32_t>(next));
         Put16(tree, next, static_cast<uint32_t>(text.size()));
         for (size_t k = 0; k < text.size(); ++k)

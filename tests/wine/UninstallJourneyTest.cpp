@@ -120,17 +120,12 @@ std::vector<std::string> Differences(const TTree& before, const TTree& after)
     return found;
 }
 
-// What an uninstall leaves changed in the registry: the protocol values the
-// install overwrote without keeping the old ones, cleared rather than left
-// naming a removed program, and the uninstaller's own file put down for
-// removal at the next start of Windows.
+// What an uninstall leaves changed in the registry: the uninstaller's own
+// file put down for removal at the next start of Windows. The protocol
+// values the install took over are given back as they were.
 std::vector<std::string> RegistryLeft(const TSystemSnapshot& before)
 {
     std::vector<std::string> left;
-    for (const char* value : {"HKLM\\Software\\Classes\\ftp\\DefaultIcon\\:",
-                              "HKLM\\Software\\Classes\\ftp\\shell\\open\\command\\:"})
-        if (before.Registry.count(value))
-            left.push_back(std::string("- ") + value);
     const std::string pending = "HKLM\\System\\CurrentControlSet\\Control\\Session Manager\\:PendingFileRenameOperations";
     left.push_back((before.Registry.count(pending) ? "~ " : "+ ") + pending);
     std::sort(left.begin(), left.end());
@@ -193,6 +188,7 @@ struct TUninstaller {
 };
 
 const std::string Question = "Are you sure you want to remove ZarnFTP and all of its components?";
+const std::string KeepQuestion = "Do you want to keep your ZarnFTP settings and site list?";
 
 std::string UninstallString()
 {
@@ -220,6 +216,7 @@ TEST_F(UninstallJourney, TheShortcutRemovesEverythingButTheUninstallerItself)
     TUninstaller uninstaller("\"" + link.Path + "\" " + link.Arguments);
     ASSERT_TRUE(uninstaller.Started);
     EXPECT_EQ(AnswerBox("Confirm", IDYES), Question);
+    EXPECT_EQ(AnswerBox("Confirm", IDNO), KeepQuestion);
     EXPECT_EQ(AnswerBox("Setup", IDOK), "ZarnFTP has been removed.");
     EXPECT_EQ(uninstaller.ExitCode(), 0);
 
@@ -266,6 +263,7 @@ TEST_F(UninstallJourney, UninstallStringKeepsTheUsersFilesAndTheirFolder)
     TUninstaller uninstaller(command);
     ASSERT_TRUE(uninstaller.Started);
     EXPECT_EQ(AnswerBox("Confirm", IDYES), Question);
+    EXPECT_EQ(AnswerBox("Confirm", IDNO), KeepQuestion);
     EXPECT_EQ(AnswerBox("Setup", IDOK), "ZarnFTP has been removed.\n\nThese folders hold files of your own and were "
                                      "left in place:\n" + Dest.substr(0, Dest.size() - 1));
     EXPECT_EQ(uninstaller.ExitCode(), 0);
@@ -298,6 +296,7 @@ TEST_F(UninstallJourney, AFileInUseKeepsTheLogAndTheEntryForASecondRun)
         TUninstaller first(command);
         ASSERT_TRUE(first.Started);
         EXPECT_EQ(AnswerBox("Confirm", IDYES), Question);
+        EXPECT_EQ(AnswerBox("Confirm", IDNO), KeepQuestion);
         const std::string summary = AnswerBox("Setup", IDOK);
         EXPECT_EQ(first.ExitCode(), 1);
         CloseHandle(held);
@@ -326,6 +325,110 @@ TEST_F(UninstallJourney, AFileInUseKeepsTheLogAndTheEntryForASecondRun)
     EXPECT_FALSE(FileExists(help));
     EXPECT_FALSE(FileExists(log));
     EXPECT_EQ(UninstallString(), "");
+}
+
+// Presses Enter in a box as the person at the desktop does: the box's own
+// keyboard handling takes it to the button that has the focus, or the default.
+void PressEnter(HWND box)
+{
+    PostMessageA(box, WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageA(box, WM_KEYUP, VK_RETURN, 0xC0000001);
+}
+
+void WriteText(const std::string& path, const std::string& text)
+{
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+std::string TextOfFile(const std::string& path)
+{
+    const std::vector<char> bytes = ReadWholeFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// A user's machine: shortcuts from the first install, a reinstall without
+// them over an edited site list, settings the program wrote, and a line
+// planted in the log by someone who can write the destination. Enter through
+// every box keeps the user's data and touches nothing outside the installation.
+TEST_F(UninstallJourney, EnterThroughEveryBoxKeepsTheUsersDataAndTouchesNothingElse)
+{
+    const TRegValue ftpBefore = QueryValue(HKEY_CLASSES_ROOT, "ftp\\shell\\open\\command", "");
+    InstallForUninstall();
+    const std::vector<std::string> links = LinkFiles();
+    for (const std::string& link : links)
+        ASSERT_TRUE(FileExists(link)) << link;
+    const std::string sites = "; my own sites\r\n[Home]\r\nHost=ftp.home.example\r\nPassword=secret\r\n";
+    WriteUserSites(sites);
+    ASSERT_EQ(RunAndWait("\"" + HostPath(ZARN_INSTALL_DRIVER) + "\" --shortcuts no"), 0);
+    for (const std::string& line : ReadLines(Dest + "install.log"))
+        ASSERT_EQ(line.find(".lnk"), std::string::npos) << line;
+    const std::string settings = "[Options]\r\nPassive=1\r\n";
+    WriteText(Dest + "zarnftp.ini", settings);
+
+    // Outside the installation, named through it.
+    const std::string planted = "C:\\zarn-planted.txt", plantedText = "not the installation's\r\n";
+    const std::string plantedLine = "Copy: " + Dest + "..\\..\\zarn-planted.txt";
+    WriteText(planted, plantedText);
+    std::vector<std::string> log = ReadLines(Dest + "install.log");
+    ASSERT_GE(log.size(), 2u);
+    log.insert(log.end() - 1, plantedLine);
+    std::string text;
+    for (const std::string& line : log)
+        text += line + "\r\n";
+    WriteText(Dest + "install.log", text);
+
+    TUninstaller uninstaller(UninstallString());
+    ASSERT_TRUE(uninstaller.Started);
+    std::vector<std::string> boxes;
+    WaitUntil(
+        [&] {
+            for (const char* caption : {"Confirm", "Setup"}) {
+                std::string question;
+                if (const HWND box = WaitForBox(caption, &question, 100)) {
+                    boxes.push_back(std::string(caption) + ": " + question);
+                    PressEnter(box);
+                    WaitGone(box);
+                }
+            }
+            return WaitForSingleObject(uninstaller.Process.hProcess, 0) == WAIT_OBJECT_0;
+        },
+        60000);
+    EXPECT_EQ(uninstaller.ExitCode(), 0);
+    const std::string destination = Dest.substr(0, Dest.size() - 1);
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[0], "Confirm: " + Question);
+    EXPECT_EQ(boxes[1], "Confirm: " + KeepQuestion);
+    EXPECT_EQ(boxes[2].rfind("Setup: ZarnFTP has been removed.\n\nYour settings and site list were kept in " +
+                                 destination + ":\nzarnftp.ini\nsites.ini\n\n",
+                             0),
+              0u)
+        << boxes[2];
+    EXPECT_NE(boxes[2].find("These are outside the installation and were not removed:\n" + Dest +
+                            "..\\..\\zarn-planted.txt"),
+              std::string::npos)
+        << boxes[2];
+
+    for (const char* name : {"ZarnFTP.exe", "ZarnFTP.HLP", "README.TXT", "whatsnew.txt", "install.log"})
+        EXPECT_FALSE(FileExists(Dest + name)) << name;
+    for (const std::string& link : links)
+        EXPECT_FALSE(FileExists(link)) << link;
+    EXPECT_EQ(GetFileAttributesA((ShellFolder("Programs") + "\\ZarnFTP").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(TextOfFile(Dest + "sites.ini"), sites);
+    EXPECT_EQ(TextOfFile(Dest + "zarnftp.ini"), settings);
+    EXPECT_EQ(TextOfFile(planted), plantedText);
+    const TRegValue ftpAfter = QueryValue(HKEY_CLASSES_ROOT, "ftp\\shell\\open\\command", "");
+    EXPECT_EQ(ftpAfter.Found, ftpBefore.Found);
+    EXPECT_EQ(ftpAfter.Data, ftpBefore.Data);
+    EXPECT_EQ(UninstallString(), "");
+
+    // The prefix as the other journeys expect it.
+    for (const std::string& path : {Dest + "sites.ini", Dest + "zarnftp.ini", planted})
+        DeleteFileA(path.c_str());
+    RemoveDirectoryA(destination.c_str());
 }
 
 } // namespace

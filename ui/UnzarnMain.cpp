@@ -1,7 +1,10 @@
-// The uninstaller the archive carries: started as "UninstallString" and the
-// uninstall shortcut start it, with the install log's path after its own
-// name, it removes what the installation made and says what was left.
+// The uninstaller, a program of its own beside the setup program that the
+// archive carries: started as "UninstallString" and the uninstall shortcut
+// start it, with the install log's path after its own name, it removes what
+// the installation made and says what was left. Its manifest asks for
+// administrator rights: the installation is in Program Files and HKLM.
 #include <windows.h>
+#include <objbase.h>
 
 #include <memory>
 #include <string>
@@ -13,6 +16,7 @@
 #include "platform/FileSystem.h"
 #include "platform/NativeServices.h"
 #include "platform/Registry.h"
+#include "platform/ShellLinks.h"
 #include "ui/MessageBoxes.h"
 
 namespace {
@@ -52,20 +56,34 @@ void RemoveSelfAtReboot(const std::string& self)
     MoveFileExA(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
+// A log named from a command prompt may be relative to its current directory.
+std::string FullPath(const std::string& path)
+{
+    if (path.empty())
+        return path;
+    char full[MAX_PATH] = {};
+    const DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+    return n > 0 && n < MAX_PATH ? std::string(full, n) : path;
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     const std::string self = ModulePath();
-    const std::string logPath = LogPathFromArguments(ArgumentsAfterProgram(GetCommandLineA(), self));
+    const std::string logPath = FullPath(LogPathFromArguments(ArgumentsAfterProgram(GetCommandLineA(), self)));
+    // The links are read back through the shell link object.
+    CoInitialize(nullptr);
     TUninstallOutcome outcome;
     ReportErrors([&] {
         const std::unique_ptr<TRegistry> registry = MakeNativeRegistry();
         TMessageBoxQuestions questions;
         TMessageBoxReport report;
-        TUninstallRun run(BuildSettings().ExeName, {NativeFileSystem(), *registry, questions, report});
+        TUninstallRun run(BuildSettings().ExeName,
+                          {NativeFileSystem(), *registry, NativeShellLinks(), questions, report});
         outcome = run.Execute(logPath);
     });
+    CoUninitialize();
     // A run to be repeated needs this program still there.
     if ((outcome.Result == urRemoved || outcome.Result == urIncomplete) && !outcome.Repeatable)
         RemoveSelfAtReboot(self);
