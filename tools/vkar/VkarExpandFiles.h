@@ -22,6 +22,7 @@ public:
     bool IsDirectory(const std::string& p) override { return FInner.IsDirectory(p); }
     void MakeDirectory(const std::string& p) override { FInner.MakeDirectory(p); }
     bool RemoveFile(const std::string& p) override { return FInner.RemoveFile(p); }
+    bool IsReparsePoint(const std::string& p) override { return FInner.IsReparsePoint(p); }
     bool RemoveEmptyDirectory(const std::string& p) override { return FInner.RemoveEmptyDirectory(p); }
     bool MoveFileReplacing(const std::string& f, const std::string& t) override
     {
@@ -47,6 +48,7 @@ public:
     bool IsDirectory(const std::string&) override { return true; }
     void MakeDirectory(const std::string&) override {}
     bool RemoveFile(const std::string&) override { return true; }
+    bool IsReparsePoint(const std::string&) override { return false; }
     bool RemoveEmptyDirectory(const std::string&) override { return true; }
     bool MoveFileReplacing(const std::string&, const std::string&) override { return true; }
     bool SetAttributes(const std::string&, int32_t) override { return true; }
