@@ -14,6 +14,7 @@
 #include "installer/WizardSteps.h"
 #include "tests/wine/InstallChecks.h"
 #include "tests/wine/SetupDriver.h"
+#include "tests/wine/SetupJourney.h"
 #include "tests/wine/WineSupport.h"
 #include "ui/BrowseDialog.h"
 #include "ui/WindowIds.h"
@@ -71,12 +72,6 @@ public:
 
 private:
     int FShotNumber = 0;
-};
-
-class SetupJourney : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { CoInitialize(nullptr); }
-    static void TearDownTestSuite() { CoUninitialize(); }
 };
 
 TEST_F(SetupJourney, FirstInstallThenReinstallWithBackup)
