@@ -21,3 +21,8 @@ bool TCancelRule::Confirm(const std::string& question)
 {
     return !FApplication.Terminated() && FBoxes.Confirm(question);
 }
+
+bool TCancelRule::Retry(const std::string& message)
+{
+    return !FApplication.Terminated() && FBoxes.Retry(message);
+}

@@ -24,6 +24,8 @@ public:
     bool FormCloseQuery();
 
     bool Confirm(const std::string& question) override;
+    // After a confirmed cancel a retry counts as Cancel.
+    bool Retry(const std::string& message) override;
 
 private:
     TUserQuestions& FBoxes;

@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/PathRules.h"
+#include "platform/UserQuestions.h"
 
 namespace {
 
@@ -66,16 +67,21 @@ void TInstallRun::InstallFiles(const std::string& dirName)
                 continue;
             }
             if (FBackup && files.FileExists(FInstallDir + name))
-                files.MoveFileReplacing(FInstallDir + name, backupDir + name); // a file that stays is overwritten
+                BackUp(name, backupDir);
         }
         if (preservedSites >= 0)
             FFileList.Delete(preservedSites);
 
+        std::vector<std::string> listed;
+        for (int i = 0; i < FFileList.Count(); ++i)
+            listed.push_back(FFileList[i]);
+        FDestinations.clear();
         {
             const auto archive = Comp.OpenArchiveResource("data", "");
             progress.ProcessMessages();
             Comp.ExpandArchive(*archive, &FFileList);
         }
+        ExpandMissingFiles(listed);
         progress.SetFileName("");
         progress.SetStatusText("Creating Registry Entries...");
         progress.ProcessMessages();
@@ -95,13 +101,57 @@ void TInstallRun::InstallFiles(const std::string& dirName)
     }
 }
 
+void TInstallRun::BackUp(const std::string& name, const std::string& backupDir)
+{
+    TFileSystem& files = FServices.Files;
+    const std::string dir = backupDir.substr(0, backupDir.size() - 1);
+    if (!files.IsDirectory(dir)) {
+        // The wizard made it unless something was in the way.
+        if (files.FileExists(dir))
+            throw EInOutError("Cannot create \"" + dir + "\": a file of that name is in the way");
+        files.MakeDirectory(dir);
+    }
+    files.MoveFileChecked(FInstallDir + name, backupDir + name);
+}
+
+void TInstallRun::ExpandMissingFiles(const std::vector<std::string>& listed)
+{
+    // The engine skips a file that it cannot create, as when the installed
+    // program runs and holds it; the old file would stay unnoticed.
+    for (size_t i = 0; i < FDestinations.size() && i < listed.size(); ++i) {
+        const std::string& path = FDestinations[i];
+        while (FFileList.IndexOfText(path) < 0) {
+            if (!FServices.Questions.Retry("Cannot write \"" + path +
+                                           "\". Close the program that uses it, then choose Retry."))
+                throw EInstallIncomplete("Cannot write \"" + path + "\". " + FSettings.ProgramName +
+                                         " is not completely installed.");
+            TStringList only;
+            only.Add(listed[i]);
+            FRetrying = true;
+            try {
+                Comp.ExpandArchive(*Comp.OpenArchiveResource("data", ""), &only);
+            } catch (...) {
+                FRetrying = false;
+                throw;
+            }
+            FRetrying = false;
+            for (int k = 0; k < only.Count(); ++k)
+                FFileList.Add(only[k]);
+        }
+    }
+}
+
 void TInstallRun::CompCheckFile(std::string& filepath, TCProcessMode)
 {
     const std::string name = FileNamePart(filepath);
     FServices.Progress.SetFileName(name);
-    if (SameText(name, "UNZARN.EXE"))
+    const bool uninstaller = SameText(name, "UNZARN.EXE");
+    if (uninstaller)
         filepath = FWinDir + name; // the uninstaller must outlive the destination directory
-    else
+    if (FRetrying)
+        return;
+    FDestinations.push_back(filepath);
+    if (!uninstaller)
         Log("Copy: " + filepath);
 }
 

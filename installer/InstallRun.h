@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "archive/Archiver.h"
 #include "installer/SetupControl.h"
@@ -19,6 +20,9 @@ class TResourceProvider;
 class TShellLinks;
 class TStringList;
 class TUserQuestions;
+
+// A listed file that stayed unwritten because the person chose Cancel.
+DECLARE_EXCEPTION(EInstallIncomplete);
 
 // The services an install run reaches; all stay the caller's.
 struct TInstallServices {
@@ -47,6 +51,9 @@ public:
     TArchiver Comp;
 
     // Installs into dirName (an existing directory, without a trailing "\"); errors end the run.
+    // A replaced file that cannot be backed up ends it before anything is
+    // overwritten; a listed file that the engine could not create is offered
+    // for retry, and Cancel ends the run with EInstallIncomplete.
     void InstallFiles(const std::string& dirName);
     // The engine's OnCheckFile: shows and logs the file; sends the uninstaller to WinDir.
     void CompCheckFile(std::string& filepath, TCProcessMode mode);
@@ -60,9 +67,16 @@ public:
 private:
     void Log(const std::string& line) { LogFile.WriteLine(line); }
     std::string Now();
+    // Moves FInstallDir + name into backupDir (with its "\"), making the directory when it is missing.
+    void BackUp(const std::string& name, const std::string& backupDir);
+    // Asks for each listed name whose file the expansion did not write; listed in the engine's order.
+    void ExpandMissingFiles(const std::vector<std::string>& listed);
 
     const TSetupControl& FSettings;
     const std::string FWinDir;
     TStringList& FFileList;
     TInstallServices FServices;
+    // The paths the engine was to write, one per listed entry, in its order.
+    std::vector<std::string> FDestinations;
+    bool FRetrying = false; // an entry expanded again: its path is known and logged already
 };

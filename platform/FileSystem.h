@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Exception.h"
 #include "platform/Stream.h"
 
 // DOS file attribute bits, as the archive stores them.
@@ -16,7 +17,15 @@ inline constexpr int32_t faSysFile = 0x04;
 inline constexpr int32_t faDirectory = 0x10;
 inline constexpr int32_t faArchive = 0x20;
 
-// A file opened by the file system; it can take its last-write time while open.
+// The message of a write that the disk refused: the file and the system's reason.
+inline std::string CannotWriteMessage(const std::string& path, const std::string& reason)
+{
+    return "Cannot write \"" + path + "\": " + reason;
+}
+
+// A file opened by the file system; it can take its last-write time while
+// open. A write the disk refuses (a full disk) raises EWriteError with
+// CannotWriteMessage rather than returning short.
 class TFileStream : public TStream {
 public:
     // Sets the last-write time from an MS-DOS local date (high word) and time.
@@ -57,6 +66,13 @@ public:
     virtual bool RemoveEmptyDirectory(const std::string& path) = 0;
     // Moves a file, replacing one of the target's name; false when it cannot.
     virtual bool MoveFileReplacing(const std::string& from, const std::string& to) = 0;
+    // The same move where a failure must stop the caller: EInOutError naming
+    // the file and, where the platform tells it, the reason.
+    virtual void MoveFileChecked(const std::string& from, const std::string& to)
+    {
+        if (!MoveFileReplacing(from, to))
+            throw EInOutError("Cannot move \"" + from + "\" to \"" + to + "\"");
+    }
 
     // DOS attribute bits: setting maps them onto what the platform has.
     virtual bool SetAttributes(const std::string& path, int32_t attributes) = 0;

@@ -23,7 +23,7 @@ namespace {
 
 class TPosixFileStream : public TFileStream {
 public:
-    explicit TPosixFileStream(int fd) : FFd(fd) {}
+    TPosixFileStream(int fd, std::string path) : FFd(fd), FPath(std::move(path)) {}
     ~TPosixFileStream() override { ::close(FFd); }
 
     int32_t Read(void* buffer, int32_t count) override
@@ -49,7 +49,10 @@ public:
             const ssize_t n = ::write(FFd, static_cast<const char*>(buffer) + done, static_cast<size_t>(count - done));
             if (n < 0 && errno == EINTR)
                 continue;
-            if (n <= 0)
+            // A full disk takes part of a write and refuses the rest with ENOSPC.
+            if (n < 0)
+                throw EWriteError(CannotWriteMessage(FPath, std::strerror(errno)));
+            if (n == 0)
                 break;
             done += static_cast<int32_t>(n);
         }
@@ -70,7 +73,7 @@ public:
     void SetSize(int64_t size) override
     {
         if (::ftruncate(FFd, static_cast<off_t>(size)) != 0)
-            throw EWriteError(std::string("Stream write error: ") + std::strerror(errno));
+            throw EWriteError(CannotWriteMessage(FPath, std::strerror(errno)));
         if (Position() > size)
             SetPosition(size);
     }
@@ -98,6 +101,7 @@ public:
 
 private:
     int FFd;
+    std::string FPath;
 };
 
 std::string SystemMessage() { return std::strerror(errno); }
@@ -112,7 +116,7 @@ public:
         const int fd = ::open(native.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (fd < 0)
             throw EFCreateError("Cannot create file \"" + native + "\". " + SystemMessage());
-        return std::make_unique<TPosixFileStream>(fd);
+        return std::make_unique<TPosixFileStream>(fd, native);
     }
 
     std::unique_ptr<TFileStream> OpenRead(const std::string& path) override
@@ -121,7 +125,7 @@ public:
         const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0)
             throw EFOpenError("Cannot open file \"" + native + "\". " + SystemMessage());
-        return std::make_unique<TPosixFileStream>(fd);
+        return std::make_unique<TPosixFileStream>(fd, native);
     }
 
     bool FileExists(const std::string& path) override
@@ -158,6 +162,21 @@ public:
         // rename() would also move a directory over an empty one; only files move here.
         return FileExists(from) && !IsDirectory(to) &&
                ::rename(ToNativePath(from).c_str(), ToNativePath(to).c_str()) == 0;
+    }
+
+    void MoveFileChecked(const std::string& from, const std::string& to) override
+    {
+        const std::string source = ToNativePath(from), target = ToNativePath(to);
+        std::string reason;
+        if (!FileExists(from))
+            reason = "there is no such file";
+        else if (IsDirectory(to))
+            reason = "a directory of that name is in the way";
+        else if (::rename(source.c_str(), target.c_str()) != 0)
+            reason = SystemMessage();
+        else
+            return;
+        throw EInOutError("Cannot move \"" + source + "\" to \"" + target + "\": " + reason);
     }
 
     bool SetAttributes(const std::string& path, int32_t attributes) override

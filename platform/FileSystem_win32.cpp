@@ -24,7 +24,7 @@ std::string SystemMessage(DWORD code)
 
 class TWin32FileStream : public TFileStream {
 public:
-    explicit TWin32FileStream(HANDLE handle) : FHandle(handle) {}
+    TWin32FileStream(HANDLE handle, std::string path) : FHandle(handle), FPath(std::move(path)) {}
     ~TWin32FileStream() override { CloseHandle(FHandle); }
 
     int32_t Read(void* buffer, int32_t count) override
@@ -39,12 +39,18 @@ public:
 
     int32_t Write(const void* buffer, int32_t count) override
     {
-        DWORD n = 0;
-        if (count <= 0)
-            return 0;
-        if (!WriteFile(FHandle, buffer, static_cast<DWORD>(count), &n, nullptr))
-            return 0;
-        return static_cast<int32_t>(n);
+        int32_t done = 0;
+        while (done < count) {
+            DWORD n = 0;
+            // A full disk fails the write with ERROR_DISK_FULL.
+            if (!WriteFile(FHandle, static_cast<const char*>(buffer) + done, static_cast<DWORD>(count - done), &n,
+                           nullptr))
+                throw EWriteError(CannotWriteMessage(FPath, SystemMessage(GetLastError())));
+            if (n == 0)
+                break;
+            done += static_cast<int32_t>(n);
+        }
+        return done;
     }
 
     int64_t Seek(int64_t offset, TSeekOrigin origin) override
@@ -64,7 +70,7 @@ public:
         const int64_t here = Position();
         SetPosition(size);
         if (!SetEndOfFile(FHandle))
-            throw EWriteError("Stream write error: " + SystemMessage(GetLastError()));
+            throw EWriteError(CannotWriteMessage(FPath, SystemMessage(GetLastError())));
         SetPosition(std::min(here, size));
     }
 
@@ -79,6 +85,7 @@ public:
 
 private:
     HANDLE FHandle;
+    std::string FPath;
 };
 
 class TWin32FileSystem : public TFileSystem {
@@ -89,7 +96,7 @@ public:
                                FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE)
             throw EFCreateError("Cannot create file \"" + path + "\". " + SystemMessage(GetLastError()));
-        return std::make_unique<TWin32FileStream>(h);
+        return std::make_unique<TWin32FileStream>(h, path);
     }
 
     std::unique_ptr<TFileStream> OpenRead(const std::string& path) override
@@ -98,7 +105,7 @@ public:
                                FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE)
             throw EFOpenError("Cannot open file \"" + path + "\". " + SystemMessage(GetLastError()));
-        return std::make_unique<TWin32FileStream>(h);
+        return std::make_unique<TWin32FileStream>(h, path);
     }
 
     bool FileExists(const std::string& path) override
@@ -135,6 +142,12 @@ public:
     bool MoveFileReplacing(const std::string& from, const std::string& to) override
     {
         return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    }
+
+    void MoveFileChecked(const std::string& from, const std::string& to) override
+    {
+        if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING))
+            throw EInOutError("Cannot move \"" + from + "\" to \"" + to + "\": " + SystemMessage(GetLastError()));
     }
 
     bool SetAttributes(const std::string& path, int32_t attributes) override

@@ -8,4 +8,7 @@ public:
     virtual ~TUserQuestions() = default;
     // A "Confirm" message box with Yes (the default) and No; true for Yes.
     virtual bool Confirm(const std::string& question) = 0;
+    // A box captioned "Setup" with an error icon, Retry (the default) and
+    // Cancel, for a failure the person can mend; true for Retry.
+    virtual bool Retry(const std::string& message) = 0;
 };

@@ -160,18 +160,19 @@ TEST(ArchiverFault, EachFaultIsReportedAndTheComponentStaysUsable)
     const auto* writeError = &typeid(EWriteError);
     const auto* readError = &typeid(EReadError);
     const std::string cannotCreateC = "Cannot create file \"" + PathOf(2) + "\"";
+    // A full disk names the file being written and the system's reason.
+    const auto full = [](size_t i) { return "Cannot write \"" + PathOf(i) + "\": " + DiskFullReason; };
     const TFaultRow rows[] = {
         {"no fault", TFault::None, 0, 0, false, nullptr, "", "CCCC"},
         {"first create, skipped", TFault::Create, 1, 0, false, nullptr, "", "-CCC"},
         {"LZH create, skipped", TFault::Create, 3, 0, false, nullptr, "", "CC-C"},
         {"last create, skipped", TFault::Create, 4, 0, false, nullptr, "", "CCC-"},
         {"LZH create, raised", TFault::Create, 3, 0, true, createError, cannotCreateC, "CC--"},
-        {"stored write, nothing taken", TFault::Write, 1, 0, false, writeError, "Stream write error", "P---", 0},
-        {"RLE write, short", TFault::Write, 2, 1234, true, writeError, "Stream write error", "CP--", 1234},
-        {"LZH second block, short", TFault::Write, 4, 100, false, writeError, "Stream write error", "CCP-", 8292},
-        {"LZH second block, short, raising", TFault::Write, 4, 100, true, writeError, "Stream write error", "CCP-",
-         8292},
-        {"LH5 last flush, short", TFault::Write, 9, 1000, false, writeError, "Stream write error", "CCCP", 25576},
+        {"stored write, nothing taken", TFault::Write, 1, 0, false, writeError, full(0), "P---", 0},
+        {"RLE write, short", TFault::Write, 2, 1234, true, writeError, full(1), "CP--", 1234},
+        {"LZH second block, short", TFault::Write, 4, 100, false, writeError, full(2), "CCP-", 8292},
+        {"LZH second block, short, raising", TFault::Write, 4, 100, true, writeError, full(2), "CCP-", 8292},
+        {"LH5 last flush, short", TFault::Write, 9, 1000, false, writeError, full(3), "CCCP", 25576},
         {"date of the RLE file", TFault::Date, 2, 0, false, nullptr, "", "CDCC"},
         {"date of the LH5 file", TFault::Date, 4, 0, true, nullptr, "", "CCCD"},
         {"attributes of the first file", TFault::Attributes, 1, 0, false, nullptr, "", "ACCC"},

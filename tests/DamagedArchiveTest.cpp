@@ -33,7 +33,7 @@ const std::string Checksum = "Bad checksum during expansion -- data may be inval
 const std::string BadTable = "Bad decode table in archive!";
 const std::string Locked = "File locked -- valid key required";
 const std::string Unsafe = "Unsafe path in archive: *";
-const std::string DiskFull = "Stream write error";
+const std::string DiskFull = "Cannot write \"" + Root + "*"; // the file, then the reason
 
 // No zero bytes (a cut-off tail must change the byte sum), runs for the
 // run-length coder, and neither ends in a character of its name.

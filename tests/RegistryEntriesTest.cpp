@@ -140,4 +140,26 @@ TEST(RegistryEntriesTest, RefusedKeyOrWriteEndsTheStepKeepingEarlierEntries)
     }
 }
 
+TEST(RegistryEntriesTest, SecondRunWritesTheSameValuesAndRemovesNothing)
+{
+    const std::string D = "C:\\Program Files\\ZarnFTP\\";
+    TInstallBench bench;
+    bench.Registry.SetValue(rkLocalMachine, Uninstall, "Comments", "set by someone else");
+    bench.OpenLog();
+    bench.Run.CreateRegistryEntries(D);
+    const auto afterFirst = bench.Registry.Keys();
+    bench.Run.CreateRegistryEntries(D);
+    bench.Run.LogFile.Close();
+
+    std::vector<TWrite> twice = Rows(D);
+    for (const TWrite& w : Rows(D))
+        twice.push_back(w);
+    EXPECT_EQ(bench.Registry.Writes, twice);
+    EXPECT_EQ(bench.Registry.Keys(), afterFirst);
+    ASSERT_NE(bench.Registry.Value(rkLocalMachine, Uninstall, "Comments"), nullptr);
+    EXPECT_EQ(bench.Registry.Value(rkLocalMachine, Uninstall, "Comments")->Data, "set by someone else");
+    EXPECT_EQ(bench.LogLines(), (std::vector<std::string>{"RegKey: " + Command, "RegKey: " + Command}));
+    EXPECT_FALSE(bench.Registry.HasOpenKey());
+}
+
 } // namespace

@@ -132,4 +132,23 @@ TEST(ShortcutsTest, GetShellFolderKeepsTheFolderWhenTheKeyIsMissing)
     EXPECT_FALSE(registry.HasOpenKey());
 }
 
+TEST(ShortcutsTest, SecondRunReplacesTheFiveLinksInTheExistingGroup)
+{
+    TInstallBench bench;
+    bench.Answers.Answers = {true, true};
+    bench.OpenLog();
+    bench.Run.CreateShortcuts(D);
+    const std::string group = UserDir + "Start Menu\\Programs\\ZarnFTP";
+    ASSERT_TRUE(bench.Files.IsDirectory(group));
+    bench.Run.CreateShortcuts(D);
+    bench.Run.LogFile.Close();
+
+    const auto five = FiveLinks(UserDir + "Desktop", UserDir + "SendTo", group + "\\");
+    std::vector<TShellLinkInfo> twice = five;
+    twice.insert(twice.end(), five.begin(), five.end());
+    ExpectLinks(bench.Links.Links, twice);
+    EXPECT_EQ(bench.LogLines(), LogOf(twice));
+    EXPECT_EQ(bench.Answers.Asked.size(), 2u);
+}
+
 } // namespace

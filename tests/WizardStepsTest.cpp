@@ -307,16 +307,20 @@ TEST(CancelRuleTest, CancelIsConfirmedOnceAndLaterQuestionsCountAsNo)
     EXPECT_TRUE(rule.Confirm("Create shortcuts on the Desktop and Programs menu ?"));
 
     boxes.Answers = {true};
+    EXPECT_TRUE(rule.Retry("Cannot write \"ZarnFTP.exe\"."));
+
+    boxes.Answers = {true};
     EXPECT_TRUE(rule.FormCloseQuery());
     EXPECT_TRUE(application.Terminated());
     EXPECT_EQ(quits, 1);
     EXPECT_EQ(boxes.Asked, (std::vector<std::string>{CancelQuestion, "Create shortcuts on the Desktop and Programs menu ?",
-                                                     CancelQuestion}));
+                                                     "Cannot write \"ZarnFTP.exe\".", CancelQuestion}));
 
-    // The program is ending: nothing more is shown.
+    // The program is ending: nothing more is shown, and a retry counts as Cancel.
     EXPECT_FALSE(rule.Confirm("Create shortcuts on the Desktop and Programs menu ?"));
+    EXPECT_FALSE(rule.Retry("Cannot write \"ZarnFTP.exe\"."));
     EXPECT_TRUE(rule.FormCloseQuery());
-    EXPECT_EQ(boxes.Asked.size(), 3u);
+    EXPECT_EQ(boxes.Asked.size(), 4u);
     EXPECT_EQ(quits, 1);
 }
 

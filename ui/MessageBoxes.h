@@ -1,6 +1,7 @@
 // The message boxes of the setup program: every question a "Confirm" box
 // (question icon, "&Yes" the default and "&No", Escape answering No), the
-// application's error display, and the Retry/Cancel box of the browse dialog.
+// application's error display, and the Retry/Cancel box of the browse dialog
+// and of a file that the install run could not write.
 // All are task-modal: with no owner given, every window of the thread is
 // disabled while the box is up, and the box stays above the always-on-top
 // wizard.
@@ -32,10 +33,11 @@ void ReportErrors(const std::function<void()>& action);
 // Captioned "Setup", error icon, Retry (the default) and Cancel; true for Retry.
 bool RetryBox(const std::string& message, HWND owner = nullptr);
 
-// The install core's questions as Confirm boxes.
+// The install core's questions as Confirm boxes, its retries as Retry boxes.
 class TMessageBoxQuestions : public TUserQuestions {
 public:
     explicit TMessageBoxQuestions(HWND owner = nullptr) : Owner(owner) {}
     HWND Owner;
     bool Confirm(const std::string& question) override { return ConfirmBox(question, Owner); }
+    bool Retry(const std::string& message) override { return RetryBox(message, Owner); }
 };

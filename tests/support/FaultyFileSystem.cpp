@@ -6,8 +6,8 @@
 
 class TFaultyFileStream : public TFileStream {
 public:
-    TFaultyFileStream(std::unique_ptr<TFileStream> inner, TFaultyFileSystem& disk)
-        : FInner(std::move(inner)), FDisk(disk)
+    TFaultyFileStream(std::string path, std::unique_ptr<TFileStream> inner, TFaultyFileSystem& disk)
+        : FPath(std::move(path)), FInner(std::move(inner)), FDisk(disk)
     {
     }
 
@@ -17,7 +17,9 @@ public:
     {
         if (FDisk.Strikes(FDisk.FWrites, FDisk.FailWriteAt)) {
             const int32_t room = std::clamp<int32_t>(FDisk.PartialWrite, 0, std::max<int32_t>(count, 0));
-            return room > 0 ? FInner->Write(buffer, room) : 0;
+            if (room > 0)
+                FInner->Write(buffer, room);
+            throw EWriteError(CannotWriteMessage(FPath, DiskFullReason));
         }
         return FInner->Write(buffer, count);
     }
@@ -32,6 +34,7 @@ public:
     }
 
 private:
+    std::string FPath;
     std::unique_ptr<TFileStream> FInner;
     TFaultyFileSystem& FDisk;
 };
@@ -55,7 +58,7 @@ std::unique_ptr<TFileStream> TFaultyFileSystem::CreateAlways(const std::string& 
 {
     if (Strikes(FCreates, FailCreateAt))
         throw EFCreateError("Cannot create file \"" + path + "\"");
-    return std::make_unique<TFaultyFileStream>(TMemoryFileSystem::CreateAlways(path), *this);
+    return std::make_unique<TFaultyFileStream>(path, TMemoryFileSystem::CreateAlways(path), *this);
 }
 
 bool TFaultyFileSystem::SetAttributes(const std::string& path, int32_t attributes)

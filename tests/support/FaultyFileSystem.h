@@ -14,7 +14,7 @@ class TFaultyFileSystem : public TMemoryFileSystem {
 public:
     // Each counts calls from 1 since the last Disarm; 0 never fails.
     int FailCreateAt = 0;     // CreateAlways raises EFCreateError
-    int FailWriteAt = 0;      // that write takes only its first PartialWrite bytes (a full disk)
+    int FailWriteAt = 0;      // that write takes its first PartialWrite bytes, then the disk is full
     int32_t PartialWrite = 0;
     int FailDateAt = 0;       // the file keeps its old date, as when the platform refuses
     int FailAttributesAt = 0; // SetAttributes reports failure and changes nothing

@@ -10,9 +10,10 @@ namespace {
 
 class TMemoryFileStream : public TFileStream {
 public:
-    TMemoryFileStream(std::shared_ptr<std::vector<uint8_t>> bytes, uint32_t* dosDateTime, bool writable,
-                      int64_t capacity = 0)
-        : FBytes(std::move(bytes)), FDosDateTime(dosDateTime), FWritable(writable), FCapacity(capacity)
+    TMemoryFileStream(std::string path, std::shared_ptr<std::vector<uint8_t>> bytes, uint32_t* dosDateTime,
+                      bool writable, int64_t capacity = 0)
+        : FPath(std::move(path)), FBytes(std::move(bytes)), FDosDateTime(dosDateTime), FWritable(writable),
+          FCapacity(capacity)
     {
     }
 
@@ -30,14 +31,16 @@ public:
     {
         if (!FWritable || count <= 0)
             return 0;
-        // A full disk takes what fits and no more.
-        if (FCapacity > 0 && FPosition + count > FCapacity)
-            count = static_cast<int32_t>(std::max<int64_t>(0, FCapacity - FPosition));
-        if (FPosition + count > static_cast<int64_t>(FBytes->size()))
-            FBytes->resize(static_cast<size_t>(FPosition + count));
-        std::memcpy(FBytes->data() + FPosition, buffer, static_cast<size_t>(count));
-        FPosition += count;
-        return count;
+        // A full disk takes what fits and refuses the rest, as the platform's files do.
+        const bool full = FCapacity > 0 && FPosition + count > FCapacity;
+        const int32_t taken = full ? static_cast<int32_t>(std::max<int64_t>(0, FCapacity - FPosition)) : count;
+        if (FPosition + taken > static_cast<int64_t>(FBytes->size()))
+            FBytes->resize(static_cast<size_t>(FPosition + taken));
+        std::memcpy(FBytes->data() + FPosition, buffer, static_cast<size_t>(taken));
+        FPosition += taken;
+        if (full)
+            throw EWriteError(CannotWriteMessage(FPath, DiskFullReason));
+        return taken;
     }
 
     int64_t Seek(int64_t offset, TSeekOrigin origin) override
@@ -58,6 +61,7 @@ public:
     }
 
 private:
+    std::string FPath;
     std::shared_ptr<std::vector<uint8_t>> FBytes;
     uint32_t* FDosDateTime;
     bool FWritable;
@@ -91,7 +95,7 @@ std::unique_ptr<TFileStream> TMemoryFileSystem::CreateAlways(const std::string& 
         throw EFCreateError("Cannot create file \"" + path + "\"");
     TFile& file = Files[path];
     file = TFile();
-    return std::make_unique<TMemoryFileStream>(file.Bytes, &file.DosDateTime, true, FileCapacity);
+    return std::make_unique<TMemoryFileStream>(path, file.Bytes, &file.DosDateTime, true, FileCapacity);
 }
 
 std::unique_ptr<TFileStream> TMemoryFileSystem::OpenRead(const std::string& path)
@@ -99,7 +103,7 @@ std::unique_ptr<TFileStream> TMemoryFileSystem::OpenRead(const std::string& path
     const auto it = Files.find(path);
     if (it == Files.end())
         throw EFOpenError("Cannot open file \"" + path + "\"");
-    return std::make_unique<TMemoryFileStream>(it->second.Bytes, nullptr, false);
+    return std::make_unique<TMemoryFileStream>(path, it->second.Bytes, nullptr, false);
 }
 
 bool TMemoryFileSystem::MoveFileReplacing(const std::string& from, const std::string& to)
@@ -108,13 +112,24 @@ bool TMemoryFileSystem::MoveFileReplacing(const std::string& from, const std::st
     std::string parent = ExtractFilePath(to);
     if (!parent.empty() && parent.back() == PathDelim)
         parent.pop_back();
-    if (it == Files.end() || Directories.count(to) != 0 || (!parent.empty() && Directories.count(parent) == 0))
+    if (it == Files.end() || FailMove.count(from) != 0 || Directories.count(to) != 0 ||
+        (!parent.empty() && Directories.count(parent) == 0))
         return false;
     if (from != to) {
         Files[to] = it->second;
         Files.erase(from);
     }
     return true;
+}
+
+void TMemoryFileSystem::MoveFileChecked(const std::string& from, const std::string& to)
+{
+    if (MoveFileReplacing(from, to))
+        return;
+    const std::string reason = FailMove.count(from) != 0 ? InUseReason
+                               : Files.count(from) == 0  ? "The system cannot find the file specified."
+                                                         : "The system cannot find the path specified.";
+    throw EInOutError("Cannot move \"" + from + "\" to \"" + to + "\": " + reason);
 }
 
 void TMemoryFileSystem::MakeDirectory(const std::string& path)

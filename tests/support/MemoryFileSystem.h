@@ -10,6 +10,11 @@
 
 #include "platform/FileSystem.h"
 
+// What a full disk gives as its reason, in the system's words.
+inline const std::string DiskFullReason = "There is not enough space on the disk.";
+// What a file in use gives as the reason a move fails.
+inline const std::string InUseReason = "The process cannot access the file because it is being used by another process.";
+
 class TMemoryFileSystem : public TFileSystem {
 public:
     struct TFile {
@@ -23,10 +28,11 @@ public:
     std::set<std::string> ReparsePoints;   // directories that are junctions or symbolic links
     std::set<std::string> FailCreate;      // CreateAlways raises EFCreateError
     std::set<std::string> FailDirectory;   // MakeDirectory raises EInOutError
+    std::set<std::string> FailMove;        // moves of these files fail, as for a file in use
     bool FreeSpaceFails = false;
     TDiskFreeSpace FreeSpace{8, 512, 1000}; // 4,096,000 bytes
     std::vector<std::string> FreeSpaceRoots; // roots asked for, in order
-    int64_t FileCapacity = 0;                 // > 0: a file cannot grow past it
+    int64_t FileCapacity = 0;                 // > 0: a file cannot grow past it (a full disk)
 
     // The bytes of a file, or an empty vector when there is none.
     std::vector<uint8_t> Contents(const std::string& path) const;
@@ -43,6 +49,8 @@ public:
     bool RemoveEmptyDirectory(const std::string& path) override;
     // Fails, as a disk would, without the source or the target's directory.
     bool MoveFileReplacing(const std::string& from, const std::string& to) override;
+    // Raises with the reason: InUseReason for FailMove, else the one the disk would give.
+    void MoveFileChecked(const std::string& from, const std::string& to) override;
     bool SetAttributes(const std::string& path, int32_t attributes) override;
     int32_t GetAttributes(const std::string& path) override;
     uint32_t GetDosDateTime(const std::string& path) override;

@@ -22,6 +22,7 @@ public:
     {
         return FInner.MoveFileReplacing(N(f), N(t));
     }
+    void MoveFileChecked(const std::string& f, const std::string& t) override { FInner.MoveFileChecked(N(f), N(t)); }
     bool SetAttributes(const std::string& p, int32_t a) override { return FInner.SetAttributes(N(p), a); }
     int32_t GetAttributes(const std::string& p) override { return FInner.GetAttributes(N(p)); }
     uint32_t GetDosDateTime(const std::string& p) override { return FInner.GetDosDateTime(N(p)); }

@@ -11,11 +11,16 @@
 
 class TScriptedAnswers : public TUserQuestions {
 public:
-    std::deque<bool> Answers;            // consumed one per question
+    std::deque<bool> Answers;            // consumed one per question or retry box
     std::vector<std::string> Asked;      // the questions, in order
     std::function<void()> OnAsk;         // runs while a question is up
 
-    bool Confirm(const std::string& question) override
+    bool Confirm(const std::string& question) override { return Answer(question); }
+    // Retry takes its answer from the same script: true for Retry.
+    bool Retry(const std::string& message) override { return Answer(message); }
+
+private:
+    bool Answer(const std::string& question)
     {
         Asked.push_back(question);
         if (OnAsk)

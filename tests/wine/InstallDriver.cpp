@@ -47,6 +47,12 @@ public:
         std::printf("asked: %s -> %s\n", question.c_str(), Shortcuts ? "Yes" : "No");
         return Shortcuts;
     }
+    // Nobody is there to free a file: the run ends with its error.
+    bool Retry(const std::string& message) override
+    {
+        std::printf("asked: %s -> Cancel\n", message.c_str());
+        return false;
+    }
 };
 
 int Usage()

@@ -17,6 +17,7 @@
 #include "installer/WizardSteps.h"
 #include "tests/wine/InstallChecks.h"
 #include "tests/wine/SetupDriver.h"
+#include "tests/wine/SetupJourney.h"
 #include "tests/wine/WineSupport.h"
 #include "ui/BrowseDialog.h"
 #include "ui/WindowIds.h"
@@ -124,12 +125,6 @@ public:
 
 private:
     int FShotNumber = 0;
-};
-
-class SetupJourney : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { CoInitialize(nullptr); }
-    static void TearDownTestSuite() { CoUninitialize(); }
 };
 
 TEST_F(SetupJourney, FirstInstallThenReinstallWithBackup)

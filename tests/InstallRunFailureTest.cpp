@@ -1,0 +1,259 @@
+// The install run when the disk refuses something: a file in use that the
+// engine skips (retried or given up), a backup that cannot be made, a full
+// disk, and a damaged archive. Each ends either complete or with an error
+// naming the file, the log closed with its lines so far.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+
+#include "platform/PathRules.h"
+#include "tests/support/ArchiveBuilder.h"
+#include "tests/support/InstallBench.h"
+
+namespace {
+
+const std::string Started = "*** Install started: 2024-03-09 14:05:07";
+const std::string ShortcutQuestion = "Create shortcuts on the Desktop and Programs menu ?";
+const std::string Program = DestDir + "\\ZarnFTP.exe";
+
+// The path as the engine names it.
+std::string EnginePath(const std::string& path) { return ToNativePath(path); }
+
+std::string RetryText(const std::string& path)
+{
+    return "Cannot write \"" + path + "\". Close the program that uses it, then choose Retry.";
+}
+
+std::vector<std::string> CopyLines()
+{
+    std::vector<std::string> lines;
+    for (const char* name : {"ZarnFTP.exe", "ZarnFTP.HLP", "README.TXT", "SITES.INI", "whatsnew.txt"})
+        lines.push_back("Copy: " + EnginePath(DestDir + "\\" + name));
+    return lines;
+}
+
+// A reinstall without backup over an old program whose file cannot be
+// created (the program runs) until the person frees it.
+struct TInUseCase {
+    const char* Name;
+    std::string HeldFile;         // as the installer spells it
+    std::deque<bool> Answers;     // retry boxes and the shortcut question, in order
+    int FreedAtRetry;             // the file is freed while this retry box is up (0: never)
+    bool Completes;
+};
+
+TEST(InstallRunFailureTest, FileInUseIsOfferedForRetryAndCancelEndsTheRunNamingIt)
+{
+    const std::string uninstaller = WindowsDir + "unzarn.exe";
+    const std::vector<TInUseCase> cases = {
+        {"freed before the first retry", Program, {true, true}, 1, true},
+        {"still held at the first retry", Program, {true, true, true}, 2, true},
+        {"cancelled", Program, {false}, 0, false},
+        {"cancelled after a retry", Program, {true, false}, 0, false},
+        {"the uninstaller in the Windows directory", uninstaller, {true, false}, 1, true},
+    };
+    for (const TInUseCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TInstallBench bench;
+        // The engine writes below the destination in its own spelling; the
+        // uninstaller goes where the run sends it.
+        const std::string held = c.HeldFile == Program ? EnginePath(Program) : c.HeldFile;
+        bench.AddFile(c.HeldFile, "old program");
+        bench.Disk.FailCreate.insert(EnginePath(c.HeldFile));
+        bench.Answers.Answers = c.Answers;
+        int retries = 0;
+        bench.Answers.OnAsk = [&] {
+            if (bench.Answers.Asked.back() != RetryText(held))
+                return;
+            EXPECT_TRUE(bench.Progress.Visible); // the copy dialog stays up behind the box
+            if (++retries == c.FreedAtRetry)
+                bench.Disk.FailCreate.clear();
+        };
+
+        std::string error;
+        try {
+            bench.Install();
+        } catch (const EInstallIncomplete& e) {
+            error = e.Message();
+        }
+        EXPECT_FALSE(bench.Run.LogFile.IsOpen());
+        const int expectedRetries = c.Completes ? c.FreedAtRetry : static_cast<int>(c.Answers.size());
+        EXPECT_EQ(retries, expectedRetries);
+        EXPECT_TRUE(bench.Answers.Answers.empty()) << "questions left unasked";
+        std::vector<std::string> log = bench.LogLines();
+        if (c.Completes) {
+            EXPECT_EQ(error, "");
+            EXPECT_EQ(bench.Text(c.HeldFile), c.HeldFile == Program ? std::string(bench.Payload[0].second.begin(),
+                                                                                    bench.Payload[0].second.end())
+                                                                    : std::string("uninstall"));
+            EXPECT_EQ(bench.Answers.Asked.back(), ShortcutQuestion);
+            // Each file is logged once, retried or not, and the run completes.
+            ASSERT_GE(log.size(), 7u);
+            EXPECT_EQ(std::vector<std::string>(log.begin() + 2, log.begin() + 7), CopyLines());
+            EXPECT_EQ(log.back().rfind("*** Install Completed: ", 0), 0u);
+            EXPECT_NE(bench.FileList.IndexOfText(held), -1);
+            EXPECT_EQ(bench.FileList.Count(), 6);
+        } else {
+            EXPECT_EQ(error, "Cannot write \"" + held + "\". ZarnFTP is not completely installed.");
+            EXPECT_EQ(bench.Text(c.HeldFile), "old program");
+            std::vector<std::string> expected = {Started, "AppName: ZarnFTP"};
+            for (const std::string& line : CopyLines())
+                expected.push_back(line);
+            EXPECT_EQ(log, expected); // nothing after the expansion: no registry, no shortcuts
+            EXPECT_TRUE(bench.Registry.Writes.empty());
+            EXPECT_TRUE(bench.Links.Links.empty());
+            for (const std::string& asked : bench.Answers.Asked)
+                EXPECT_EQ(asked, RetryText(held));
+        }
+        // The other files were written all the same.
+        EXPECT_EQ(bench.Text(DestDir + "\\README.TXT"), "readme");
+    }
+}
+
+// A reinstall with backup where the backup cannot be made: the run ends
+// before the expansion, and every old file is either in place or in Backup.
+struct TBackupCase {
+    const char* Name;
+    std::function<void(TInstallBench&)> Arrange;
+    std::string Message; // "" for a run that completes
+};
+
+TEST(InstallRunFailureTest, BackupThatCannotBeMadeEndsTheRunBeforeAnythingIsOverwritten)
+{
+    const std::string backup = DestDir + "\\Backup";
+    const std::string readme = EnginePath(DestDir + "\\README.TXT");
+    const std::vector<TBackupCase> cases = {
+        {"a file named Backup in the way",
+         [&](TInstallBench& b) {
+             b.Disk.Directories.erase(EnginePath(backup));
+             b.AddFile(backup, "in the way");
+         },
+         "Cannot create \"" + backup + "\": a file of that name is in the way"},
+        {"Backup missing and refused",
+         [&](TInstallBench& b) {
+             b.Disk.Directories.erase(EnginePath(backup));
+             b.Disk.FailDirectory.insert(EnginePath(backup));
+         },
+         "Cannot create directory \"" + EnginePath(backup) + "\""},
+        {"a file that cannot be moved",
+         [&](TInstallBench& b) { b.Disk.FailMove.insert(readme); },
+         "Cannot move \"" + readme + "\" to \"" + EnginePath(backup + "\\README.TXT") + "\": " + InUseReason},
+        {"Backup missing: made by the run", [&](TInstallBench& b) { b.Disk.Directories.erase(EnginePath(backup)); },
+         ""},
+    };
+    for (const TBackupCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TInstallBench bench;
+        const std::vector<std::string> names = {"ZarnFTP.exe", "ZarnFTP.HLP", "README.TXT", "whatsnew.txt"};
+        for (const std::string& name : names)
+            bench.AddFile(DestDir + "\\" + name, "old " + name);
+        c.Arrange(bench);
+        bench.Run.FBackup = true;
+        std::string error;
+        try {
+            bench.Install();
+        } catch (const EInOutError& e) {
+            error = e.Message();
+        }
+        EXPECT_EQ(error, c.Message);
+        EXPECT_FALSE(bench.Run.LogFile.IsOpen());
+        for (const std::string& name : names) {
+            const std::string here = bench.Text(DestDir + "\\" + name);
+            const std::string saved = bench.Text(backup + "\\" + name);
+            if (c.Message.empty()) {
+                EXPECT_EQ(saved, "old " + name) << name;
+            } else {
+                // Not overwritten: still in place, or moved into Backup before the failure.
+                EXPECT_TRUE(here == "old " + name || (here.empty() && saved == "old " + name)) << name;
+            }
+        }
+        if (!c.Message.empty()) {
+            EXPECT_EQ(bench.LogLines(), (std::vector<std::string>{Started, "AppName: ZarnFTP"}));
+            EXPECT_TRUE(bench.Answers.Asked.empty());
+            EXPECT_TRUE(bench.Registry.Writes.empty());
+        }
+    }
+    // The file in the way is left as it was.
+    TInstallBench bench;
+    bench.Disk.Directories.erase(EnginePath(backup));
+    bench.AddFile(backup, "in the way");
+    bench.AddFile(Program, "old program");
+    bench.Run.FBackup = true;
+    EXPECT_THROW(bench.Install(), EInOutError);
+    EXPECT_EQ(bench.Text(backup), "in the way");
+    // On a first install nothing needs a backup, and nothing stops the run.
+    TInstallBench first;
+    first.Disk.Directories.erase(EnginePath(backup));
+    first.AddFile(backup, "in the way");
+    first.Run.FBackup = true;
+    EXPECT_NO_THROW(first.Install());
+    EXPECT_EQ(first.LogLines().back().rfind("*** Install Completed: ", 0), 0u);
+}
+
+TEST(InstallRunFailureTest, FullDiskNamesTheFileAndTheReasonAndClosesTheLog)
+{
+    TInstallBench bench;
+    bench.Disk.FileCapacity = 12000; // the 20,000-byte program does not fit
+    try {
+        bench.Install();
+        ADD_FAILURE() << "no error";
+    } catch (const EWriteError& e) {
+        EXPECT_EQ(e.Message(), "Cannot write \"" + EnginePath(Program) + "\": " + DiskFullReason);
+    }
+    EXPECT_FALSE(bench.Run.LogFile.IsOpen());
+    EXPECT_EQ(bench.LogLines(), (std::vector<std::string>{Started, "AppName: ZarnFTP", CopyLines()[0]}));
+    EXPECT_EQ(bench.Disk.Contents(EnginePath(Program)).size(), 12000u);
+    EXPECT_TRUE(bench.Registry.Writes.empty());
+}
+
+// An engine error ends the run at the entry where it struck; the log keeps
+// the lines written so far and is closed, so the uninstaller can read it.
+TEST(InstallRunFailureTest, DamagedArchiveEndsTheRunWithTheLogClosed)
+{
+    struct TDamage {
+        const char* Name;
+        std::function<void(std::vector<TRawEntry>&, TArchiveBuilder&)> Apply;
+        std::string Message;
+        size_t CopyLinesKept;
+    };
+    const std::vector<TDamage> damages = {
+        {"second entry's checksum", [](std::vector<TRawEntry>& e, TArchiveBuilder&) { e[1].Checksum ^= 1; },
+         "Bad checksum during expansion -- data may be invalid", 2},
+        {"total beyond the entries",
+         [](std::vector<TRawEntry>&, TArchiveBuilder& b) {
+             b.TotalFromEntries = false;
+             b.Header.TotalSize = 1 << 20;
+         },
+         "Archive is truncated", 5},
+        {"locked third entry", [](std::vector<TRawEntry>& e, TArchiveBuilder&) { e[2].LockMode = 1; },
+         "File locked -- valid key required", 3},
+    };
+    for (const TDamage& d : damages) {
+        SCOPED_TRACE(d.Name);
+        TInstallBench bench;
+        std::vector<TRawEntry> entries;
+        for (const auto& [name, bytes] : bench.Payload)
+            entries.push_back(StoredEntry(name, bytes));
+        TArchiveBuilder archive;
+        d.Apply(entries, archive);
+        for (const TRawEntry& e : entries)
+            archive.Add(e);
+        bench.Resources.Add("ARCHIVE", "DATA", archive.Build());
+        try {
+            bench.Run.InstallFiles(DestDir);
+            ADD_FAILURE() << "no error";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), d.Message);
+        }
+        EXPECT_FALSE(bench.Run.LogFile.IsOpen());
+        std::vector<std::string> expected = {Started, "AppName: ZarnFTP"};
+        for (size_t i = 0; i < d.CopyLinesKept; ++i)
+            expected.push_back(CopyLines()[i]);
+        EXPECT_EQ(bench.LogLines(), expected);
+        EXPECT_TRUE(bench.Registry.Writes.empty());
+        EXPECT_TRUE(bench.Answers.Asked.empty());
+    }
+}
+
+} // namespace
