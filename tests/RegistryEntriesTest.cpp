@@ -151,8 +151,10 @@ TEST(RegistryEntriesTest, SecondRunWritesTheSameValuesAndRemovesNothing)
     bench.Run.CreateRegistryEntries(D);
     bench.Run.LogFile.Close();
 
+    // The second run finds the protocol pointing into D already: what it
+    // held before the first run stays the value kept, not ours.
     std::vector<TWrite> twice = Rows(D);
-    for (const TWrite& w : Rows(D))
+    for (const TWrite& w : RowsOf(D, {0, 1, 4, 5, 6, 7}))
         twice.push_back(w);
     EXPECT_EQ(bench.Registry.Writes, twice);
     EXPECT_EQ(bench.Registry.Keys(), afterFirst);

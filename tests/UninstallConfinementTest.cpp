@@ -30,6 +30,7 @@ const std::string ShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\
 class TGreedyAnswers : public TUserQuestions {
 public:
     bool Confirm(const std::string& question) override { return question != KeepDataQuestion; }
+    bool Retry(const std::string&) override { return false; }
 };
 
 class TRecordingReport : public TUninstallReport {
