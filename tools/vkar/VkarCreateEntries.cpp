@@ -173,14 +173,14 @@ TVkarCreateTotals AddInParallel(const TVkarOptions& options, unsigned workers, c
                 std::rethrow_exception(slot.Error);
             CheckTotal(totals.Expanded, slot.Opened->Size);
             progress.Begin(shown);
+            if (started)
+                jobs.WaitDone(i, show);
             const TWrittenEntry* written = nullptr;
             if (slot.Direct) {
                 TOpenedSource& opened = *slot.Opened;
                 opened.File->SetPosition(opened.Start);
                 written = &writer.AddFile(opened.Info, *opened.File, options.Method);
             } else {
-                if (started)
-                    jobs.WaitDone(i, show);
                 if (slot.Error)
                     std::rethrow_exception(slot.Error);
                 written = &writer.AddCoded(slot.Written, *slot.Coded);
