@@ -1,6 +1,7 @@
 #include "archive/ArchiveWriter.h"
 
 #include <limits>
+#include <vector>
 
 #include "platform/Stream.h"
 
@@ -197,6 +198,22 @@ const TWrittenEntry& TArchiveWriter::AddFile(const TArchiveFileInfo& info, TStre
     bytes = record.Pack();
     WriteAt(FDest, recordPosition, bytes.data(), EntryHeaderSize);
     FTotalSize += record.ExpandedSize;
+    return FLast;
+}
+
+const TWrittenEntry& TArchiveWriter::AddCoded(const TWrittenEntry& entry, TStream& coded)
+{
+    if (FTotalSize + static_cast<int64_t>(entry.Header.ExpandedSize) > MaxInt)
+        throw Exception("Archive would expand to more than 2 GiB: " + PrintableName(entry.Name));
+    std::vector<uint8_t> buffer(64 * 1024);
+    for (;;) {
+        const int32_t n = coded.Read(buffer.data(), static_cast<int32_t>(buffer.size()));
+        if (n <= 0)
+            break;
+        FDest.WriteBuffer(buffer.data(), n);
+    }
+    FLast = entry;
+    FTotalSize += entry.Header.ExpandedSize;
     return FLast;
 }
 

@@ -48,6 +48,11 @@ public:
     // when the coder cannot shrink it; source is read from its current
     // position to its end and must be seekable.
     const TWrittenEntry& AddFile(const TArchiveFileInfo& info, TStream& source, uint8_t methodIndex);
+    // Appends an entry that another writer coded: what that writer put after
+    // its archive header (the record, the name and the data), read from
+    // coded's current position to its end. So entries can be coded apart
+    // and written in order, giving the bytes AddFile would have written.
+    const TWrittenEntry& AddCoded(const TWrittenEntry& entry, TStream& coded);
     // Writes the header's total; the archive is complete after this.
     void Finish();
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <numbers>
 #include <string>
@@ -80,12 +79,12 @@ uint64_t RoundToExtended(const TWide& x, int& exponent)
 constexpr uint64_t CentSignificand = 0xA3D70A3D70A3D70Aull;
 constexpr int CentExponent = -70;
 
+// Put together without the printf family, which would bring a whole
+// formatter (about 25 KB) into the setup program for this one line.
 std::string RangeMessage(int64_t low, int64_t high)
 {
-    char text[80];
-    std::snprintf(text, sizeof text, "Value must be between %d and %d", static_cast<int>(static_cast<int32_t>(low)),
-                  static_cast<int>(static_cast<int32_t>(high)));
-    return text;
+    return "Value must be between " + std::to_string(static_cast<int32_t>(low)) + " and " +
+           std::to_string(static_cast<int32_t>(high));
 }
 
 int Round(double value)

@@ -1,5 +1,5 @@
-// c: walks the named files and directories, then codes each file into a new
-// archive through the archive writer. Only what x would expand again is
+// c: walks the named files and directories, then has each file coded into a
+// new archive through the archive writer. Only what x would expand again is
 // stored; what is left out is named.
 #include <cstdint>
 #include <filesystem>
@@ -14,20 +14,15 @@
 #include "platform/FileSystem.h"
 #include "platform/PathRules.h"
 #include "tools/vkar/VkarCommands.h"
+#include "tools/vkar/VkarCreateEntries.h"
 #include "tools/vkar/VkarNewArchive.h"
 #include "tools/vkar/VkarProgress.h"
 #include "tools/vkar/VkarReport.h"
 
 namespace {
 
-// The archive's name fields are signed 16-bit and its sizes signed 32-bit.
+// The archive's name fields are signed 16-bit.
 constexpr size_t MaxNameLength = 32767;
-constexpr int64_t MaxArchiveBytes = INT32_MAX;
-
-struct TVkarSource {
-    std::string Path; // as the file system opens it
-    std::string Name; // as the archive stores it
-};
 
 // A failure of the walk that belongs to one named path.
 struct TWalkError {
@@ -189,51 +184,13 @@ int RunCreate(const TVkarOptions& options)
     archiver.OnShowProgress = progress.Handler();
     TArchiveWriter writer(archiver, dest, ArchiveIdentifierOf(options.Method));
 
-    int64_t expandedTotal = 0, storedTotal = 0;
-    int files = 0;
-    for (const TVkarSource& source : walk.Sources()) {
-        const std::string shown = VkarDisplayName(source.Name);
-        // An archive written below one of the named directories is not
-        // added to itself.
-        if (target.IsTheArchive(source.Path)) {
-            VkarReportError(shown, "Is the archive itself; not stored");
-            continue;
-        }
-        try {
-            TArchiveFileInfo info;
-            info.Name = source.Name;
-            info.DateTime = fileSystem.GetDosDateTime(source.Path);
-            const int32_t attributes = fileSystem.GetAttributes(source.Path);
-            info.Attributes = static_cast<int16_t>(
-                attributes < 0 ? faArchive : attributes & (faReadOnly | faHidden | faSysFile | faArchive));
-            std::unique_ptr<TFileStream> file = fileSystem.OpenRead(source.Path);
-            const int64_t size = file->Size() - file->Position();
-            if (size > MaxArchiveBytes)
-                throw Exception("File too large for the archive");
-            if (expandedTotal + size > MaxArchiveBytes)
-                throw Exception("Archive would hold more than 2147483647 expanded bytes");
-            progress.Begin(shown);
-            const TWrittenEntry& written = writer.AddFile(info, *file, options.Method);
-            progress.Clear();
-            expandedTotal += written.Header.ExpandedSize;
-            storedTotal += written.Header.StoredSize;
-            ++files;
-            if (options.Verbose)
-                VkarPrintLine(shown + "  " + std::to_string(written.Header.ExpandedSize) + " -> " +
-                              std::to_string(written.Header.StoredSize) + "  " +
-                              VkarMethodName(written.Header.MethodIndex));
-            else if (!options.Quiet)
-                VkarPrintLine(shown);
-        } catch (const Exception& e) {
-            progress.Clear();
-            VkarReportError(shown, e.Message());
-            return VkarExitFailure;
-        }
-    }
+    const TVkarCreateTotals totals = VkarAddSources(options, walk.Sources(), fileSystem, target, writer, progress);
+    if (totals.Status != VkarExitOK)
+        return totals.Status;
     writer.Finish();
     target.Commit();
     if (options.Verbose)
-        VkarPrintLine(std::to_string(files) + (files == 1 ? " file, " : " files, ") + std::to_string(expandedTotal) +
-                      " -> " + std::to_string(storedTotal) + " bytes");
+        VkarPrintLine(std::to_string(totals.Files) + (totals.Files == 1 ? " file, " : " files, ") +
+                      std::to_string(totals.Expanded) + " -> " + std::to_string(totals.Stored) + " bytes");
     return VkarExitOK;
 }

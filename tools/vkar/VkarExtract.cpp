@@ -1,10 +1,12 @@
-// x and t: both hand the whole walk to the engine, with the selection in its
-// name list, and watch it through OnCheckFile: that is where a name that
+// x and t: both hand the whole walk to the engine (or, with -j, to its
+// parallel twin), with the selection in its name list, and watch it through
+// OnCheckFile: that is where a name that
 // would leave the target directory by a leading "\" is refused, where what
 // stands at a target path is kept (-k) or the archive itself is spared, and
 // where vkar learns which entry the engine is working on. t expands onto a
 // disk that keeps nothing, so it passes exactly when x would.
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,8 +15,11 @@
 #include "platform/PathRules.h"
 #include "tools/vkar/VkarCommands.h"
 #include "tools/vkar/VkarExpandFiles.h"
+#include "tools/vkar/VkarExpandJobs.h"
+#include "tools/vkar/VkarJobs.h"
 #include "tools/vkar/VkarProgress.h"
 #include "tools/vkar/VkarReport.h"
+#include "tools/vkar/VkarSharedSource.h"
 #include "tools/vkar/VkarStreams.h"
 
 namespace {
@@ -161,10 +166,22 @@ int Walk(TFileSystem& disk, const TVkarOptions& options, TWalkKind kind)
         names.Add(VkarArchiveName(name));
     }
     std::unique_ptr<TStream> stream = VkarOpenArchive(NativeFileSystem(), options.Archive);
-    TExpandWatch watch(archiver, options, selection, kind, *stream);
+    // With workers, every reader of the archive, this thread included, goes
+    // through the shared source.
+    const unsigned workers = options.Jobs != 0 ? options.Jobs : VkarDefaultJobs();
+    std::optional<TVkarSharedSource> shared;
+    std::optional<TVkarSourceReader> reader;
+    if (workers > 1) {
+        shared.emplace(*stream);
+        reader.emplace(*shared, stream->Position());
+    }
+    TExpandWatch watch(archiver, options, selection, kind, reader ? static_cast<TStream&>(*reader) : *stream);
     try {
         // The engine replaces the list's content with the written paths.
-        archiver.ExpandArchive(*stream, names.Count() > 0 ? &names : nullptr);
+        if (workers > 1)
+            VkarExpandInParallel(archiver, *shared, *reader, names.Count() > 0 ? &names : nullptr, workers);
+        else
+            archiver.ExpandArchive(*stream, names.Count() > 0 ? &names : nullptr);
         watch.FinishPending();
     } catch (const Exception& e) {
         watch.ReportFailure(e);

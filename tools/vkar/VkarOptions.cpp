@@ -39,18 +39,18 @@ std::string MethodChoices()
 }
 
 struct TOptionRule {
-    bool Method, Key, BaseDir, Absolute, KeepOld;
+    bool Method, Key, BaseDir, Absolute, KeepOld, Jobs;
     size_t MinOperands, MaxOperands; // ARCHIVE included
 };
 
 TOptionRule RuleOf(TVkarCommand command)
 {
     switch (command) {
-    case TVkarCommand::vcCreate: return {true, true, true, false, false, 2, SIZE_MAX};
-    case TVkarCommand::vcList: return {false, false, false, false, false, 1, 1};
-    case TVkarCommand::vcTest: return {false, true, false, false, false, 1, 1};
-    case TVkarCommand::vcExtract: return {false, true, true, true, true, 1, SIZE_MAX};
-    default: return {false, true, false, false, false, 2, 2};
+    case TVkarCommand::vcCreate: return {true, true, true, false, false, true, 2, SIZE_MAX};
+    case TVkarCommand::vcList: return {false, false, false, false, false, false, 1, 1};
+    case TVkarCommand::vcTest: return {false, true, false, false, false, true, 1, 1};
+    case TVkarCommand::vcExtract: return {false, true, true, true, true, true, 1, SIZE_MAX};
+    default: return {false, true, false, false, false, false, 2, 2};
     }
 }
 
@@ -123,6 +123,14 @@ uint8_t ParseVkarMethod(const std::string& text)
     throw EVkarUsage("unknown method '" + text + "' (one of " + MethodChoices() + ")");
 }
 
+unsigned ParseVkarJobs(const std::string& text)
+{
+    uint64_t value = 0;
+    if (!ParseUnsigned(text, 10, value) || value < 1 || value > VkarMaxJobs)
+        throw EVkarUsage("bad number of jobs '" + text + "' (1 to " + std::to_string(VkarMaxJobs) + ")");
+    return static_cast<unsigned>(value);
+}
+
 TVkarOptions ParseVkarOptions(const std::vector<std::string>& args)
 {
     TVkarOptions options;
@@ -172,6 +180,7 @@ TVkarOptions ParseVkarOptions(const std::vector<std::string>& args)
         const std::string name = arg == "--absolute" || arg == "--keep-old-files" ? arg : arg.substr(0, 2);
         const bool applies = name == "-m"                                       ? rule.Method
                              : name == "-K"                                     ? rule.Key
+                             : name == "-j"                                     ? rule.Jobs
                              : name == "-C"                                     ? rule.BaseDir
                              : name == "--absolute"                             ? rule.Absolute
                              : name == "-k" || name == "--keep-old-files"       ? rule.KeepOld
@@ -182,6 +191,8 @@ TVkarOptions ParseVkarOptions(const std::vector<std::string>& args)
             options.Method = ParseVkarMethod(valueOf("-m"));
         } else if (name == "-K") {
             options.Key = ParseVkarKey(valueOf("-K"));
+        } else if (name == "-j") {
+            options.Jobs = ParseVkarJobs(valueOf("-j"));
         } else if (arg == "-k" || arg == "--keep-old-files") {
             options.KeepOld = true;
         } else if (name == "-C") {
@@ -217,13 +228,13 @@ std::string VkarUsageText()
     return "Usage: vkar COMMAND [OPTIONS] ARCHIVE [ARGUMENTS]\n"
            "\n"
            "Commands:\n"
-           "  c [-m METHOD] [-K KEY] [-C DIR] ARCHIVE PATH...\n"
+           "  c [-m METHOD] [-K KEY] [-C DIR] [-j N] ARCHIVE PATH...\n"
            "        create ARCHIVE from files and directories (added recursively)\n"
            "  l ARCHIVE\n"
            "        list the entries: sizes, ratio, method, date, attributes, lock\n"
-           "  t [-K KEY] ARCHIVE\n"
+           "  t [-K KEY] [-j N] ARCHIVE\n"
            "        walk the archive as x does, writing no file: passes when x would\n"
-           "  x [-K KEY] [-C DIR] [-k] [--absolute] ARCHIVE [NAME...]\n"
+           "  x [-K KEY] [-C DIR] [-k] [--absolute] [-j N] ARCHIVE [NAME...]\n"
            "        expand every entry, or the named ones (case is ignored)\n"
            "  p [-K KEY] ARCHIVE NAME\n"
            "        write one entry's expanded bytes to standard output\n"
@@ -236,6 +247,8 @@ std::string VkarUsageText()
            "  -K KEY       32-bit key, decimal or 0x hex, may be negative: locks the\n"
            "               new entries (c) or unlocks locked ones (t, x, p)\n"
            "  -C DIR       names are relative to DIR (c); expand below DIR (x)\n"
+           "  -j N         code (c) or expand (t, x) N entries at once, 1 to " + std::to_string(VkarMaxJobs) + ";\n"
+           "               default one per processor; the results are the same for every N\n"
            "  -k, --keep-old-files\n"
            "               keep existing files instead of replacing them (x)\n"
            "  --absolute   allow entries whose names begin with \"\\\" (x)\n"

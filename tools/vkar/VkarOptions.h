@@ -21,6 +21,7 @@ struct TVkarOptions {
     bool KeepOld = false; // -k: x keeps existing files
     bool Quiet = false;
     bool Verbose = false;
+    unsigned Jobs = 0; // -j: entries worked on at once (c, t, x); 0: one per processor
     std::string Archive;
     std::vector<std::string> Operands; // paths (c) or entry names (x, p)
 };
@@ -33,6 +34,9 @@ int32_t ParseVkarKey(const std::string& text);
 // A method identifier that has a coder ("NON", "RLE", "LZH", "LH5"), or
 // "best" (MethodBest); case ignored.
 uint8_t ParseVkarMethod(const std::string& text);
+// A number of jobs, 1 to VkarMaxJobs.
+unsigned ParseVkarJobs(const std::string& text);
+inline constexpr unsigned VkarMaxJobs = 1024;
 
 std::string VkarUsageText();
 inline constexpr const char* VkarVersionText = "vkar 1.0";

@@ -1,0 +1,33 @@
+// The second half of c: each file found by the walk coded into the archive,
+// in the walk's order, one at a time or by several workers at once (-j).
+// Either way the archive holds the same bytes and the same lines are printed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/vkar/VkarOptions.h"
+
+class TArchiveWriter;
+class TFileSystem;
+class TVkarNewArchive;
+class TVkarProgress;
+
+struct TVkarSource {
+    std::string Path; // as the file system opens it
+    std::string Name; // as the archive stores it
+};
+
+struct TVkarCreateTotals {
+    int Status = 0;
+    int Files = 0;
+    int64_t Expanded = 0;
+    int64_t Stored = 0;
+};
+
+// Codes the sources into writer, naming each on its line; stops at the first
+// entry that fails, with its message, and status 1.
+TVkarCreateTotals VkarAddSources(const TVkarOptions& options, const std::vector<TVkarSource>& sources,
+                                 TFileSystem& fileSystem, TVkarNewArchive& target, TArchiveWriter& writer,
+                                 TVkarProgress& progress);
