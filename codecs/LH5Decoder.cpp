@@ -244,10 +244,11 @@ void TLH5Decoder::ReadPtLen(int nn, int nbit, int special)
     const auto n = static_cast<int>(GetBits(FCodec, FBits, nbit));
     if (n == 0) {
         const auto c = static_cast<uint16_t>(GetBits(FCodec, FBits, nbit));
-        if (c >= nn)
-            BadTable();
         std::fill(FPtLen, FPtLen + nn, 0);
-        std::fill(FPtTable, FPtTable + 256, c);
+        // A symbol beyond the list is no code at all: refused only if the
+        // block asks for one (a block of literals never reads its P code,
+        // one with a single C symbol never reads its T code).
+        std::fill(FPtTable, FPtTable + 256, c < nn ? c : NoCode);
         FPtNodeEnd = static_cast<uint16_t>(nn);
         return;
     }
