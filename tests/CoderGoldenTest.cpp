@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "codecs/Decoders.h"
 #include "codecs/Encoders.h"
 #include "codecs/LH5Huffman.h"
 #include "tests/support/CodecHarness.h"
@@ -115,11 +116,14 @@ const std::vector<size_t> WindowSizes = {7935, 7936, 7937, 8192, 14544, 16128, 1
 const std::vector<size_t> LargeSizes = {40000, 300000};
 
 // One digest over the outputs for each size, each preceded by its length.
-std::string DigestOf(TCodecRoutine coder, TCorpus corpus, const std::vector<size_t>& sizes)
+// Each output must also decode back to its input.
+std::string DigestOf(TCodecRoutine coder, TExpandRoutine decoder, TCorpus corpus, const std::vector<size_t>& sizes)
 {
     TBytes all;
     for (size_t size : sizes) {
-        const TBytes coded = RunCompress(coder, corpus(size), UnlimitedBudget).Output;
+        const TBytes input = corpus(size);
+        const TBytes coded = RunCompress(coder, input, UnlimitedBudget).Output;
+        EXPECT_TRUE(RunExpand(decoder, coded, static_cast<int32_t>(size)).Output == input) << size;
         for (int i = 0; i < 4; ++i)
             all.push_back(static_cast<uint8_t>(coded.size() >> (8 * i)));
         all.insert(all.end(), coded.begin(), coded.end());
@@ -167,8 +171,8 @@ const TGolden Goldens[] = {
 TEST(CoderGolden, DigestsOfCodedCorporaHold)
 {
     for (const TGolden& g : Goldens) {
-        EXPECT_EQ(DigestOf(CompressLZH, g.Corpus, *g.Sizes), g.LZH) << "LZH " << g.Name;
-        EXPECT_EQ(DigestOf(CompressLH5, g.Corpus, *g.Sizes), g.LH5) << "LH5 " << g.Name;
+        EXPECT_EQ(DigestOf(CompressLZH, ExpandLZH, g.Corpus, *g.Sizes), g.LZH) << "LZH " << g.Name;
+        EXPECT_EQ(DigestOf(CompressLH5, ExpandLH5, g.Corpus, *g.Sizes), g.LH5) << "LH5 " << g.Name;
     }
 }
 
