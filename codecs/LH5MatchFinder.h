@@ -4,7 +4,7 @@
 // Internal nodes carry the depth at which their children differ (FLevel) and
 // the most recent position that passed through them (FPosition); leaves are
 // text positions; the children of a node are found through a hash of the
-// node and the next byte, chained in FTrieNext/FTriePrev.
+// node and the next byte, chained through FLink and FPrev.
 #pragma once
 
 #include <cstdint>
@@ -77,11 +77,24 @@ private:
     void Slide();
 
     TCodecState& FCodec;
-    uint8_t FLevel[LH5::FirstRoot + 256 + 1];
-    uint8_t FChildCount[LH5::FirstRoot + 256 + 1];
-    int16_t FPosition[LH5::FirstRoot + 256 + 1];
-    int16_t FTrieParent[2 * LH5::WindowSize + 1];
-    int16_t FTriePrev[2 * LH5::WindowSize + 1];
-    int16_t FTrieNext[LH5::HashEnd + 1];
+    // A chain step reads an element's parent and its next link together;
+    // a search step reads an internal node's depth and position together.
+    // Element 0 (NIL) holds the sentinel parent of a chain walk; leaves are
+    // numbered by text position (8192..16383), internal nodes 1..8191 and
+    // roots 8192..8447 (which are never in a chain).
+    struct TTrieLink {
+        int16_t Parent;
+        int16_t Next; // next in the hash chain; free list of internal nodes
+    };
+    struct TTrieInfo {
+        int16_t Position; // most recent text position through the node (RecentFlag)
+        uint8_t Level;
+        uint8_t ChildCount;
+    };
+    // Entries from HashBase on are the hash heads (only Next is used), so
+    // a chain element's predecessor is always an FLink entry.
+    TTrieLink FLink[LH5::HashEnd];
+    int16_t FPrev[2 * LH5::WindowSize + 1]; // previous in the chain, a node or HashBase + head
+    TTrieInfo FInfo[LH5::FirstRoot + 256 + 1];
     int16_t FAvail = 0;
 };
