@@ -138,7 +138,8 @@ private:
     void ReadBlockHeader();
     void ReadPtLen(int nn, int nbit, int special);
     void ReadCLen();
-    void MakeTable(int nchar, const uint8_t* lengths, int tablebits, uint16_t* table, uint16_t& nodeEnd);
+    void MakeTable(int nchar, const uint8_t* lengths, int tablebits, uint16_t* table, uint16_t& nodeEnd,
+                   uint16_t* fast = nullptr);
     LH5_COLD uint16_t Walk(uint16_t j, uint32_t peek, int nchar, int tablebits, uint16_t nodeEnd,
                            const uint8_t* lengths) const;
     LH5_HOT uint32_t DecodeC(TBits& in);
@@ -183,7 +184,7 @@ void TLH5Decoder::MakeFastTable(const uint16_t* table, int size, int nchar, cons
 // prefix code is accepted; the sum is kept wide so that an over-full list
 // cannot wrap round to look complete.
 void TLH5Decoder::MakeTable(int nchar, const uint8_t* lengths, int tablebits, uint16_t* table,
-                            uint16_t& nodeEnd)
+                            uint16_t& nodeEnd, uint16_t* fast)
 {
     uint32_t count[MaxCodeLength + 1] = {};
     uint32_t weight[MaxCodeLength + 2] = {};
@@ -198,6 +199,8 @@ void TLH5Decoder::MakeTable(int nchar, const uint8_t* lengths, int tablebits, ui
     if (start[MaxCodeLength + 1] == 0) {
         // No code at all: harmless while the block never asks for a symbol.
         std::fill(table, table + tableSize, NoCode);
+        if (fast)
+            std::fill(fast, fast + tableSize, uint16_t{0});
         nodeEnd = static_cast<uint16_t>(nchar);
         return;
     }
@@ -211,6 +214,8 @@ void TLH5Decoder::MakeTable(int nchar, const uint8_t* lengths, int tablebits, ui
     }
     // Entries above the short codes become tree roots.
     std::fill(table + (start[tablebits + 1] >> jut), table + tableSize, 0);
+    if (fast)
+        std::fill(fast + (start[tablebits + 1] >> jut), fast + tableSize, uint16_t{0});
 
     uint16_t avail = static_cast<uint16_t>(nchar);
     for (int ch = 0; ch < nchar; ++ch) {
@@ -220,6 +225,8 @@ void TLH5Decoder::MakeTable(int nchar, const uint8_t* lengths, int tablebits, ui
         const uint32_t next = start[len] + weight[len];
         if (len <= tablebits) {
             std::fill(table + start[len], table + next, static_cast<uint16_t>(ch));
+            if (fast)
+                std::fill(fast + start[len], fast + next, static_cast<uint16_t>(FastDirect | len << 11 | ch));
         } else {
             const uint32_t k = start[len];
             uint16_t* slot = &table[k >> jut];
@@ -333,8 +340,7 @@ void TLH5Decoder::ReadCLen()
         }
     }
     std::fill(FCLen + i, FCLen + NC, 0);
-    MakeTable(NC, FCLen, CTableBits, FCTable, FCNodeEnd);
-    MakeFastTable(FCTable, 4096, NC, FCLen, FCFast);
+    MakeTable(NC, FCLen, CTableBits, FCTable, FCNodeEnd, FCFast);
 }
 
 void TLH5Decoder::ReadBlockHeader()
@@ -383,7 +389,6 @@ void TLH5Decoder::DecodeFromBuffer(TBits& in, int32_t& symbols, int32_t& left, u
     // Locals only: the byte stores below could otherwise alias the
     // caller's counters and force them through memory.
     const uint8_t* p = FCodec.FInPos;
-    const uint8_t* const first = p;
     const uint8_t* const limit = FCodec.FInEnd - 8;
     uint64_t buf = in.Buf;
     int count = in.Count;
@@ -463,7 +468,7 @@ void TLH5Decoder::DecodeFromBuffer(TBits& in, int32_t& symbols, int32_t& left, u
     }
     sync();
     uint32_t sum = 0;
-    for (const uint8_t* b = first; b != p; ++b)
+    for (const uint8_t* b = FCodec.FInPos; b != p; ++b)
         sum += *b;
     FCodec.FReadSum += sum;
     FCodec.FInPos = const_cast<uint8_t*>(p);
