@@ -1,5 +1,6 @@
 #include "codecs/LH5MatchFinder.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "codecs/CodecState.h"
@@ -208,32 +209,45 @@ void TLH5MatchFinder::DeleteTrie()
     FAvail = static_cast<int16_t>(r);
 }
 
+// Reads up to n bytes into to, as n calls of ReadByte would, and returns
+// how many it got; the read that finds the end stores its 0 (when there is
+// room). Whole spans of the channel's buffer are copied at once.
+int TLH5MatchFinder::ReadInto(uint8_t* to, int n)
+{
+    TCodecState& c = FCodec;
+    int got = 0;
+    while (got < n) {
+        const auto buffered = static_cast<int>(c.FInEnd - c.FInPos);
+        if (buffered == 0 || c.FEndOfInput || c.FUnlockOnRead) {
+            to[got] = c.ReadByte();
+            if (c.FEndOfInput)
+                return got;
+            ++got;
+            continue;
+        }
+        const int span = std::min(buffered, n - got);
+        std::memcpy(to + got, c.FInPos, static_cast<size_t>(span));
+        uint32_t sum = 0;
+        for (int i = 0; i < span; ++i)
+            sum += c.FInPos[i];
+        c.FReadSum += sum;
+        c.FInPos += span;
+        got += span;
+    }
+    return got;
+}
+
 void TLH5MatchFinder::ReadFirstWindow()
 {
-    FRemainder = 0;
-    for (int i = FirstPosition; i < TextSize; ++i) {
-        uint8_t b = 0x20;
-        if (!FCodec.FEndOfInput) {
-            b = FCodec.ReadByte();
-            if (FCodec.FEndOfInput)
-                b = 0x20;
-            else
-                ++FRemainder;
-        }
-        FWindow[i] = b;
-    }
+    const int got = ReadInto(FWindow + FirstPosition, TextSize - FirstPosition);
+    std::memset(FWindow + FirstPosition + got, 0x20, static_cast<size_t>(TextSize - FirstPosition - got));
+    FRemainder = static_cast<int16_t>(got);
 }
 
 void TLH5MatchFinder::Slide()
 {
     std::memmove(FWindow, FWindow + WindowSize, TextSize - WindowSize);
-    int count = 0;
-    for (int i = FirstPosition; i < TextSize; ++i) {
-        FWindow[i] = FCodec.ReadByte(); // the read that finds the end stores its 0
-        if (FCodec.FEndOfInput)
-            break;
-        ++count;
-    }
+    const int count = ReadInto(FWindow + FirstPosition, TextSize - FirstPosition);
     FRemainder = static_cast<int16_t>(FRemainder + count);
     FPos = WindowSize;
 }

@@ -75,6 +75,7 @@ private:
     void ReplaceInChain(int old, int n);
     void Unlink(int r);
     void Slide();
+    int ReadInto(uint8_t* to, int n);
 
     TCodecState& FCodec;
     // A chain step reads an element's parent and its next link together;
