@@ -141,24 +141,23 @@ void TLZHEncoder::InsertNode(int r)
             // Addressed by i rather than s, so the loads need not wait for
             // p's record.
             i = CompareFrom(key, &FWindow[p], i, MaxMatch, cmp);
-        } else if (i > s) {
-            // r follows the parent past the point where p leaves it.
-            i = s;
-            cmp = key[s] - FWindow[p + s];
+        } else {
+            // i > s: r follows the parent past the point where p leaves
+            // it. i < s: r leaves p where it left the parent; i and cmp
+            // stay. Chosen without a branch.
+            const int atS = key[s] - FWindow[p + s];
+            const bool follows = i > s;
+            cmp = follows ? atS : cmp;
+            i = follows ? s : i;
         }
-        // (i < s: r leaves p where it left the parent; i and cmp stay.)
         side = cmp >= 0 ? &FTree[p].FRSon : &FTree[p].FLSon;
-        if (i <= Threshold)
-            continue;
+        // Longer, or as long and nearer; only matches of 3 or more count.
         const int d = ((r - p) & WindowMask) - 1;
-        if (i > matchLength) {
-            matchPosition = d;
-            matchLength = i;
-            if (i == MaxMatch)
-                break;
-        } else if (i == matchLength && d < matchPosition) {
-            matchPosition = d;
-        }
+        const bool better = i > Threshold && (i > matchLength || (i == matchLength && d < matchPosition));
+        matchPosition = better ? d : matchPosition;
+        matchLength = better ? i : matchLength;
+        if (i == MaxMatch)
+            break;
     }
     FMatchLength = matchLength;
     FMatchPosition = matchPosition;
