@@ -41,8 +41,8 @@ void TLH5MatchFinder::MakeChild(int q, int c, int r)
     const int t = FLink[h].Next;
     FLink[h].Next = static_cast<int16_t>(r);
     FLink[r].Next = static_cast<int16_t>(t);
-    FPrev[t] = static_cast<int16_t>(r);
-    FPrev[r] = static_cast<int16_t>(h);
+    FPrev[t] = static_cast<uint32_t>(r);
+    FPrev[r] = static_cast<uint32_t>(h);
     FLink[r].Parent = static_cast<int16_t>(q);
     ++FInfo[q].ChildCount;
 }
@@ -50,11 +50,11 @@ void TLH5MatchFinder::MakeChild(int q, int c, int r)
 void TLH5MatchFinder::ReplaceInChain(int old, int n)
 {
     const int prev = FPrev[old];
-    FPrev[n] = static_cast<int16_t>(prev);
+    FPrev[n] = static_cast<uint32_t>(prev);
     FLink[prev].Next = static_cast<int16_t>(n);
     const int next = FLink[old].Next;
     FLink[n].Next = static_cast<int16_t>(next);
-    FPrev[next] = static_cast<int16_t>(n);
+    FPrev[next] = static_cast<uint32_t>(n);
 }
 
 void TLH5MatchFinder::Unlink(int r)
@@ -62,7 +62,7 @@ void TLH5MatchFinder::Unlink(int r)
     const int prev = FPrev[r];
     const int next = FLink[r].Next;
     FLink[prev].Next = static_cast<int16_t>(next);
-    FPrev[next] = static_cast<int16_t>(prev);
+    FPrev[next] = static_cast<uint32_t>(prev);
 }
 
 void TLH5MatchFinder::Split(int old)

@@ -28,9 +28,10 @@ inline constexpr int RecentFlag = 0x8000;
 inline constexpr int PositionMask = RecentFlag - 1;
 
 // Hash heads are numbered after the leaves, so that a chain element's
-// predecessor can be a head; 16384 of them keep the chains short.
+// predecessor can be a head; 65536 of them (four per trie element) keep
+// most chains to one element, which a look-up then finds at once.
 inline constexpr int HashBase = 2 * WindowSize;
-inline constexpr int HashHeads = 16384;
+inline constexpr int HashHeads = 65536;
 inline constexpr int HashEnd = HashBase + HashHeads;
 // Marks a node position that is still to be carried up to its parent.
 
@@ -39,7 +40,7 @@ inline constexpr int HashEnd = HashBase + HashHeads;
 // a chain (a chain walk only checks the parent).
 inline int Hash(int q, int c)
 {
-    return HashBase + static_cast<int>((((static_cast<unsigned>(q) * 0x9E3779B1u) >> 18) ^ static_cast<unsigned>(c)) & (HashHeads - 1));
+    return HashBase + static_cast<int>((((static_cast<unsigned>(q) * 0x9E3779B1u) >> 16) ^ static_cast<unsigned>(c)) & (HashHeads - 1));
 }
 
 } // namespace LH5
@@ -95,7 +96,8 @@ private:
     // Entries from HashBase on are the hash heads (only Next is used), so
     // a chain element's predecessor is always an FLink entry.
     TTrieLink FLink[LH5::HashEnd];
-    int16_t FPrev[2 * LH5::WindowSize + 1]; // previous in the chain, a node or HashBase + head
+    // Previous in the chain, a node or HashBase + head.
+    uint32_t FPrev[2 * LH5::WindowSize + 1];
     TTrieInfo FInfo[LH5::FirstRoot + 256 + 1];
     int16_t FAvail = 0;
 };
