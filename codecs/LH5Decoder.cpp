@@ -39,9 +39,9 @@ constexpr int PtTableBits = 8;
 // Decoded bytes gather here before they are copied out; when the work area
 // is full the last 8192 bytes move back to the front.
 constexpr int32_t WorkSize = 32768;
-// A match may start just below the work limit and run 256 bytes; the 8-byte
-// copy steps overshoot by up to 7 more.
-constexpr int32_t WindowAlloc = WindowSize + WorkSize + MaxMatch + 8;
+// A match may start just below the work limit and run 256 bytes; the 16-byte
+// copy steps overshoot by up to 15 more.
+constexpr int32_t WindowAlloc = WindowSize + WorkSize + MaxMatch + 16;
 
 // A table entry that leads nowhere: a code list with no code at all leaves
 // its table filled with this, and using it is a bad table.
@@ -454,7 +454,10 @@ void TLH5Decoder::DecodeFromBuffer(TBits& in, int32_t& symbols, int32_t& left, u
             count -= extra;
         }
         const uint8_t* from = out - distance;
-        if (distance >= 8) {
+        if (distance >= 16) {
+            for (int32_t k = 0; k < length; k += 16)
+                std::memcpy(out + k, from + k, 16);
+        } else if (distance >= 8) {
             for (int32_t k = 0; k < length; k += 8)
                 std::memcpy(out + k, from + k, 8);
         } else if (distance == 1) {
