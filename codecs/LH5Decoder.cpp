@@ -12,6 +12,7 @@
 // work area), so matches never wrap; the new bytes are then copied into the
 // channel's output buffer in spans.
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstring>
 #include <memory>
@@ -38,9 +39,9 @@ constexpr int PtTableBits = 8;
 // Decoded bytes gather here before they are copied out; when the work area
 // is full the last 8192 bytes move back to the front.
 constexpr int32_t WorkSize = 32768;
-// A match may start just below the work limit and run 256 bytes; the 8-byte
-// copy steps overshoot by up to 7 more.
-constexpr int32_t WindowAlloc = WindowSize + WorkSize + MaxMatch + 8;
+// A match may start just below the work limit and run 256 bytes; the 16-byte
+// copy steps overshoot by up to 15 more.
+constexpr int32_t WindowAlloc = WindowSize + WorkSize + MaxMatch + 16;
 
 // A table entry that leads nowhere: a code list with no code at all leaves
 // its table filled with this, and using it is a bad table.
@@ -137,11 +138,14 @@ private:
     void ReadBlockHeader();
     void ReadPtLen(int nn, int nbit, int special);
     void ReadCLen();
-    void MakeTable(int nchar, const uint8_t* lengths, int tablebits, uint16_t* table, uint16_t& nodeEnd);
+    void MakeTable(int nchar, const uint8_t* lengths, int tablebits, uint16_t* table, uint16_t& nodeEnd,
+                   uint16_t* fast = nullptr);
     LH5_COLD uint16_t Walk(uint16_t j, uint32_t peek, int nchar, int tablebits, uint16_t nodeEnd,
                            const uint8_t* lengths) const;
     LH5_HOT uint32_t DecodeC(TBits& in);
     LH5_HOT uint32_t DecodeP(TBits& in);
+    void MakeFastTable(const uint16_t* table, int size, int nchar, const uint8_t* lengths, uint16_t* fast);
+    LH5_HOT void DecodeFromBuffer(TBits& in, int32_t& symbols, int32_t& left, uint8_t*& pos, const uint8_t* workEnd);
     void Emit(const uint8_t* from, const uint8_t* to);
 
     TCodecState& FCodec;
@@ -153,17 +157,34 @@ private:
     uint8_t FPtLen[129] = {};
     uint16_t FCTable[4097] = {};
     uint16_t FPtTable[257] = {};
+    // The tables again with each symbol's code length beside it, so that
+    // a look-up gives both at once: FastDirect | length << 11 | symbol, or
+    // an entry without FastDirect where the code goes on in the tree.
+    uint16_t FCFast[4096] = {};
+    uint16_t FPFast[256] = {};
     uint16_t FLeft[2 * NC] = {};
     uint16_t FRight[2 * NC] = {};
     uint8_t FWindow[WindowAlloc];
 };
+
+constexpr uint16_t FastDirect = 0x8000;
+
+// Fills the fast table of a code from its plain table.
+void TLH5Decoder::MakeFastTable(const uint16_t* table, int size, int nchar, const uint8_t* lengths,
+                                uint16_t* fast)
+{
+    for (int i = 0; i < size; ++i) {
+        const uint16_t j = table[i];
+        fast[i] = j < nchar ? static_cast<uint16_t>(FastDirect | lengths[j] << 11 | j) : 0;
+    }
+}
 
 // Builds the look-up table (and, for codes longer than tablebits, the tree
 // under its entries) of the canonical code given by lengths. Only a complete
 // prefix code is accepted; the sum is kept wide so that an over-full list
 // cannot wrap round to look complete.
 void TLH5Decoder::MakeTable(int nchar, const uint8_t* lengths, int tablebits, uint16_t* table,
-                            uint16_t& nodeEnd)
+                            uint16_t& nodeEnd, uint16_t* fast)
 {
     uint32_t count[MaxCodeLength + 1] = {};
     uint32_t weight[MaxCodeLength + 2] = {};
@@ -178,6 +199,8 @@ void TLH5Decoder::MakeTable(int nchar, const uint8_t* lengths, int tablebits, ui
     if (start[MaxCodeLength + 1] == 0) {
         // No code at all: harmless while the block never asks for a symbol.
         std::fill(table, table + tableSize, NoCode);
+        if (fast)
+            std::fill(fast, fast + tableSize, uint16_t{0});
         nodeEnd = static_cast<uint16_t>(nchar);
         return;
     }
@@ -191,6 +214,8 @@ void TLH5Decoder::MakeTable(int nchar, const uint8_t* lengths, int tablebits, ui
     }
     // Entries above the short codes become tree roots.
     std::fill(table + (start[tablebits + 1] >> jut), table + tableSize, 0);
+    if (fast)
+        std::fill(fast + (start[tablebits + 1] >> jut), fast + tableSize, uint16_t{0});
 
     uint16_t avail = static_cast<uint16_t>(nchar);
     for (int ch = 0; ch < nchar; ++ch) {
@@ -200,6 +225,8 @@ void TLH5Decoder::MakeTable(int nchar, const uint8_t* lengths, int tablebits, ui
         const uint32_t next = start[len] + weight[len];
         if (len <= tablebits) {
             std::fill(table + start[len], table + next, static_cast<uint16_t>(ch));
+            if (fast)
+                std::fill(fast + start[len], fast + next, static_cast<uint16_t>(FastDirect | len << 11 | ch));
         } else {
             const uint32_t k = start[len];
             uint16_t* slot = &table[k >> jut];
@@ -244,10 +271,11 @@ void TLH5Decoder::ReadPtLen(int nn, int nbit, int special)
     const auto n = static_cast<int>(GetBits(FCodec, FBits, nbit));
     if (n == 0) {
         const auto c = static_cast<uint16_t>(GetBits(FCodec, FBits, nbit));
-        if (c >= nn)
-            BadTable();
         std::fill(FPtLen, FPtLen + nn, 0);
-        std::fill(FPtTable, FPtTable + 256, c);
+        // A symbol beyond the list is no code at all: refused only if the
+        // block asks for one (a block of literals never reads its P code,
+        // one with a single C symbol never reads its T code).
+        std::fill(FPtTable, FPtTable + 256, c < nn ? c : NoCode);
         FPtNodeEnd = static_cast<uint16_t>(nn);
         return;
     }
@@ -285,6 +313,7 @@ void TLH5Decoder::ReadCLen()
         std::fill(FCLen, FCLen + NC, 0);
         std::fill(FCTable, FCTable + 4096, c);
         FCNodeEnd = NC;
+        MakeFastTable(FCTable, 4096, NC, FCLen, FCFast);
         return;
     }
     if (n > NC)
@@ -311,7 +340,7 @@ void TLH5Decoder::ReadCLen()
         }
     }
     std::fill(FCLen + i, FCLen + NC, 0);
-    MakeTable(NC, FCLen, CTableBits, FCTable, FCNodeEnd);
+    MakeTable(NC, FCLen, CTableBits, FCTable, FCNodeEnd, FCFast);
 }
 
 void TLH5Decoder::ReadBlockHeader()
@@ -322,6 +351,7 @@ void TLH5Decoder::ReadBlockHeader()
     ReadPtLen(NT, TBit, 3);
     ReadCLen();
     ReadPtLen(NP, PBit, -1);
+    MakeFastTable(FPtTable, 256, NP, FPtLen, FPFast);
 }
 
 uint32_t TLH5Decoder::DecodeC(TBits& in)
@@ -345,6 +375,110 @@ uint32_t TLH5Decoder::DecodeP(TBits& in)
     if (j <= 1)
         return j;
     return (1u << (j - 1)) + GetBits(FCodec, in, j - 1);
+}
+
+// Decodes symbols while the channel's input buffer holds 8 bytes more than
+// the register takes: each symbol starts with an unconditional 64-bit load
+// that tops the register up to 57 or more bits, enough for a C code, a P
+// code and its extra bits (16 + 16 + 12). Bits below the count are then
+// the true next bits rather than zeros, which a later byte-wise refill
+// ORs in again unchanged. The bytes taken are summed once at the end.
+void TLH5Decoder::DecodeFromBuffer(TBits& in, int32_t& symbols, int32_t& left, uint8_t*& pos,
+                                   const uint8_t* workEnd)
+{
+    // Locals only: the byte stores below could otherwise alias the
+    // caller's counters and force them through memory.
+    const uint8_t* p = FCodec.FInPos;
+    const uint8_t* const limit = FCodec.FInEnd - 8;
+    uint64_t buf = in.Buf;
+    int count = in.Count;
+    uint8_t* out = pos;
+    int32_t syms = symbols;
+    int32_t bytes = left;
+    // On a bad table the caller learns how far decoding got.
+    const auto sync = [&] {
+        symbols = syms;
+        left = bytes;
+        pos = out;
+    };
+    while (syms > 0 && bytes > 0 && out < workEnd && p <= limit) {
+        uint64_t w;
+        std::memcpy(&w, p, 8);
+        if constexpr (std::endian::native == std::endian::little)
+            w = __builtin_bswap64(w);
+        // count is 1..64 here: the byte-wise refill may leave all 64.
+        buf |= (w >> 1) >> (count - 1);
+        const int taken = (64 - count) >> 3;
+        p += taken;
+        count += taken * 8;
+        --syms;
+
+        uint32_t c;
+        int n;
+        uint16_t e = FCFast[buf >> (64 - CTableBits)];
+        if (e & FastDirect) [[likely]] {
+            c = e & 0x7FF;
+            n = (e >> 11) & 15;
+        } else {
+            sync();
+            c = Walk(FCTable[buf >> (64 - CTableBits)], static_cast<uint32_t>(buf >> 48), NC, CTableBits,
+                     FCNodeEnd, FCLen);
+            n = FCLen[c];
+        }
+        buf <<= n;
+        count -= n;
+        if (c < 256) {
+            *out++ = static_cast<uint8_t>(c);
+            --bytes;
+            continue;
+        }
+        const int32_t length = std::min<int32_t>(static_cast<int32_t>(c) - (256 - Threshold), bytes);
+        e = FPFast[buf >> (64 - PtTableBits)];
+        uint32_t j;
+        if (e & FastDirect) [[likely]] {
+            j = e & 0x7FF;
+            n = (e >> 11) & 15;
+        } else {
+            sync();
+            j = Walk(FPtTable[buf >> (64 - PtTableBits)], static_cast<uint32_t>(buf >> 48), NP, PtTableBits,
+                     FPtNodeEnd, FPtLen);
+            n = FPtLen[j];
+        }
+        buf <<= n;
+        count -= n;
+        int32_t distance = static_cast<int32_t>(j) + 1;
+        if (j > 1) {
+            const int extra = static_cast<int>(j) - 1;
+            distance = (1 << extra) + static_cast<int32_t>(buf >> (64 - extra)) + 1;
+            buf <<= extra;
+            count -= extra;
+        }
+        const uint8_t* from = out - distance;
+        if (distance >= 16) {
+            for (int32_t k = 0; k < length; k += 16)
+                std::memcpy(out + k, from + k, 16);
+        } else if (distance >= 8) {
+            for (int32_t k = 0; k < length; k += 8)
+                std::memcpy(out + k, from + k, 8);
+        } else if (distance == 1) {
+            std::memset(out, *from, static_cast<size_t>(length));
+        } else {
+            for (int32_t k = 0; k < length; ++k)
+                out[k] = from[k];
+        }
+        out += length;
+        bytes -= length;
+    }
+    sync();
+    uint32_t sum = 0;
+    for (const uint8_t* b = FCodec.FInPos; b != p; ++b)
+        sum += *b;
+    FCodec.FReadSum += sum;
+    FCodec.FInPos = const_cast<uint8_t*>(p);
+    in.Buf = buf;
+    in.Count = count;
+    if (in.Count < 16)
+        in = Refill(FCodec, in);
 }
 
 // Copies decoded bytes into the channel: plain stores while its buffer has
@@ -388,6 +522,10 @@ void TLH5Decoder::Expand(int32_t expandedSize)
             TBits in = FBits;
             int32_t symbols = FBlockSize;
             while (symbols > 0 && left > 0 && pos < workEnd) {
+                if (!FCodec.FUnlockOnRead && !FCodec.FEndOfInput && FCodec.FInEnd - FCodec.FInPos >= 16) {
+                    DecodeFromBuffer(in, symbols, left, pos, workEnd);
+                    continue;
+                }
                 --symbols;
                 const uint32_t c = DecodeC(in);
                 if (c < 256) {

@@ -44,6 +44,7 @@ private:
     void EncodeP(unsigned p);
     void PutBits(int n, unsigned v) { PutCodeBits(n, static_cast<uint16_t>(v << (16 - n))); }
     void PutCodeBits(int n, uint16_t x);
+    void FlushWholeBytes();
     void PutTCode(int t) { PutCodeBits(FPtLen[t], FPtCode[t]); }
 
     TCodecState& FCodec;
@@ -60,23 +61,34 @@ private:
     uint16_t FPtCode[128 + 1];
     uint8_t FCLen[NC];
     uint8_t FPtLen[128 + 1];
-    uint8_t FSubBitBuf = 0;
-    uint8_t FBitCount = 8;
+    // Pending output bits, right-aligned (higher bits are stale); fewer
+    // than 32 between calls.
+    uint64_t FPutBuf = 0;
+    int FPutLen = 0;
     TLH5Huffman FHuffman;
 };
 
 void TLH5Encoder::PutCodeBits(int n, uint16_t x)
 {
-    while (n >= FBitCount) {
-        n -= FBitCount;
-        FSubBitBuf = static_cast<uint8_t>(FSubBitBuf + (x >> (16 - FBitCount)));
-        x = static_cast<uint16_t>(x << FBitCount);
-        FCodec.WriteByte(FSubBitBuf);
-        FSubBitBuf = 0;
-        FBitCount = 8;
+    FPutBuf = (FPutBuf << n) | (static_cast<uint32_t>(x) >> (16 - n));
+    FPutLen += n;
+    if (FPutLen >= 32) {
+        FPutLen -= 32;
+        const auto word = static_cast<uint32_t>(FPutBuf >> FPutLen);
+        FCodec.WriteByte(static_cast<uint8_t>(word >> 24));
+        FCodec.WriteByte(static_cast<uint8_t>(word >> 16));
+        FCodec.WriteByte(static_cast<uint8_t>(word >> 8));
+        FCodec.WriteByte(static_cast<uint8_t>(word));
     }
-    FSubBitBuf = static_cast<uint8_t>(FSubBitBuf + (x >> (16 - FBitCount)));
-    FBitCount = static_cast<uint8_t>(FBitCount - n);
+}
+
+// Writes the whole bytes still pending; a last partial byte is dropped.
+void TLH5Encoder::FlushWholeBytes()
+{
+    while (FPutLen >= 8) {
+        FPutLen -= 8;
+        FCodec.WriteByte(static_cast<uint8_t>(FPutBuf >> FPutLen));
+    }
 }
 
 void TLH5Encoder::EncodeP(unsigned p)
@@ -252,8 +264,8 @@ void TLH5Encoder::SendBlock()
 
 void TLH5Encoder::Run()
 {
-    FBitCount = 8;
-    FSubBitBuf = 0;
+    FPutBuf = 0;
+    FPutLen = 0;
     FFinder.InitSlide();
     std::fill(FCFreq, FCFreq + NC, uint16_t{0});
     std::fill(FPFreq, FPFreq + NP, uint16_t{0});
@@ -287,6 +299,7 @@ void TLH5Encoder::Run()
     }
     SendBlock();
     PutBits(7, 0); // completes the last partial byte with zero bits
+    FlushWholeBytes();
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "codecs/LH5MatchFinder.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "codecs/CodecState.h"
@@ -8,68 +9,71 @@ using namespace LH5;
 
 void TLH5MatchFinder::InitSlide()
 {
+    std::memset(FLink, 0, sizeof FLink);
+    std::memset(FPrev, 0, sizeof FPrev);
+    std::memset(FInfo, 0, sizeof FInfo);
     for (int i = FirstRoot; i < FirstRoot + 256; ++i) {
-        FLevel[i] = 1;
-        FPosition[i] = 0;
+        FInfo[i].Level = 1;
+        FInfo[i].Position = 0;
     }
     for (int i = FirstRoot; i < 2 * WindowSize; ++i)
-        FTrieParent[i] = NIL;
+        FLink[i].Parent = NIL;
     FAvail = 1;
     for (int i = 1; i < WindowSize - 1; ++i)
-        FTrieNext[i] = static_cast<int16_t>(i + 1);
-    FTrieNext[WindowSize - 1] = NIL;
+        FLink[i].Next = static_cast<int16_t>(i + 1);
+    FLink[WindowSize - 1].Next = NIL;
     for (int i = HashBase; i < HashEnd; ++i)
-        FTrieNext[i] = NIL;
+        FLink[i].Next = NIL;
 }
 
 int TLH5MatchFinder::Child(int q, int c)
 {
-    int r = FTrieNext[Hash(q, c)];
-    FTrieParent[NIL] = static_cast<int16_t>(q); // sentinel ends the chain walk
-    while (FTrieParent[r] != q)
-        r = FTrieNext[r];
+    int r = FLink[Hash(q, c)].Next;
+    FLink[NIL].Parent = static_cast<int16_t>(q); // sentinel ends the chain walk
+    while (FLink[r].Parent != q)
+        r = FLink[r].Next;
     return r;
 }
 
 void TLH5MatchFinder::MakeChild(int q, int c, int r)
 {
     const int h = Hash(q, c);
-    const int t = FTrieNext[h];
-    FTrieNext[h] = static_cast<int16_t>(r);
-    FTrieNext[r] = static_cast<int16_t>(t);
-    FTriePrev[t] = static_cast<int16_t>(r);
-    FTriePrev[r] = static_cast<int16_t>(h);
-    FTrieParent[r] = static_cast<int16_t>(q);
-    ++FChildCount[q];
+    const int t = FLink[h].Next;
+    FLink[h].Next = static_cast<int16_t>(r);
+    FLink[r].Next = static_cast<int16_t>(t);
+    FPrev[t] = static_cast<uint32_t>(r);
+    FPrev[r] = static_cast<uint32_t>(h);
+    FLink[r].Parent = static_cast<int16_t>(q);
+    ++FInfo[q].ChildCount;
 }
 
 void TLH5MatchFinder::ReplaceInChain(int old, int n)
 {
-    const int prev = FTriePrev[old];
-    FTriePrev[n] = static_cast<int16_t>(prev);
-    FTrieNext[prev] = static_cast<int16_t>(n);
-    const int next = FTrieNext[old];
-    FTrieNext[n] = static_cast<int16_t>(next);
-    FTriePrev[next] = static_cast<int16_t>(n);
+    const int prev = FPrev[old];
+    FPrev[n] = static_cast<uint32_t>(prev);
+    FLink[prev].Next = static_cast<int16_t>(n);
+    const int next = FLink[old].Next;
+    FLink[n].Next = static_cast<int16_t>(next);
+    FPrev[next] = static_cast<uint32_t>(n);
 }
 
 void TLH5MatchFinder::Unlink(int r)
 {
-    const int prev = FTriePrev[r];
-    const int next = FTrieNext[r];
-    FTrieNext[prev] = static_cast<int16_t>(next);
-    FTriePrev[next] = static_cast<int16_t>(prev);
+    const int prev = FPrev[r];
+    const int next = FLink[r].Next;
+    FLink[prev].Next = static_cast<int16_t>(next);
+    FPrev[next] = static_cast<uint32_t>(prev);
 }
 
 void TLH5MatchFinder::Split(int old)
 {
     const int n = FAvail;
-    FAvail = FTrieNext[n];
-    FChildCount[n] = 0;
+    FAvail = FLink[n].Next;
+    FInfo[n].ChildCount = 0;
     ReplaceInChain(old, n);
-    FTrieParent[n] = FTrieParent[old];
-    FLevel[n] = static_cast<uint8_t>(FMatchLen);
-    FPosition[n] = FPos;
+    FLink[n].Parent = FLink[old].Parent;
+    FInfo[n].Level = static_cast<uint8_t>(FMatchLen);
+    FInfo[n].Position = FPos;
     MakeChild(n, FWindow[FMatchPos + FMatchLen], old);
     MakeChild(n, FWindow[FPos + FMatchLen], FPos);
 }
@@ -86,20 +90,20 @@ void TLH5MatchFinder::InsertTrie()
         // start below the node where that successor's path reaches it.
         --matchLen;
         r = (FMatchPos + 1) | WindowSize;
-        while (FTrieParent[r] == NIL)
-            r = FTrieNext[r]; // a replaced leaf forwards to its successor
-        q = FTrieParent[r];
-        while (FLevel[q] >= matchLen) {
+        while (FLink[r].Parent == NIL)
+            r = FLink[r].Next; // a replaced leaf forwards to its successor
+        q = FLink[r].Parent;
+        while (FInfo[q].Level >= matchLen) {
             r = q;
-            q = FTrieParent[q];
+            q = FLink[q].Parent;
         }
         int t = q;
-        while (FPosition[t] < 0) {
-            FPosition[t] = static_cast<int16_t>(pos);
-            t = FTrieParent[t];
+        while (FInfo[t].Position < 0) {
+            FInfo[t].Position = static_cast<int16_t>(pos);
+            t = FLink[t].Parent;
         }
         if (t < FirstRoot)
-            FPosition[t] = static_cast<int16_t>(pos | RecentFlag);
+            FInfo[t].Position = static_cast<int16_t>(pos | RecentFlag);
     } else {
         q = FirstRoot + FWindow[pos];
         const int c = FWindow[pos + 1];
@@ -119,8 +123,8 @@ void TLH5MatchFinder::InsertTrie()
             j = MaxMatch;
             matchPos = r;
         } else {
-            j = FLevel[r];
-            matchPos = FPosition[r] & PositionMask;
+            j = FInfo[r].Level;
+            matchPos = FInfo[r].Position & PositionMask;
         }
         if (matchPos >= pos)
             matchPos -= WindowSize;
@@ -137,7 +141,7 @@ void TLH5MatchFinder::InsertTrie()
         }
         if (matchLen >= MaxMatch)
             break;
-        FPosition[r] = static_cast<int16_t>(pos);
+        FInfo[r].Position = static_cast<int16_t>(pos);
         q = r;
         const int c = a[matchLen];
         r = Child(q, c);
@@ -155,82 +159,95 @@ void TLH5MatchFinder::InsertTrie()
     // A full-length match: the new position replaces the older leaf, which
     // forwards to it, so that each string is held once.
     ReplaceInChain(r, pos);
-    FTrieParent[pos] = static_cast<int16_t>(q);
-    FTrieParent[r] = NIL;
-    FTrieNext[r] = static_cast<int16_t>(pos);
+    FLink[pos].Parent = static_cast<int16_t>(q);
+    FLink[r].Parent = NIL;
+    FLink[r].Next = static_cast<int16_t>(pos);
 }
 
 void TLH5MatchFinder::DeleteTrie()
 {
     const int pos = FPos;
-    if (FTrieParent[pos] == NIL)
+    if (FLink[pos].Parent == NIL)
         return;
     Unlink(pos);
-    const int r = FTrieParent[pos];
-    FTrieParent[pos] = NIL;
-    if (r >= FirstRoot || --FChildCount[r] > 1)
+    const int r = FLink[pos].Parent;
+    FLink[pos].Parent = NIL;
+    if (r >= FirstRoot || --FInfo[r].ChildCount > 1)
         return;
 
     // r is left with one child and goes; the most recent position below
     // it, with any not yet carried up, moves to the ancestors first.
-    int t = FPosition[r] & PositionMask;
+    int t = FInfo[r].Position & PositionMask;
     if (t >= pos)
         t -= WindowSize;
     int s = t;
-    int q = FTrieParent[r];
+    int q = FLink[r].Parent;
     int u;
-    while ((u = FPosition[q]) < 0) {
+    while ((u = FInfo[q].Position) < 0) {
         u &= PositionMask;
         if (u >= pos)
             u -= WindowSize;
         if (u > s)
             s = u;
-        FPosition[q] = static_cast<int16_t>(s | WindowSize);
-        q = FTrieParent[q];
+        FInfo[q].Position = static_cast<int16_t>(s | WindowSize);
+        q = FLink[q].Parent;
     }
     if (q < FirstRoot) {
         if (u >= pos)
             u -= WindowSize;
         if (u > s)
             s = u;
-        FPosition[q] = static_cast<int16_t>(s | WindowSize | RecentFlag);
+        FInfo[q].Position = static_cast<int16_t>(s | WindowSize | RecentFlag);
     }
 
-    const int child = Child(r, FWindow[t + FLevel[r]]);
+    const int child = Child(r, FWindow[t + FInfo[r].Level]);
     Unlink(child);
     ReplaceInChain(r, child);
-    FTrieParent[child] = FTrieParent[r];
-    FTrieParent[r] = NIL;
-    FTrieNext[r] = FAvail;
+    FLink[child].Parent = FLink[r].Parent;
+    FLink[r].Parent = NIL;
+    FLink[r].Next = FAvail;
     FAvail = static_cast<int16_t>(r);
+}
+
+// Reads up to n bytes into to, as n calls of ReadByte would, and returns
+// how many it got; the read that finds the end stores its 0 (when there is
+// room). Whole spans of the channel's buffer are copied at once.
+int TLH5MatchFinder::ReadInto(uint8_t* to, int n)
+{
+    TCodecState& c = FCodec;
+    int got = 0;
+    while (got < n) {
+        const auto buffered = static_cast<int>(c.FInEnd - c.FInPos);
+        if (buffered == 0 || c.FEndOfInput || c.FUnlockOnRead) {
+            to[got] = c.ReadByte();
+            if (c.FEndOfInput)
+                return got;
+            ++got;
+            continue;
+        }
+        const int span = std::min(buffered, n - got);
+        std::memcpy(to + got, c.FInPos, static_cast<size_t>(span));
+        uint32_t sum = 0;
+        for (int i = 0; i < span; ++i)
+            sum += c.FInPos[i];
+        c.FReadSum += sum;
+        c.FInPos += span;
+        got += span;
+    }
+    return got;
 }
 
 void TLH5MatchFinder::ReadFirstWindow()
 {
-    FRemainder = 0;
-    for (int i = FirstPosition; i < TextSize; ++i) {
-        uint8_t b = 0x20;
-        if (!FCodec.FEndOfInput) {
-            b = FCodec.ReadByte();
-            if (FCodec.FEndOfInput)
-                b = 0x20;
-            else
-                ++FRemainder;
-        }
-        FWindow[i] = b;
-    }
+    const int got = ReadInto(FWindow + FirstPosition, TextSize - FirstPosition);
+    std::memset(FWindow + FirstPosition + got, 0x20, static_cast<size_t>(TextSize - FirstPosition - got));
+    FRemainder = static_cast<int16_t>(got);
 }
 
 void TLH5MatchFinder::Slide()
 {
     std::memmove(FWindow, FWindow + WindowSize, TextSize - WindowSize);
-    int count = 0;
-    for (int i = FirstPosition; i < TextSize; ++i) {
-        FWindow[i] = FCodec.ReadByte(); // the read that finds the end stores its 0
-        if (FCodec.FEndOfInput)
-            break;
-        ++count;
-    }
+    const int count = ReadInto(FWindow + FirstPosition, TextSize - FirstPosition);
     FRemainder = static_cast<int16_t>(FRemainder + count);
     FPos = WindowSize;
 }

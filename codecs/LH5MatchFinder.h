@@ -4,7 +4,7 @@
 // Internal nodes carry the depth at which their children differ (FLevel) and
 // the most recent position that passed through them (FPosition); leaves are
 // text positions; the children of a node are found through a hash of the
-// node and the next byte, chained in FTrieNext/FTriePrev.
+// node and the next byte, chained through FLink and FPrev.
 #pragma once
 
 #include <cstdint>
@@ -28,9 +28,10 @@ inline constexpr int RecentFlag = 0x8000;
 inline constexpr int PositionMask = RecentFlag - 1;
 
 // Hash heads are numbered after the leaves, so that a chain element's
-// predecessor can be a head; 16384 of them keep the chains short.
+// predecessor can be a head; 65536 of them (four per trie element) keep
+// most chains to one element, which a look-up then finds at once.
 inline constexpr int HashBase = 2 * WindowSize;
-inline constexpr int HashHeads = 16384;
+inline constexpr int HashHeads = 65536;
 inline constexpr int HashEnd = HashBase + HashHeads;
 // Marks a node position that is still to be carried up to its parent.
 
@@ -39,7 +40,7 @@ inline constexpr int HashEnd = HashBase + HashHeads;
 // a chain (a chain walk only checks the parent).
 inline int Hash(int q, int c)
 {
-    return HashBase + static_cast<int>((((static_cast<unsigned>(q) * 0x9E3779B1u) >> 18) ^ static_cast<unsigned>(c)) & (HashHeads - 1));
+    return HashBase + static_cast<int>((((static_cast<unsigned>(q) * 0x9E3779B1u) >> 16) ^ static_cast<unsigned>(c)) & (HashHeads - 1));
 }
 
 } // namespace LH5
@@ -75,13 +76,28 @@ private:
     void ReplaceInChain(int old, int n);
     void Unlink(int r);
     void Slide();
+    int ReadInto(uint8_t* to, int n);
 
     TCodecState& FCodec;
-    uint8_t FLevel[LH5::FirstRoot + 256 + 1];
-    uint8_t FChildCount[LH5::FirstRoot + 256 + 1];
-    int16_t FPosition[LH5::FirstRoot + 256 + 1];
-    int16_t FTrieParent[2 * LH5::WindowSize + 1];
-    int16_t FTriePrev[2 * LH5::WindowSize + 1];
-    int16_t FTrieNext[LH5::HashEnd + 1];
+    // A chain step reads an element's parent and its next link together;
+    // a search step reads an internal node's depth and position together.
+    // Element 0 (NIL) holds the sentinel parent of a chain walk; leaves are
+    // numbered by text position (8192..16383), internal nodes 1..8191 and
+    // roots 8192..8447 (which are never in a chain).
+    struct TTrieLink {
+        int16_t Parent;
+        int16_t Next; // next in the hash chain; free list of internal nodes
+    };
+    struct TTrieInfo {
+        int16_t Position; // most recent text position through the node (RecentFlag)
+        uint8_t Level;
+        uint8_t ChildCount;
+    };
+    // Entries from HashBase on are the hash heads (only Next is used), so
+    // a chain element's predecessor is always an FLink entry.
+    TTrieLink FLink[LH5::HashEnd];
+    // Previous in the chain, a node or HashBase + head.
+    uint32_t FPrev[2 * LH5::WindowSize + 1];
+    TTrieInfo FInfo[LH5::FirstRoot + 256 + 1];
     int16_t FAvail = 0;
 };

@@ -1,6 +1,7 @@
 // Method 2 ("LZH") decoding: adaptive-Huffman literals and match lengths,
 // match positions in the fixed position code, over a 4096-byte ring that
 // starts filled with spaces.
+#include <bit>
 #include <cstring>
 #include <memory>
 
@@ -24,9 +25,30 @@ class TBitReader {
 public:
     explicit TBitReader(TCodecState& codec) : FCodec(codec) {}
 
-    // Tops the word up to at least 57 bits.
+    // Tops the word up to at least 57 bits, taking the same bytes whether
+    // it loads them at once from the channel's buffer or one by one. The
+    // bulk load also sets bits below the count: they are the next byte's,
+    // which the byte-wise path ORs in again unchanged.
     void Refill()
     {
+        if (FCount > 56)
+            return;
+        if (!FCodec.FEndOfInput && !FCodec.FUnlockOnRead && FCodec.FInEnd - FCodec.FInPos >= 8) [[likely]] {
+            const uint8_t* p = FCodec.FInPos;
+            uint64_t w;
+            std::memcpy(&w, p, 8);
+            if constexpr (std::endian::native == std::endian::little)
+                w = __builtin_bswap64(w);
+            FBits |= w >> FCount;
+            const int taken = (64 - FCount) >> 3;
+            uint32_t sum = 0;
+            for (int i = 0; i < taken; ++i)
+                sum += p[i];
+            FCodec.FReadSum += sum;
+            FCodec.FInPos += taken;
+            FCount += taken * 8;
+            return;
+        }
         while (FCount <= 56) {
             uint64_t b = FCodec.ReadByte();
             if (FCodec.FEndOfInput) {
@@ -62,6 +84,7 @@ void ExpandLZH(TCodecState& codec, int32_t expandedSize)
     std::memset(window + StartPosition, 0, WindowSize - StartPosition);
 
     TBitReader in(codec);
+    int16_t path[NodeCount];
     unsigned r = StartPosition;
     int32_t count = 0;
     while (count < expandedSize) {
@@ -72,16 +95,21 @@ void ExpandLZH(TCodecState& codec, int32_t expandedSize)
         in.Refill();
         // Walk down from the root, one bit per level; codes may be longer
         // than the word holds, hence the refill inside the walk.
+        // The nodes passed on the way down are those the update counts on
+        // the way up.
         int k = model.FSon[Root];
+        int depth = 0;
         while (k < NodeCount) {
             if (in.FCount == 0)
                 in.Refill();
-            k = model.FSon[k + static_cast<int>(in.FBits >> 63)];
+            const int node = k + static_cast<int>(in.FBits >> 63);
+            path[depth++] = static_cast<int16_t>(node);
+            k = model.FSon[node];
             in.FBits <<= 1;
             --in.FCount;
         }
         const int symbol = k - NodeCount;
-        model.UpdateModel(symbol);
+        model.UpdateAlong(path, depth, symbol);
 
         if (symbol < FirstLength) {
             const auto b = static_cast<uint8_t>(symbol);

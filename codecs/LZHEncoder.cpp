@@ -71,15 +71,26 @@ private:
     TLZHModel FModel;
     uint8_t FWindow[WindowAllocation + WindowPadding];
     // One record per node, so that a search step finds a node's links and
-    // FSame in one place; the records past NIL are the tree roots, of which
-    // only FRSon is used.
+    // FSame in one place. Record NIL takes the writes aimed at a missing
+    // child. The roots (each only a right link) live apart in FRoot, which
+    // keeps the records and roots small enough to stay in the first-level
+    // cache; a node right under a root has FDad = FirstRoot + its index.
     struct TTreeNode {
         int16_t FLSon;
         int16_t FRSon;
         int16_t FDad;
         uint8_t FSame;
     };
-    TTreeNode FTree[2 * WindowSize + 2];
+    TTreeNode FTree[WindowSize + 1];
+    int16_t FRoot[WindowSize];
+    // The link in p's parent that points to p.
+    int16_t& LinkTo(int p)
+    {
+        const int dad = FTree[p].FDad;
+        if (dad >= FirstRoot)
+            return FRoot[dad - FirstRoot];
+        return FTree[dad].FRSon == p ? FTree[dad].FRSon : FTree[dad].FLSon;
+    }
     int FMatchPosition = 0;
     int FMatchLength = 0;
     // Pending output bits, right-aligned; fewer than 8 between calls.
@@ -89,8 +100,8 @@ private:
 
 void TLZHEncoder::InitTree()
 {
-    for (int i = FirstRoot; i <= FirstRoot + WindowSize - 1; ++i)
-        FTree[i].FRSon = NIL;
+    for (int i = 0; i < WindowSize; ++i)
+        FRoot[i] = NIL;
     for (int i = 0; i < WindowSize; ++i)
         FTree[i].FDad = NIL;
 }
@@ -114,39 +125,39 @@ void TLZHEncoder::InsertNode(int r)
     int i = 1;
     int cmp = 1;
     int p = RootOf(r);
+    int16_t* side = &FRoot[p - FirstRoot];
     for (;;) {
-        int16_t& side = cmp >= 0 ? FTree[p].FRSon : FTree[p].FLSon;
-        if (side == NIL) {
-            side = static_cast<int16_t>(r);
+        if (*side == NIL) {
+            *side = static_cast<int16_t>(r);
             FTree[r].FDad = static_cast<int16_t>(p);
             FTree[r].FSame = static_cast<uint8_t>(i);
             FMatchLength = matchLength;
             FMatchPosition = matchPosition;
             return;
         }
-        p = side;
+        p = *side;
         const int s = FTree[p].FSame;
         if (i == s) {
             // Addressed by i rather than s, so the loads need not wait for
             // p's record.
             i = CompareFrom(key, &FWindow[p], i, MaxMatch, cmp);
-        } else if (i > s) {
-            // r follows the parent past the point where p leaves it.
-            i = s;
-            cmp = key[s] - FWindow[p + s];
+        } else {
+            // i > s: r follows the parent past the point where p leaves
+            // it. i < s: r leaves p where it left the parent; i and cmp
+            // stay. Chosen without a branch.
+            const int atS = key[s] - FWindow[p + s];
+            const bool follows = i > s;
+            cmp = follows ? atS : cmp;
+            i = follows ? s : i;
         }
-        // (i < s: r leaves p where it left the parent; i and cmp stay.)
-        if (i <= Threshold)
-            continue;
+        side = cmp >= 0 ? &FTree[p].FRSon : &FTree[p].FLSon;
+        // Longer, or as long and nearer; only matches of 3 or more count.
         const int d = ((r - p) & WindowMask) - 1;
-        if (i > matchLength) {
-            matchPosition = d;
-            matchLength = i;
-            if (i == MaxMatch)
-                break;
-        } else if (i == matchLength && d < matchPosition) {
-            matchPosition = d;
-        }
+        const bool better = i > Threshold && (i > matchLength || (i == matchLength && d < matchPosition));
+        matchPosition = better ? d : matchPosition;
+        matchLength = better ? i : matchLength;
+        if (i == MaxMatch)
+            break;
     }
     FMatchLength = matchLength;
     FMatchPosition = matchPosition;
@@ -157,11 +168,7 @@ void TLZHEncoder::InsertNode(int r)
     FTree[r].FRSon = FTree[p].FRSon;
     FTree[FTree[p].FLSon].FDad = static_cast<int16_t>(r);
     FTree[FTree[p].FRSon].FDad = static_cast<int16_t>(r);
-    const int dad = FTree[p].FDad;
-    if (FTree[dad].FRSon == p)
-        FTree[dad].FRSon = static_cast<int16_t>(r);
-    else
-        FTree[dad].FLSon = static_cast<int16_t>(r);
+    LinkTo(p) = static_cast<int16_t>(r);
     FTree[p].FDad = NIL;
 }
 
@@ -219,11 +226,7 @@ void TLZHEncoder::DeleteNode(int p)
         FTree[FTree[p].FRSon].FDad = static_cast<int16_t>(q);
     }
     FTree[q].FDad = FTree[p].FDad;
-    const int dad = FTree[p].FDad;
-    if (FTree[dad].FRSon == p)
-        FTree[dad].FRSon = static_cast<int16_t>(q);
-    else
-        FTree[dad].FLSon = static_cast<int16_t>(q);
+    LinkTo(p) = static_cast<int16_t>(q);
     FTree[p].FDad = NIL;
 }
 

@@ -96,6 +96,30 @@ struct TLZHModel {
         } while (c != 0);
     }
 
+    // The same, given the nodes from just below the root down to the
+    // symbol's leaf, as a decoder's walk passed them: up to the first
+    // exchange the parents are known without loading them.
+    void UpdateAlong(const int16_t* path, int depth, int symbol)
+    {
+        if (FFreq[Root] == MaxFreq) {
+            UpdateModel(symbol);
+            return;
+        }
+        for (int i = depth - 1; i >= 0; --i) {
+            const int c = path[i];
+            const unsigned k = ++FFreq[c];
+            if (k > FFreq[c + 1]) {
+                for (int n = FParent[MoveUp(c, k)]; n != 0; n = FParent[n]) {
+                    const unsigned m = ++FFreq[n];
+                    if (m > FFreq[n + 1])
+                        n = MoveUp(n, m);
+                }
+                return;
+            }
+        }
+        ++FFreq[Root]; // the sentinel above it is never reached
+    }
+
 private:
     int MoveUp(int c, unsigned k);
 };

@@ -409,10 +409,36 @@ const TDamageCase DamageCases[] = {
     {"TLength17", [](TLH5StreamWriter& w) { w.PutBlockCount(1); w.PutTLengths({17, 1, 1}); }, 1, {}},
     {"TLengthNoClosingZero", [](TLH5StreamWriter& w) { w.PutBlockCount(1); w.PutBits(5, 2); w.PutBits(16, 0xFFFF); }, 1, {}},
     {"PLength17", [](TLH5StreamWriter& w) { ValidTC(w); w.PutPLengths({17, 1, 1}); }, 1, {}},
-    // Single-symbol forms naming a symbol beyond the list.
-    {"TSingle19", [](TLH5StreamWriter& w) { w.PutBlockCount(1); w.PutTSingle(19); }, 1, {}},
+    // Single-symbol forms naming a symbol beyond the list: like a list with
+    // no code, refused once the block needs a symbol of it (every block
+    // needs C symbols), and harmless until then.
+    {"TSingle19UsedByC", [](TLH5StreamWriter& w) { w.PutBlockCount(1); w.PutTSingle(19); w.PutBits(9, 1); }, 1, {}},
+    {"TSingle19Unused",
+     [](TLH5StreamWriter& w) {
+         w.PutBlockCount(1);
+         w.PutTSingle(19);
+         w.PutCSingle('t');
+         w.PutPSingle(0);
+     },
+     1, "t"},
     {"CSingle510", [](TLH5StreamWriter& w) { w.PutBlockCount(1); w.PutTSingle(0); w.PutCSingle(510); }, 1, {}},
-    {"PSingle14", [](TLH5StreamWriter& w) { ValidTC(w); w.PutPSingle(14); }, 1, {}},
+    {"PSingle14Used",
+     [](TLH5StreamWriter& w) {
+         ValidTC(w);
+         w.PutPSingle(14);
+         w.PutSymbol(Lit('a'));
+         w.PutCCode(256);
+     },
+     4, {}},
+    {"PSingle14Unused",
+     [](TLH5StreamWriter& w) {
+         ValidTC(w);
+         w.PutPSingle(14);
+         w.PutSymbol(Lit('a'));
+         w.PutSymbol(Lit('b'));
+         w.PutSymbol(Lit('a'));
+     },
+     3, "aba"},
     // Lists that give no code at all: fine until a symbol is needed.
     {"TNoCodeUsedByC", [](TLH5StreamWriter& w) { w.PutBlockCount(1); w.PutTLengths({0, 0, 0, 0}); w.PutBits(9, 1); }, 1, {}},
     {"CNoCodeUsed", [](TLH5StreamWriter& w) { w.PutBlockCount(1); w.PutTSingle(0); w.PutBits(9, 5); w.PutPSingle(0); }, 1, {}},

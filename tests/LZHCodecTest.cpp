@@ -352,6 +352,22 @@ TEST(LZHCodec, NearestOfEqualMatchesIsCoded)
     EXPECT_EQ(Expand(Compress(data), 12), data);
 }
 
+// The search compares on past the last input byte, into the window's zeros
+// that follow a short input, and the coder then cuts the match to the bytes
+// left: the final "abc" matches "abc\0" (4 bytes, 8 back) rather than the
+// nearer "abcX" (3 bytes), and is coded as 3 bytes 8 back.
+TEST(LZHCodec, SearchRunsPastTheEndOfInputThenCuts)
+{
+    const TBytes data = {'a', 'b', 'c', 0, 'a', 'b', 'c', 'X', 'a', 'b', 'c'};
+    const auto tokens = ReadTokens(Compress(data), 11).Tokens;
+    ASSERT_EQ(tokens.size(), 7u);
+    EXPECT_EQ(tokens[4].Symbol, 3 + LengthBias);
+    EXPECT_EQ(tokens[4].Position + 1, 4u);
+    EXPECT_EQ(tokens[6].Symbol, 3 + LengthBias);
+    EXPECT_EQ(tokens[6].Position + 1, 8u);
+    EXPECT_EQ(Expand(Compress(data), 11), data);
+}
+
 // Every match the encoder codes is the longest the window offers (the trees
 // hold the last 4036 positions and the 60 spaces before the start), capped
 // at 60 and at the bytes left; faults in the tree upkeep show up as misses.
