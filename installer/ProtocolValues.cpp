@@ -1,6 +1,6 @@
 #include "installer/ProtocolValues.h"
 
-#include "installer/UninstallPlan.h"
+#include "installer/PathCompare.h"
 
 bool PointsInto(const std::string& value, const std::string& directory)
 {

@@ -7,6 +7,8 @@
 #pragma once
 
 #include <string>
+
+#include "installer/PathCompare.h"
 #include <vector>
 
 #include "installer/UninstallLog.h"
@@ -36,12 +38,6 @@ struct TUninstallPlan {
     std::string AppPathsKey;              // under HKEY_LOCAL_MACHINE
 };
 
-// Paths compared as Windows compares them: ASCII case and the two separators alike.
-bool SamePath(const std::string& a, const std::string& b);
-bool PathStartsWith(const std::string& path, const std::string& prefix);
-bool PathEndsWith(const std::string& path, const std::string& suffix);
-// The directory part of a Windows path, up to and including its last "\" or "/" ("" when none).
-std::string DirectoryOfPath(const std::string& path);
 // exeName is the program's name under App Paths; shortcutFiles are the link
 // files the shortcut step would make now (an earlier install may have made
 // them though the log does not name them). EUninstallLogError when logPath
