@@ -179,6 +179,9 @@ std::string EntryName(const TResourceTree& tree, uint64_t entry)
             tree.Image.Fail();
         name += static_cast<char>(c);
     }
+    // "#N" stands for a number; a name spelled so would be taken for one.
+    if (name.empty() || name[0] == '#')
+        tree.Image.Fail();
     return name;
 }
 
@@ -235,6 +238,9 @@ std::vector<TPEResourceItem> ReadAllPEResources(const std::vector<uint8_t>& byte
         return entries;
     };
     std::vector<TPEResourceItem> items;
+    // The data of a sound tree does not overlap, so it fits in its section;
+    // entries that share data must not multiply it.
+    uint64_t total = 0;
     for (const uint64_t typeEntry : entriesOf(tree.Root)) {
         const std::string type = EntryName(tree, typeEntry);
         for (const uint64_t nameEntry : entriesOf(Below(tree, typeEntry, true))) {
@@ -245,6 +251,9 @@ std::vector<TPEResourceItem> ReadAllPEResources(const std::vector<uint8_t>& byte
                     image.Fail();
                 items.push_back({type, name, static_cast<uint16_t>(language),
                                  tree.DataOf(Below(tree, languageEntry, false))});
+                total += items.back().Bytes.size();
+                if (total > tree.Holder.RawSize)
+                    image.Fail();
             }
         }
     }

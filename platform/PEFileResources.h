@@ -25,5 +25,6 @@ struct TPEResourceItem {
 };
 
 // Every resource of the program, in the tree's order. EResNotFound when the
-// resource tables are damaged, or a name is not plain ASCII.
+// resource tables are damaged (their data adding up to more than their
+// section), or a name is not plain ASCII or begins with "#".
 std::vector<TPEResourceItem> ReadAllPEResources(const std::vector<uint8_t>& image);

@@ -262,6 +262,46 @@ TEST(PEResourceWriter, ImagesTheReaderRefusesStayRefused)
         }
 }
 
+// Reading every resource for a rebuild: entries that share one data entry
+// may not multiply the data past its section, and a name spelled "#..."
+// would be taken for a number.
+TEST(PEResources, ReadingEveryResourceRefusesSharedDataAndNumberLikeNames)
+{
+    const auto stub = BuildStubImage({{"AB", "BIG", Pattern(3000, 1)}, {"AB", "SMALL", Bytes("s")}});
+    ASSERT_EQ(ReadAllPEResources(stub).size(), 2u);
+    const size_t section = SectionField(stub, 1, 20), rva = SectionField(stub, 1, 12);
+    // The data entries, by their sizes; then the language entry that names the small one.
+    size_t big = 0, small = 0;
+    for (size_t at = section; at + 8 <= section + SectionField(stub, 1, 8); at += 4) {
+        const uint32_t dataRva = U32(stub, at);
+        if (dataRva >= rva && dataRva < rva + 0x1000) {
+            if (U32(stub, at + 4) == 3000)
+                big = at - section;
+            else if (U32(stub, at + 4) == 1)
+                small = at - section;
+        }
+    }
+    ASSERT_TRUE(big != 0 && small != 0);
+    auto shared = stub;
+    bool patched = false;
+    for (size_t at = section; at + 4 <= section + big && !patched; at += 4)
+        if (U32(shared, at) == small) {
+            shared[at] = static_cast<uint8_t>(big);
+            shared[at + 1] = static_cast<uint8_t>(big >> 8);
+            patched = true;
+        }
+    ASSERT_TRUE(patched);
+    EXPECT_EQ(ReadPEResource(shared, "AB", "SMALL"), Pattern(3000, 1)); // one look-up reads it once
+    EXPECT_THROW(ReadAllPEResources(shared), EResNotFound);
+
+    auto hashed = stub;
+    const std::vector<uint8_t> name = {2, 0, 'A', 0, 'B', 0};
+    const auto at = std::search(hashed.begin(), hashed.end(), name.begin(), name.end());
+    ASSERT_NE(at, hashed.end());
+    at[2] = '#';
+    EXPECT_THROW(ReadAllPEResources(hashed), EResNotFound);
+}
+
 // A version block's children, walked by their lengths: key -> text value.
 void WalkVersion(const std::vector<uint8_t>& b, size_t at, size_t end, const std::string& path,
                  std::map<std::string, std::string>& values)
