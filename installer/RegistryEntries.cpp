@@ -34,12 +34,14 @@ void TInstallRun::CreateRegistryEntries(const std::string& D)
     std::string K;
     // The protocol values this install is about to overwrite, kept for the
     // uninstall; a reinstall finds its own there and keeps nothing new.
+    // Kept with their type: an expandable "%SystemRoot%\..." must come back expandable.
     std::string previous[std::size(ProtocolValues)];
+    TRegDataType previousType[std::size(ProtocolValues)] = {};
     bool ours[std::size(ProtocolValues)] = {};
     if (FSettings.RegisterExt) {
         registry.SetRootKey(rkClassesRoot);
         for (size_t i = 0; i < std::size(ProtocolValues); ++i) {
-            if (registry.OpenKeyReadOnly(ProtocolValues[i].Key) && registry.ReadString("", previous[i]))
+            if (registry.OpenKeyReadOnly(ProtocolValues[i].Key) && registry.ReadString("", previous[i], &previousType[i]))
                 ours[i] = PointsInto(previous[i], D);
             registry.CloseKey();
         }
@@ -56,7 +58,7 @@ void TInstallRun::CreateRegistryEntries(const std::string& D)
             if (ours[i])
                 continue;
             if (!previous[i].empty())
-                registry.WriteString(ProtocolValues[i].Previous, previous[i]);
+                registry.WriteString(ProtocolValues[i].Previous, previous[i], previousType[i]);
             else
                 registry.DeleteValue(ProtocolValues[i].Previous); // nothing to give back
         }

@@ -15,12 +15,14 @@ namespace {
 const char* const LocalMachineName = "HKEY_LOCAL_MACHINE\\";
 const char* const ClassesRootName = "HKEY_CLASSES_ROOT\\";
 
-// The default (or named) value of an existing key; false when the key is absent.
-bool ReadKeyValue(TRegistry& registry, const std::string& key, const std::string& name, std::string& value)
+// The default (or named) value of an existing key, and whether it is
+// expandable; false when the key is absent.
+bool ReadKeyValue(TRegistry& registry, const std::string& key, const std::string& name, std::string& value,
+                  TRegDataType* type = nullptr)
 {
     if (!registry.OpenKeyReadOnly(key))
         return false;
-    if (!registry.ReadString(name, value))
+    if (!registry.ReadString(name, value, type))
         value.clear();
     registry.CloseKey();
     return true;
@@ -146,8 +148,9 @@ void TUninstallRun::RemoveRegistryEntries(const TUninstallPlan& plan, TUninstall
                           (value.empty() || PathEndsWith(value, plan.LogPath));
     // What the protocol held before the install, kept in our own entry.
     std::string previous[std::size(ProtocolValues)];
+    TRegDataType previousType[std::size(ProtocolValues)] = {};
     for (size_t i = 0; ownEntry && i < std::size(ProtocolValues); ++i)
-        ReadKeyValue(registry, plan.UninstallKey, ProtocolValues[i].Previous, previous[i]);
+        ReadKeyValue(registry, plan.UninstallKey, ProtocolValues[i].Previous, previous[i], &previousType[i]);
     if (ownEntry && !outcome.Repeatable && !registry.DeleteKey(plan.UninstallKey))
         outcome.NotRemoved.push_back(LocalMachineName + plan.UninstallKey);
     if (ReadKeyValue(registry, plan.AppPathsKey, "", value) &&
@@ -164,7 +167,7 @@ void TUninstallRun::RemoveRegistryEntries(const TUninstallPlan& plan, TUninstall
         if (registry.OpenKey(key, false)) {
             try {
                 if (!previous[i].empty())
-                    registry.WriteString("", previous[i]);
+                    registry.WriteString("", previous[i], previousType[i]);
                 else if (!registry.DeleteValue(""))
                     throw ERegistryException("not cleared");
                 done = true;

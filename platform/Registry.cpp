@@ -45,12 +45,14 @@ void TRegistry::CloseKey()
     FCurrentPath.clear();
 }
 
-bool TRegistry::ReadString(const std::string& name, std::string& value)
+bool TRegistry::ReadString(const std::string& name, std::string& value, TRegDataType* type)
 {
-    TRegDataType type = rdUnknown;
+    TRegDataType stored = rdUnknown;
     std::string data;
-    if (!FKeyOpen || !DoReadValue(name, type, data) || (type != rdString && type != rdExpandString))
+    if (!FKeyOpen || !DoReadValue(name, stored, data) || (stored != rdString && stored != rdExpandString))
         return false;
+    if (type)
+        *type = stored;
     // Stored strings usually carry their NUL, but nothing forces a writer to.
     value = data.substr(0, data.find('\0'));
     return true;
@@ -69,8 +71,8 @@ bool TRegistry::DeleteKey(const std::string& key)
     return !path.empty() && DoDeleteKey(FRootKey, path);
 }
 
-void TRegistry::WriteString(const std::string& name, const std::string& value)
+void TRegistry::WriteString(const std::string& name, const std::string& value, TRegDataType type)
 {
-    if (!FKeyOpen || !DoWriteString(name, value))
+    if (!FKeyOpen || !DoWriteString(name, value, type == rdExpandString))
         throw ERegistryException("Failed to set data for '" + name + "'");
 }

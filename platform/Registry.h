@@ -35,10 +35,11 @@ public:
     // Path of the open key from its root, without a leading "\" ("" when none is open).
     const std::string& CurrentPath() const { return FCurrentPath; }
     // A plain or expandable string value of the open key, as stored (not expanded);
-    // false when absent or of another type.
-    bool ReadString(const std::string& name, std::string& value);
-    // Writes a REG_SZ value ("" names the default value): ERegistryException "Failed to set data for '<name>'".
-    void WriteString(const std::string& name, const std::string& value);
+    // false when absent or of another type. type, when given, says which of the two.
+    bool ReadString(const std::string& name, std::string& value, TRegDataType* type = nullptr);
+    // Writes a REG_SZ value, or REG_EXPAND_SZ for rdExpandString ("" names the
+    // default value): ERegistryException "Failed to set data for '<name>'".
+    void WriteString(const std::string& name, const std::string& value, TRegDataType type = rdString);
     // Removes a value of the open key ("" names the default value); false when it cannot.
     bool DeleteValue(const std::string& name);
     // Closes an open key, then removes key (a path from the root) when it has
@@ -55,8 +56,9 @@ protected:
     virtual void DoCloseKey() = 0;
     // A value of the open key: its type and its bytes as stored (a terminating NUL may be among them).
     virtual bool DoReadValue(const std::string& name, TRegDataType& type, std::string& data) = 0;
-    // Stores value as REG_SZ in the open key, its terminating NUL included.
-    virtual bool DoWriteString(const std::string& name, const std::string& value) = 0;
+    // Stores value as REG_SZ (REG_EXPAND_SZ when expandable) in the open key,
+    // its terminating NUL included.
+    virtual bool DoWriteString(const std::string& name, const std::string& value, bool expandable) = 0;
     // Removes a value of the open key.
     virtual bool DoDeleteValue(const std::string& name) = 0;
     // Removes path under root, only when it has no subkeys.

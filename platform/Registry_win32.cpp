@@ -62,9 +62,10 @@ protected:
         return true;
     }
 
-    bool DoWriteString(const std::string& name, const std::string& value) override
+    bool DoWriteString(const std::string& name, const std::string& value, bool expandable) override
     {
-        return RegSetValueExA(FKey, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+        return RegSetValueExA(FKey, name.c_str(), 0, expandable ? REG_EXPAND_SZ : REG_SZ,
+                              reinterpret_cast<const BYTE*>(value.c_str()),
                               static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
     }
 

@@ -388,14 +388,24 @@ TEST_F(UninstallRunTest, TheFtpProtocolGetsBackWhatItHadBeforeTheInstall)
         const TMemoryRegistry::TValue* v = Bench.Registry.Value(root, key, name);
         return v ? v->Data : std::string("(none)");
     };
+    const auto type = [&](TRootKey root, const std::string& key, const std::string& name) {
+        const TMemoryRegistry::TValue* v = Bench.Registry.Value(root, key, name);
+        return v ? v->Type : rdUnknown;
+    };
+    // An icon that names the system's directory expands when it is read; it must come back expandable.
+    const std::string systemIcon = "%SystemRoot%\\system32\\url.dll,0";
+    Bench.Registry.SetValue(rkClassesRoot, icon, "", systemIcon, rdExpandString);
     Install();
     Install(); // finds its own values there and keeps the first ones
-    EXPECT_EQ(value(rkLocalMachine, uninstall, "PreviousFtpIcon"), "C:\\old\\ftp.exe,1");
+    EXPECT_EQ(value(rkLocalMachine, uninstall, "PreviousFtpIcon"), systemIcon);
+    EXPECT_EQ(type(rkLocalMachine, uninstall, "PreviousFtpIcon"), rdExpandString);
     EXPECT_EQ(value(rkLocalMachine, uninstall, "PreviousFtpCommand"), "C:\\old\\ftp.exe %1");
     EXPECT_EQ(value(rkClassesRoot, command, ""), "\"" + D + "ZarnFTP.exe\" \"%1\"");
     Uninstall({true, false});
-    EXPECT_EQ(value(rkClassesRoot, icon, ""), "C:\\old\\ftp.exe,1");
+    EXPECT_EQ(value(rkClassesRoot, icon, ""), systemIcon);
+    EXPECT_EQ(type(rkClassesRoot, icon, ""), rdExpandString);
     EXPECT_EQ(value(rkClassesRoot, command, ""), "C:\\old\\ftp.exe %1");
+    EXPECT_EQ(type(rkClassesRoot, command, ""), rdString);
     EXPECT_FALSE(Bench.Registry.KeyExists(rkLocalMachine, uninstall));
 }
 

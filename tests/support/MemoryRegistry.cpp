@@ -73,12 +73,12 @@ bool TMemoryRegistry::DoReadValue(const std::string& name, TRegDataType& type, s
     return true;
 }
 
-bool TMemoryRegistry::DoWriteString(const std::string& name, const std::string& value)
+bool TMemoryRegistry::DoWriteString(const std::string& name, const std::string& value, bool expandable)
 {
     for (const std::string& refused : RefusedWrites)
         if (Upper(refused) == Upper(FOpenPath + "\\" + name))
             return false;
-    FKeys[FOpen][Upper(name)] = {rdString, value};
+    FKeys[FOpen][Upper(name)] = {expandable ? rdExpandString : rdString, value};
     Writes.push_back({FOpenRoot, FOpenPath, name, value});
     return true;
 }

@@ -47,7 +47,7 @@ protected:
     bool DoOpenKey(TRootKey root, const std::string& path, TRegAccess access, bool create) override;
     void DoCloseKey() override { FOpen.clear(); }
     bool DoReadValue(const std::string& name, TRegDataType& type, std::string& data) override;
-    bool DoWriteString(const std::string& name, const std::string& value) override;
+    bool DoWriteString(const std::string& name, const std::string& value, bool expandable) override;
     bool DoDeleteValue(const std::string& name) override;
     bool DoDeleteKey(TRootKey root, const std::string& path) override;
 

@@ -23,21 +23,6 @@ const char* const Caption = "ZarnFTP 2.7.4 Setup";
 const std::string BackupQuestion = "Do you want to backup replaced files ?  ";
 const std::string ShortcutQuestion = "Create shortcuts on the Desktop and Programs menu ?";
 
-void WriteText(const std::string& path, const std::string& text)
-{
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
-std::string TextOfFile(const std::string& path)
-{
-    const std::vector<char> bytes = ReadWholeFile(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
 bool IsDirectory(const std::string& path)
 {
     const DWORD attributes = GetFileAttributesA(path.c_str());

@@ -220,6 +220,8 @@ TEST_F(SetupJourney, FirstInstallThenReinstallWithBackup)
         EXPECT_TRUE(Visible(copy));
         EXPECT_EQ(TextOf(FindControl(copy, idCopyStatus)), "Creating Registry Entries...");
         EXPECT_EQ(TextOf(FindControl(copy, idCopyFilename)), "");
+        EXPECT_EQ(TextOf(FindControl(copy, idCopyCancel)), "&Cancel");
+        EXPECT_EQ(TextOf(copy), "Setup");
         setup.Shot("copy-dialog-and-shortcuts", {copy, box});
         Answer(box, IDYES);
         ASSERT_TRUE(WaitGone(box));

@@ -335,21 +335,6 @@ void PressEnter(HWND box)
     PostMessageA(box, WM_KEYUP, VK_RETURN, 0xC0000001);
 }
 
-void WriteText(const std::string& path, const std::string& text)
-{
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
-std::string TextOfFile(const std::string& path)
-{
-    const std::vector<char> bytes = ReadWholeFile(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
 // A user's machine: shortcuts from the first install, a reinstall without
 // them over an edited site list, settings the program wrote, and a line
 // planted in the log by someone who can write the destination. Enter through

@@ -1,5 +1,7 @@
 #include "tests/wine/WineSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <objbase.h>
 #include <shlobj.h>
 
@@ -20,6 +22,21 @@ std::vector<char> ReadWholeFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::vector<char>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::string TextOfFile(const std::string& path)
+{
+    const std::vector<char> bytes = ReadWholeFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+void WriteText(const std::string& path, const std::string& text)
+{
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
 }
 
 bool FileExists(const std::string& path)

@@ -11,6 +11,10 @@
 std::string HostPath(const std::string& posixPath);
 std::vector<char> ReadWholeFile(const std::string& path); // empty when missing
 bool FileExists(const std::string& path);
+// A file's bytes as text ("" when missing).
+std::string TextOfFile(const std::string& path);
+// Creates or replaces path with text; a test failure when it cannot.
+void WriteText(const std::string& path, const std::string& text);
 // The lines of a CR LF text file, without their line ends.
 std::vector<std::string> ReadLines(const std::string& path);
 
