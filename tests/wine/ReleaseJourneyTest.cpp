@@ -5,8 +5,6 @@
 
 #include <windows.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -23,12 +21,6 @@ const char* const ReleaseCaption = "ZarnFTP 2.8.0 Setup";
 // The release's destination: "%\ZarnFTP 2.8" below this prefix's Program Files.
 std::string ReleaseDir() { return Dest.substr(0, Dest.size() - std::string("ZarnFTP\\").size()) + "ZarnFTP 2.8\\"; }
 
-std::string FileText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // A string of the version resource's US English / Windows-1252 table.
 std::string VersionString(const std::vector<char>& block, const std::string& name)
 {
@@ -43,13 +35,13 @@ std::string VersionString(const std::vector<char>& block, const std::string& nam
 void ExpectReleaseInstalled()
 {
     const std::string dir = ReleaseDir();
-    EXPECT_EQ(FileText(dir + "CHANGES.TXT"), "2.8.0: made by mksetup.\r\n");
-    EXPECT_EQ(FileText(dir + "README.TXT"), "ZarnFTP 2.8.0\r\nRead me first: what is new in 2.8.0.\r\n");
-    EXPECT_EQ(FileText(dir + "ZarnFTP.HLP"), "Help of ZarnFTP 2.8.0\r\n");
-    EXPECT_NE(GetFileAttributesA((dir + "ZarnFTP.exe").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(TextOfFile(dir + "CHANGES.TXT"), "2.8.0: made by mksetup.\r\n");
+    EXPECT_EQ(TextOfFile(dir + "README.TXT"), "ZarnFTP 2.8.0\r\nRead me first: what is new in 2.8.0.\r\n");
+    EXPECT_EQ(TextOfFile(dir + "ZarnFTP.HLP"), "Help of ZarnFTP 2.8.0\r\n");
+    EXPECT_TRUE(FileExists(dir + "ZarnFTP.exe"));
     // The uninstaller came from beside the stub: the payload had none.
-    EXPECT_NE(GetFileAttributesA((WinDir() + "unzarn.exe").c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_NE(FileText(dir + "install.log").find("CHANGES.TXT"), std::string::npos);
+    EXPECT_TRUE(FileExists(WinDir() + "unzarn.exe"));
+    EXPECT_NE(TextOfFile(dir + "install.log").find("CHANGES.TXT"), std::string::npos);
 }
 
 } // namespace
@@ -96,7 +88,7 @@ TEST_F(SetupJourney, ReleaseMadeByMksetupSaysItsVersionAndInstallsItsFiles)
 TEST_F(SetupJourney, SignedReleaseInstalls)
 {
     const std::string program = HostPath(ZARN_SIGNED_SETUP);
-    ASSERT_NE(GetFileAttributesA(program.c_str()), INVALID_FILE_ATTRIBUTES) << "mksetup.sign made no signed program";
+    ASSERT_TRUE(FileExists(program)) << "mksetup.sign made no signed program";
     DeleteFileA((ReleaseDir() + "CHANGES.TXT").c_str());
     std::vector<std::string> questions;
     ASSERT_TRUE(InstallThroughWizard(program, &questions));
