@@ -139,7 +139,7 @@ int Run(const std::vector<std::string>& args, const std::string& selfPath, std::
     }
     input.Settings = settings.Settings;
     input.Version = options.Version;
-    VersionText(input); // a bad version is refused before the payload is coded
+    VersionText(input); // a bad version is refused before anything is read or coded
     if (!options.Icon.empty())
         input.Icon = ReadFile(options.Icon, "icon file");
 
@@ -154,6 +154,9 @@ int Run(const std::vector<std::string>& args, const std::string& selfPath, std::
         request.BuiltUninstaller = builtUninstaller.string();
     TFileSystem& files = NativeFileSystem();
     const std::vector<TPayloadFile> plan = PlanPayload(files, request);
+    // The stub, its manifest and the icon are checked by a setup program
+    // made without archive, before the payload's coding takes its time.
+    MakeSetupImage(input);
 
     // The output must not replace anything it is made of.
     std::vector<std::string> inputs = {stubPath, options.Settings, options.Payload};
