@@ -290,6 +290,7 @@ TEST_F(MkSetup, RefusesWithAMessageAndLeavesNoOutput)
     Write("order.ini", SettingsFile + "Order=ZarnFTP.exe;nothere.txt\n");
     Write("twice.ini", SettingsFile + "Order=a.txt;A.TXT\n");
     Write("bad.ico", "not an icon");
+    Write("uninstaller.ini", Replace(SettingsFile, "Uninstaller=unzarn.exe", "Uninstaller=..\\unzarn.exe"));
     Write("text.exe", "MZ but nothing more");
     fs::create_directories(Dir / "empty");
     fs::create_directories(Dir / "sub/inner");
@@ -353,6 +354,7 @@ TEST_F(MkSetup, RefusesWithAMessageAndLeavesNoOutput)
         {payload("case"), "payload files ZarnFTP.exe and zarnftp.EXE are one name on Windows"},
         {payload("noexe"), "the payload holds no ZarnFTP.exe (ExeName)"},
         {with("-s", d + "order.ini"), "Order names nothere.txt, which is not in the payload"},
+        {with("-s", d + "uninstaller.ini"), "Uninstaller \"..\\unzarn.exe\": the installer would refuse this name"},
         {with("-s", d + "twice.ini"), "Order names A.TXT twice"},
         {with("-o", d + "payload/README.TXT"), "the output " + d + "payload/README.TXT is one of the inputs (" + d +
                                                    "payload/README.TXT)"},

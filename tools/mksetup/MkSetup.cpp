@@ -139,7 +139,7 @@ int Run(const std::vector<std::string>& args, const std::string& selfPath, std::
     }
     input.Settings = settings.Settings;
     input.Version = options.Version;
-    VersionText(input); // a bad version is refused before anything is read or coded
+    VersionText(input); // a bad version is refused before the payload is read
     if (!options.Icon.empty())
         input.Icon = ReadFile(options.Icon, "icon file");
 

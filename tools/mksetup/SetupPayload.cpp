@@ -62,6 +62,8 @@ std::vector<TPayloadFile> PlanPayload(TFileSystem& files, const TPayloadRequest&
     }
     if (byName.empty())
         throw EMkSetupError("the payload directory " + dir + " is empty");
+    if (IsRefusedPayloadName(request.UninstallerName))
+        throw EMkSetupError("Uninstaller \"" + request.UninstallerName + "\": the installer would refuse this name");
     if (!byName.count(Upper(request.UninstallerName))) {
         if (request.BuiltUninstaller.empty())
             throw EMkSetupError("no " + request.UninstallerName +
