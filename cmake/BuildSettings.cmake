@@ -1,6 +1,7 @@
 # Turns a settings file (Name=Value lines, ";" comments) into the source of
 # BuildSettings(): zarn_write_build_settings(<settings file> <output .cpp>).
-# Every one of the eleven values must be given; anything else is an error.
+# Every one of the eleven values must be given; an Order line (mksetup's
+# archive order) is passed over; anything else is an error.
 function(zarn_write_build_settings settings output)
   set(texts ProgramName CaptionName TargetPath ExeName HelpFile Uninstaller)
   set(flags Custom ShortcutDesktop ShortcutSendTo ShortcutStartMenu RegisterExt)
@@ -14,6 +15,9 @@ function(zarn_write_build_settings settings output)
       message(FATAL_ERROR "${settings}: not a Name=Value line: ${line}")
     endif()
     set(name "${CMAKE_MATCH_1}")
+    if(name STREQUAL "Order")
+      continue()
+    endif()
     set(value "${CMAKE_MATCH_2}")
     if(NOT name IN_LIST texts AND NOT name IN_LIST flags)
       message(FATAL_ERROR "${settings}: unknown setting ${name}")

@@ -14,3 +14,17 @@ bool LooksLikePEImage(const std::vector<uint8_t>& image);
 // the program has no such resource or its resource tables are damaged.
 std::vector<uint8_t> ReadPEResource(const std::vector<uint8_t>& image, const std::string& type,
                                     const std::string& name);
+
+// One resource of a program: type and name as ReadPEResource takes them
+// ("#N" for a number), the language, the bytes.
+struct TPEResourceItem {
+    std::string Type;
+    std::string Name;
+    uint16_t Language = 0;
+    std::vector<uint8_t> Bytes;
+};
+
+// Every resource of the program, in the tree's order. EResNotFound when the
+// resource tables are damaged (their data adding up to more than their
+// section), or a name is not plain ASCII or begins with "#".
+std::vector<TPEResourceItem> ReadAllPEResources(const std::vector<uint8_t>& image);

@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-          wine wine64 wine32:i386 fonts-wine fonts-liberation xvfb xauth imagemagick osslsigncode)
+          wine wine64 wine32:i386 fonts-wine fonts-liberation xvfb xauth imagemagick osslsigncode openssl)
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 

@@ -1,10 +1,17 @@
-// The setup program's entry: no command line is read.
+// The setup program's entry: no command line is read. The settings record is
+// the program's own resource, put there by mksetup; the stub has none.
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "installer/SettingsRecord.h"
+#include "platform/Resources.h"
 #include "ui/MessageBoxes.h"
 #include "ui/SetupProgram.h"
+
+namespace {
+const char* const StubMessage = "This is the setup stub of ZarnFTP Setup; mksetup makes a setup program of it.";
+}
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
@@ -16,7 +23,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     CoInitialize(nullptr);
     int status = 1;
     ReportErrors([&status] {
-        TSetupProgram program;
+        TSetupControl settings;
+        try {
+            settings = EmbeddedSettings(NativeResources());
+        } catch (const ENoSettingsRecord&) {
+            MessageBoxA(nullptr, StubMessage, "ZarnFTP Setup", MB_OK | MB_ICONINFORMATION);
+            status = 2;
+            return;
+        }
+        TSetupProgram program(settings);
         status = program.Run();
     });
     CoUninitialize();

@@ -1,12 +1,11 @@
 #include "ui/SetupProgram.h"
 
-#include "installer/BuildSettings.h"
 #include "platform/FileSystem.h"
 #include "platform/NativeServices.h"
 #include "platform/Resources.h"
 
-TSetupProgram::TSetupProgram()
-    : SetupControl(BuildSettings()), FRegistry(MakeNativeRegistry()), FCancelRule(FBoxes, FApplication)
+TSetupProgram::TSetupProgram(const TSetupControl& settings)
+    : SetupControl(settings), FRegistry(MakeNativeRegistry()), FCancelRule(FBoxes, FApplication)
 {
     // The event loop ends on the quit message; a run in progress finishes first.
     FApplication.OnTerminate = [] { PostQuitMessage(0); };

@@ -21,8 +21,9 @@
 
 class TSetupProgram {
 public:
-    // Start-up: the background window (hidden until Run), the copy dialog, the start message posted.
-    TSetupProgram();
+    // Start-up over the settings record the program carries: the background
+    // window (hidden until Run), the copy dialog, the start message posted.
+    explicit TSetupProgram(const TSetupControl& settings);
     ~TSetupProgram();
     TSetupProgram(const TSetupProgram&) = delete;
     TSetupProgram& operator=(const TSetupProgram&) = delete;

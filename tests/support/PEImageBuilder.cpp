@@ -35,7 +35,7 @@ bool EntryOrder(const std::string& a, const std::string& b)
 
 } // namespace
 
-TPEImage BuildPEImage(const std::vector<TPEResource>& resources)
+std::vector<uint8_t> BuildResourceTree(const std::vector<TPEResource>& resources, uint32_t sectionRva)
 {
     // The tree: root -> type directories -> name directories -> one language.
     std::map<std::string, std::vector<const TPEResource*>, bool (*)(const std::string&, const std::string&)> byType(
@@ -107,14 +107,19 @@ TPEImage BuildPEImage(const std::vector<TPEResource>& resources)
         const TPEResource* resource = leaves[i].second;
         const size_t entry = dataEntries[i];
         next = (next + 3) & ~size_t{3};
-        Put32(tree, entry, SectionRva + static_cast<uint32_t>(next));
+        Put32(tree, entry, sectionRva + static_cast<uint32_t>(next));
         Put32(tree, entry + 4, static_cast<uint32_t>(resource->Bytes.size()));
         tree.resize(next + resource->Bytes.size());
         std::copy(resource->Bytes.begin(), resource->Bytes.end(), tree.begin() + static_cast<long>(next));
         next += resource->Bytes.size();
     }
     tree.resize(next);
+    return tree;
+}
 
+TPEImage BuildPEImage(const std::vector<TPEResource>& resources)
+{
+    const std::vector<uint8_t> tree = BuildResourceTree(resources, SectionRva);
     std::vector<uint8_t> image(SectionFile, 0);
     image[0] = 'M';
     image[1] = 'Z';
@@ -139,4 +144,85 @@ TPEImage BuildPEImage(const std::vector<TPEResource>& resources)
     image.resize(SectionFile);
     image.insert(image.end(), tree.begin(), tree.end());
     return {image, SectionFile};
+}
+
+std::vector<uint8_t> BuildStubImage(const std::vector<TPEResource>& resources, const TStubLayout& layout)
+{
+    constexpr uint32_t Headers = 0x400, FileAlign = 0x200, SectionAlign = 0x1000;
+    const auto align = [](size_t v, size_t a) { return (v + a - 1) / a * a; };
+    const uint32_t textRva = 0x1000, rsrcRva = 0x2000;
+    const std::vector<uint8_t> tree = BuildResourceTree(resources, rsrcRva);
+    const uint32_t rsrcRaw = static_cast<uint32_t>(align(tree.size(), FileAlign));
+    const uint32_t relocRva = static_cast<uint32_t>(rsrcRva + align(tree.size(), SectionAlign));
+    const uint32_t sections = layout.Relocations ? 3 : 2;
+
+    std::vector<uint8_t> image(Headers, 0);
+    image[0] = 'M';
+    image[1] = 'Z';
+    Put32(image, 0x3C, 0x80);
+    const size_t pe = 0x80, optional = pe + 24, table = optional + 224;
+    Put32(image, pe, 0x00004550);
+    Put16(image, pe + 4, 0x14C);
+    Put16(image, pe + 6, sections);
+    Put16(image, pe + 20, 224);
+    Put16(image, pe + 22, 0x102);
+    Put16(image, optional, 0x10B);
+    Put32(image, optional + 4, FileAlign);                          // size of code
+    Put32(image, optional + 8, rsrcRaw + (layout.Relocations ? FileAlign : 0)); // initialized data
+    Put32(image, optional + 16, textRva);                            // entry point
+    Put32(image, optional + 28, 0x400000);                           // image base
+    Put32(image, optional + 32, SectionAlign);
+    Put32(image, optional + 36, FileAlign);
+    Put16(image, optional + 48, 4);
+    Put32(image, optional + 56, layout.Relocations ? relocRva + SectionAlign
+                                                   : static_cast<uint32_t>(rsrcRva + align(tree.size(), SectionAlign)));
+    Put32(image, optional + 60, Headers);
+    Put16(image, optional + 68, 2);                                  // GUI
+    Put32(image, optional + 92, 16);
+    Put32(image, optional + 96 + 8 * 2, rsrcRva);
+    Put32(image, optional + 96 + 8 * 2 + 4, static_cast<uint32_t>(tree.size()));
+    const auto section = [&](size_t index, const char* name, uint32_t virtualSize, uint32_t rva, uint32_t raw,
+                             uint32_t at, uint32_t flags) {
+        const size_t h = table + 40 * index;
+        for (size_t k = 0; k < 8 && name[k]; ++k)
+            image[h + k] = static_cast<uint8_t>(name[k]);
+        Put32(image, h + 8, virtualSize);
+        Put32(image, h + 12, rva);
+        Put32(image, h + 16, raw);
+        Put32(image, h + 20, at);
+        Put32(image, h + 36, flags);
+    };
+    // The code: a pattern the rebuild must leave as it is.
+    section(0, ".text", 0x180, textRva, FileAlign, Headers, 0x60000020);
+    image.resize(Headers + FileAlign);
+    for (size_t i = 0; i < 0x180; ++i)
+        image[Headers + i] = static_cast<uint8_t>(i * 7 + 1);
+    section(1, ".rsrc", static_cast<uint32_t>(tree.size()), rsrcRva, rsrcRaw, Headers + FileAlign, 0x40000040);
+    image.insert(image.end(), tree.begin(), tree.end());
+    image.resize(Headers + FileAlign + rsrcRaw);
+    if (layout.Relocations) {
+        // One block: two places in the code's page.
+        const std::vector<uint8_t> block = {0x00, 0x10, 0, 0, 12, 0, 0, 0, 0x10, 0x30, 0x20, 0x30};
+        section(2, ".reloc", static_cast<uint32_t>(block.size()), relocRva, FileAlign,
+                static_cast<uint32_t>(image.size()), 0x42000040);
+        Put32(image, optional + 96 + 8 * 5, relocRva);
+        Put32(image, optional + 96 + 8 * 5 + 4, static_cast<uint32_t>(block.size()));
+        const size_t at = image.size();
+        image.insert(image.end(), block.begin(), block.end());
+        image.resize(at + FileAlign);
+    }
+    if (!layout.Certificate.empty()) {
+        // A certificate table as a signing tool appends it: length, revision, type, data.
+        const size_t at = align(image.size(), 8);
+        image.resize(at);
+        const uint32_t length = static_cast<uint32_t>(8 + layout.Certificate.size());
+        Put32(image, at, length);
+        Put16(image, at + 4, 0x200);
+        Put16(image, at + 6, 2);
+        image.insert(image.end(), layout.Certificate.begin(), layout.Certificate.end());
+        image.resize(align(image.size(), 8));
+        Put32(image, optional + 96 + 8 * 4, static_cast<uint32_t>(at));
+        Put32(image, optional + 96 + 8 * 4 + 4, static_cast<uint32_t>(image.size() - at));
+    }
+    return image;
 }

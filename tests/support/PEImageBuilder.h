@@ -19,3 +19,15 @@ struct TPEImage {
 };
 
 TPEImage BuildPEImage(const std::vector<TPEResource>& resources);
+
+// The resource section's bytes for a section at sectionRva, built on its own
+// (not by the writer under test).
+std::vector<uint8_t> BuildResourceTree(const std::vector<TPEResource>& resources, uint32_t sectionRva);
+
+struct TStubLayout {
+    bool Relocations = true;           // a .reloc section after .rsrc, as the MinGW linker places it
+    std::vector<uint8_t> Certificate;  // when not empty, a certificate table appended
+};
+// A program laid out as a linker lays it out: headers of 0x400 bytes, file
+// alignment 0x200, section alignment 0x1000, .text, .rsrc and .reloc.
+std::vector<uint8_t> BuildStubImage(const std::vector<TPEResource>& resources, const TStubLayout& layout = {});

@@ -1,0 +1,145 @@
+#include "installer/SettingsRecord.h"
+
+#include <map>
+
+#include "platform/Resources.h"
+
+namespace {
+
+struct TTextField {
+    const char* Name;
+    std::string TSetupControl::*Field;
+};
+struct TFlagField {
+    const char* Name;
+    bool TSetupControl::*Field;
+};
+
+constexpr TTextField TextFields[] = {
+    {"ProgramName", &TSetupControl::ProgramName}, {"CaptionName", &TSetupControl::CaptionName},
+    {"TargetPath", &TSetupControl::TargetPath},   {"ExeName", &TSetupControl::ExeName},
+    {"HelpFile", &TSetupControl::HelpFile},       {"Uninstaller", &TSetupControl::Uninstaller}};
+constexpr TFlagField FlagFields[] = {{"Custom", &TSetupControl::Custom},
+                                     {"ShortcutDesktop", &TSetupControl::ShortcutDesktop},
+                                     {"ShortcutSendTo", &TSetupControl::ShortcutSendTo},
+                                     {"ShortcutStartMenu", &TSetupControl::ShortcutStartMenu},
+                                     {"RegisterExt", &TSetupControl::RegisterExt}};
+constexpr const char* OrderName = "Order";
+
+std::string Strip(const std::string& text)
+{
+    const char* blanks = " \t\r\n\f\v";
+    const size_t first = text.find_first_not_of(blanks);
+    if (first == std::string::npos)
+        return std::string();
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+bool IsName(const std::string& name)
+{
+    if (name.empty())
+        return false;
+    for (const char c : name)
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')))
+            return false;
+    return true;
+}
+
+bool Known(const std::string& name)
+{
+    for (const auto& f : TextFields)
+        if (name == f.Name)
+            return true;
+    for (const auto& f : FlagFields)
+        if (name == f.Name)
+            return true;
+    return name == OrderName;
+}
+
+} // namespace
+
+TSettingsFile ParseSettingsText(const std::string& text)
+{
+    std::map<std::string, std::string> values;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string line = Strip(text.substr(start, end - start));
+        start = end + 1;
+        if (line.empty() || line[0] == ';')
+            continue;
+        const size_t equals = line.find('=');
+        const std::string name = equals == std::string::npos ? std::string() : line.substr(0, equals);
+        if (!IsName(name))
+            throw ESettingsError("not a Name=Value line: " + line);
+        if (!Known(name))
+            throw ESettingsError("unknown setting " + name);
+        if (!values.emplace(name, line.substr(equals + 1)).second)
+            throw ESettingsError(name + " is given twice");
+    }
+
+    TSettingsFile file;
+    for (const auto& f : TextFields) {
+        const auto found = values.find(f.Name);
+        if (found == values.end())
+            throw ESettingsError(std::string(f.Name) + " is missing");
+        file.Settings.*f.Field = found->second;
+    }
+    for (const auto& f : FlagFields) {
+        const auto found = values.find(f.Name);
+        if (found == values.end())
+            throw ESettingsError(std::string(f.Name) + " is missing");
+        const std::string flag = Lower(Strip(found->second));
+        if (flag != "true" && flag != "false")
+            throw ESettingsError(std::string(f.Name) + " must be True or False");
+        file.Settings.*f.Field = flag == "true";
+    }
+    if (const auto order = values.find(OrderName); order != values.end()) {
+        size_t from = 0;
+        const std::string& list = order->second;
+        while (from <= list.size()) {
+            size_t semicolon = list.find(';', from);
+            if (semicolon == std::string::npos)
+                semicolon = list.size();
+            const std::string item = Strip(list.substr(from, semicolon - from));
+            if (!item.empty())
+                file.Order.push_back(item);
+            from = semicolon + 1;
+        }
+    }
+    return file;
+}
+
+std::string SettingsText(const TSetupControl& settings)
+{
+    std::string text;
+    for (const auto& f : TextFields)
+        text += std::string(f.Name) + "=" + settings.*f.Field + "\r\n";
+    for (const auto& f : FlagFields)
+        text += std::string(f.Name) + "=" + (settings.*f.Field ? "True" : "False") + "\r\n";
+    return text;
+}
+
+TSetupControl EmbeddedSettings(TResourceProvider& resources)
+{
+    std::unique_ptr<TStream> stream;
+    try {
+        stream = resources.OpenResource("", SettingsResourceType, SettingsResourceName);
+    } catch (const EResNotFound&) {
+        throw ENoSettingsRecord("This program carries no settings record");
+    }
+    std::string text(static_cast<size_t>(stream->Size()), '\0');
+    if (!text.empty())
+        stream->ReadBuffer(text.data(), static_cast<int32_t>(text.size()));
+    return ParseSettingsText(text).Settings;
+}
