@@ -10,7 +10,8 @@
 #   scripts/bench.sh [ROUNDS]        (default 7; VKAR=path overrides the binary,
 #                                     BENCH_CLOCK=wall times elapsed time)
 #
-# Figures are reported, never asserted: they depend on the machine.
+# vkar runs with -j 1, one core like the others. Figures are reported,
+# never asserted: they depend on the machine.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -71,8 +72,8 @@ command -v xz >/dev/null && coders+=(xz-6)
 
 encode() { # coder in out
     case $1 in
-    LH5) rm -f "$3"; "$VKAR" c -q -m LH5 -C "$(dirname "$2")" "$3" "$(basename "$2")" ;;
-    LZH) rm -f "$3"; "$VKAR" c -q -m LZH -C "$(dirname "$2")" "$3" "$(basename "$2")" ;;
+    LH5) rm -f "$3"; "$VKAR" c -q -j 1 -m LH5 -C "$(dirname "$2")" "$3" "$(basename "$2")" ;;
+    LZH) rm -f "$3"; "$VKAR" c -q -j 1 -m LZH -C "$(dirname "$2")" "$3" "$(basename "$2")" ;;
     gzip-6) gzip -6 -c "$2" >"$3" ;;
     zstd-3) zstd -q -3 -c "$2" >"$3" ;;
     xz-6) xz -6 -c "$2" >"$3" ;;
@@ -80,7 +81,7 @@ encode() { # coder in out
 }
 decode() { # coder coded
     case $1 in
-    LH5 | LZH) "$VKAR" t -q "$2" ;;
+    LH5 | LZH) "$VKAR" t -q -j 1 "$2" ;;
     gzip-6) gzip -t "$2" ;;
     zstd-3) zstd -q -t "$2" ;;
     xz-6) xz -t "$2" ;;
