@@ -241,16 +241,7 @@ TEST(VkarJobs, FailuresAsWithOneJob)
              box.WriteFile("g.txt", "g\n");
              DateInputs(box, {"f.txt", "g.txt"});
              ASSERT_EQ(box.Run({"c", "-q", "-j", "1", "-m", "LZH", "a.vk", "f.txt", "g.txt"}).Status, 0);
-             std::string bytes = box.ReadFile("a.vk");
-             const size_t sizeField = 21 + 12, dataStart = 21 + 25 + 5;
-             uint32_t stored = 0;
-             for (int i = 3; i >= 0; --i)
-                 stored = stored << 8 | static_cast<uint8_t>(bytes[sizeField + i]);
-             bytes.insert(dataStart + stored, std::string(40000, '\0'));
-             stored += 40000;
-             for (int i = 0; i < 4; ++i)
-                 bytes[sizeField + i] = static_cast<char>(stored >> (8 * i));
-             box.WriteFile("a.vk", bytes);
+             box.WriteFile("a.vk", VkarPadFirstEntry(box.ReadFile("a.vk"), 40000));
          },
          {"x", "-C", "out", "a.vk"}},
         {"x: an archive cut at a record boundary is truncated", false,

@@ -571,16 +571,7 @@ void MakePaddedArchive(const TVkarSandbox& box)
     box.WriteFile("f.txt", std::string(3000, 'f'));
     box.WriteFile("g.txt", "g\n");
     ExpectStatus(box.Run({"c", "-q", "-m", "LZH", "pad.vk", "f.txt", "g.txt"}), 0);
-    std::string bytes = box.ReadFile("pad.vk");
-    const size_t sizeField = 21 + 12, dataStart = 21 + 25 + 5;
-    uint32_t stored = 0;
-    for (int i = 3; i >= 0; --i)
-        stored = stored << 8 | static_cast<uint8_t>(bytes[sizeField + i]);
-    bytes.insert(dataStart + stored, std::string(40000, '\0'));
-    stored += 40000;
-    for (int i = 0; i < 4; ++i)
-        bytes[sizeField + i] = static_cast<char>(stored >> (8 * i));
-    box.WriteFile("pad.vk", bytes);
+    box.WriteFile("pad.vk", VkarPadFirstEntry(box.ReadFile("pad.vk"), 40000));
 }
 
 // Standard output held a whole archive of f.txt.

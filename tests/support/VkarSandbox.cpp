@@ -291,3 +291,18 @@ std::string VkarRawArchive(const std::vector<TVkarRawEntry>& entries, const std:
 }
 
 #endif
+
+std::string VkarPadFirstEntry(std::string archive, uint32_t padding)
+{
+    // Header 21 bytes; the entry record's name length at 0, stored size at 12, name at 25.
+    const size_t record = 21, sizeField = record + 12;
+    const size_t nameLength = static_cast<uint8_t>(archive[record]) | static_cast<uint8_t>(archive[record + 1]) << 8;
+    uint32_t stored = 0;
+    for (int i = 3; i >= 0; --i)
+        stored = stored << 8 | static_cast<uint8_t>(archive[sizeField + i]);
+    archive.insert(record + 25 + nameLength + stored, std::string(padding, '\0'));
+    stored += padding;
+    for (int i = 0; i < 4; ++i)
+        archive[sizeField + i] = static_cast<char>(stored >> (8 * i));
+    return archive;
+}

@@ -80,6 +80,9 @@ std::string VkarRawHeader(const std::string& identifier, int32_t totalSize, uint
                           const std::string& magic = std::string("VKAR\x1A", 5));
 std::string VkarRawEntry(const TVkarRawEntry& entry);
 // A header whose total is the entries' expanded sizes, then the entries.
+// The archive with padding zero bytes after its first entry's data, counted
+// in that entry's stored size: data that a decoder stops short of.
+std::string VkarPadFirstEntry(std::string archive, uint32_t padding);
 std::string VkarRawArchive(const std::vector<TVkarRawEntry>& entries, const std::string& identifier = "NON");
 
 #endif
