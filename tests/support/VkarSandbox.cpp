@@ -290,7 +290,6 @@ std::string VkarRawArchive(const std::vector<TVkarRawEntry>& entries, const std:
     return VkarRawHeader(identifier, total) + body;
 }
 
-#endif
 
 std::string VkarPadFirstEntry(std::string archive, uint32_t padding)
 {
@@ -306,3 +305,5 @@ std::string VkarPadFirstEntry(std::string archive, uint32_t padding)
         archive[sizeField + i] = static_cast<char>(stored >> (8 * i));
     return archive;
 }
+
+#endif
