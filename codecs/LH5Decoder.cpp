@@ -34,6 +34,12 @@ namespace {
 using namespace LH5;
 
 constexpr int CTableBits = 12;
+// Processors whose registers hold 32 bits decode with a 32-bit bit register.
+#ifdef ZARN_LH5_NARROW_REGISTERS
+constexpr bool NarrowRegisters = ZARN_LH5_NARROW_REGISTERS;
+#else
+constexpr bool NarrowRegisters = sizeof(void*) < 8;
+#endif
 constexpr int PtTableBits = 8;
 
 // Decoded bytes gather here before they are copied out; when the work area
@@ -146,6 +152,8 @@ private:
     LH5_HOT uint32_t DecodeP(TBits& in);
     void MakeFastTable(const uint16_t* table, int size, int nchar, const uint8_t* lengths, uint16_t* fast);
     LH5_HOT void DecodeFromBuffer(TBits& in, int32_t& symbols, int32_t& left, uint8_t*& pos, const uint8_t* workEnd);
+    LH5_HOT void DecodeFromBuffer32(TBits& in, int32_t& symbols, int32_t& left, uint8_t*& pos,
+                                    const uint8_t* workEnd);
     void Emit(const uint8_t* from, const uint8_t* to);
 
     TCodecState& FCodec;
@@ -481,6 +489,123 @@ void TLH5Decoder::DecodeFromBuffer(TBits& in, int32_t& symbols, int32_t& left, u
         in = Refill(FCodec, in);
 }
 
+// The same for processors with 32-bit registers (the shipped 32-bit build),
+// where a 64-bit register takes two and its shifts take several steps: a
+// 32-bit register, topped up to 25 or more bits before the C code, before
+// the P code and, when they need it, before the position's extra bits.
+// Whole bytes that the register holds beyond 24 bits come from bulk loads
+// of this same buffer, so they can be handed back first.
+void TLH5Decoder::DecodeFromBuffer32(TBits& in, int32_t& symbols, int32_t& left, uint8_t*& pos,
+                                     const uint8_t* workEnd)
+{
+    const uint8_t* const start = FCodec.FInPos;
+    const uint8_t* p = start;
+    // A symbol takes at most 44 bits, loaded 4 bytes at a time.
+    const uint8_t* const limit = FCodec.FInEnd - 16;
+    int count = in.Count;
+    if (count > 24) {
+        const int back = (count - 17) >> 3;
+        p -= back;
+        count -= back * 8;
+    }
+    // Bits below the count are 0 or the true next bits, as in the 64-bit register.
+    uint32_t buf = static_cast<uint32_t>(in.Buf >> 32);
+    uint8_t* out = pos;
+    int32_t syms = symbols;
+    int32_t bytes = left;
+    const auto topUp = [&] {
+        uint32_t w;
+        std::memcpy(&w, p, 4);
+        if constexpr (std::endian::native == std::endian::little)
+            w = __builtin_bswap32(w);
+        buf |= w >> count;
+        const int taken = (32 - count) >> 3;
+        p += taken;
+        count += taken * 8;
+    };
+    const auto sync = [&] {
+        symbols = syms;
+        left = bytes;
+        pos = out;
+    };
+    while (syms > 0 && bytes > 0 && out < workEnd && p <= limit) {
+        if (count <= 24)
+            topUp();
+        --syms;
+
+        uint32_t c;
+        int n;
+        uint16_t e = FCFast[buf >> (32 - CTableBits)];
+        if (e & FastDirect) [[likely]] {
+            c = e & 0x7FF;
+            n = (e >> 11) & 15;
+        } else {
+            sync();
+            c = Walk(FCTable[buf >> (32 - CTableBits)], buf >> 16, NC, CTableBits, FCNodeEnd, FCLen);
+            n = FCLen[c];
+        }
+        buf <<= n;
+        count -= n;
+        if (c < 256) {
+            *out++ = static_cast<uint8_t>(c);
+            --bytes;
+            continue;
+        }
+        const int32_t length = std::min<int32_t>(static_cast<int32_t>(c) - (256 - Threshold), bytes);
+        if (count <= 24)
+            topUp();
+        e = FPFast[buf >> (32 - PtTableBits)];
+        uint32_t j;
+        if (e & FastDirect) [[likely]] {
+            j = e & 0x7FF;
+            n = (e >> 11) & 15;
+        } else {
+            sync();
+            j = Walk(FPtTable[buf >> (32 - PtTableBits)], buf >> 16, NP, PtTableBits, FPtNodeEnd, FPtLen);
+            n = FPtLen[j];
+        }
+        buf <<= n;
+        count -= n;
+        int32_t distance = static_cast<int32_t>(j) + 1;
+        if (j > 1) {
+            const int extra = static_cast<int>(j) - 1;
+            if (count < extra)
+                topUp();
+            distance = (1 << extra) + static_cast<int32_t>(buf >> (32 - extra)) + 1;
+            buf <<= extra;
+            count -= extra;
+        }
+        const uint8_t* from = out - distance;
+        if (distance >= 8) {
+            for (int32_t k = 0; k < length; k += 8)
+                std::memcpy(out + k, from + k, 8);
+        } else if (distance == 1) {
+            std::memset(out, *from, static_cast<size_t>(length));
+        } else {
+            for (int32_t k = 0; k < length; ++k)
+                out[k] = from[k];
+        }
+        out += length;
+        bytes -= length;
+    }
+    sync();
+    uint32_t sum = 0;
+    if (p >= start) {
+        for (const uint8_t* b = start; b != p; ++b)
+            sum += *b;
+        FCodec.FReadSum += sum;
+    } else {
+        for (const uint8_t* b = p; b != start; ++b)
+            sum += *b;
+        FCodec.FReadSum -= sum;
+    }
+    FCodec.FInPos = const_cast<uint8_t*>(p);
+    in.Buf = static_cast<uint64_t>(buf) << 32;
+    in.Count = count;
+    if (in.Count < 16)
+        in = Refill(FCodec, in);
+}
+
 // Copies decoded bytes into the channel: plain stores while its buffer has
 // room, WriteByte (which flushes) when it is full.
 void TLH5Decoder::Emit(const uint8_t* from, const uint8_t* to)
@@ -523,7 +648,10 @@ void TLH5Decoder::Expand(int32_t expandedSize)
             int32_t symbols = FBlockSize;
             while (symbols > 0 && left > 0 && pos < workEnd) {
                 if (!FCodec.FUnlockOnRead && !FCodec.FEndOfInput && FCodec.FInEnd - FCodec.FInPos >= 16) {
-                    DecodeFromBuffer(in, symbols, left, pos, workEnd);
+                    if constexpr (NarrowRegisters)
+                        DecodeFromBuffer32(in, symbols, left, pos, workEnd);
+                    else
+                        DecodeFromBuffer(in, symbols, left, pos, workEnd);
                     continue;
                 }
                 --symbols;
