@@ -46,22 +46,39 @@ TCopyDialog::~TCopyDialog()
 
 void TCopyDialog::SetStatusText(const std::string& text)
 {
+    ShowFrame(); // what the run reported last stays with the new status
     SetLabelText(FStatus, text, FFont, true);
     UpdateWindow(FStatus);
+    FPacing.NoteChange();
 }
 
 void TCopyDialog::SetFileName(const std::string& name)
 {
-    SetLabelText(FFilename, name, FFont, true);
-    // A shorter name must not leave the end of the longer one behind.
-    RECT area = {FDpi.Scale(8), FDpi.Scale(26), FDpi.Scale(241), FDpi.Scale(50)};
-    InvalidateRect(FWindow, &area, TRUE);
+    if (FPacing.NoteName(name, GetTickCount()))
+        ShowFrame();
 }
 
 void TCopyDialog::SetProgress(int32_t percent)
 {
-    Progress.SetProgress(percent); // repaints when the whole percentage changes
-    FGaugeWindow->SetAccessibleText(std::to_string(Progress.Progress()));
+    if (FPacing.NotePercent(percent, GetTickCount()))
+        ShowFrame();
+}
+
+void TCopyDialog::ShowFrame()
+{
+    const TProgressPacing::TFrame frame = FPacing.TakeFrame(GetTickCount());
+    if (frame.NameChanged) {
+        SetLabelText(FFilename, frame.Name, FFont, true);
+        // A shorter name must not leave the end of the longer one behind.
+        RECT area = {FDpi.Scale(8), FDpi.Scale(26), FDpi.Scale(241), FDpi.Scale(50)};
+        InvalidateRect(FWindow, &area, TRUE);
+    }
+    if (frame.PercentChanged) {
+        const int32_t before = Progress.Progress();
+        Progress.SetProgress(frame.Percent); // repaints when the whole percentage changes
+        if (Progress.Progress() != before)
+            FGaugeWindow->SetAccessibleText(std::to_string(Progress.Progress()));
+    }
 }
 
 void TCopyDialog::Show()
@@ -70,16 +87,22 @@ void TCopyDialog::Show()
     SetForegroundWindow(FWindow);
     SetFocus(GetDlgItem(FWindow, idCopyCancel));
     UpdateWindow(FWindow);
+    FPacing.NoteChange();
 }
 
 void TCopyDialog::Hide()
 {
+    ShowFrame();
     ShowWindow(FWindow, SW_HIDE);
 }
 
 void TCopyDialog::ProcessMessages()
 {
-    ProcessPendingMessages();
+    const DWORD now = GetTickCount();
+    if (FPacing.FrameDue(now))
+        ShowFrame();
+    if (FPacing.ProcessMessages(now))
+        ProcessPendingMessages();
 }
 
 void TCopyDialog::PaintBevel(HDC dc)

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "controls/ProgressGauge.h"
+#include "installer/ProgressPacing.h"
 #include "installer/ProgressView.h"
 #include "ui/ControlWindow.h"
 #include "ui/WindowKit.h"
@@ -33,8 +34,11 @@ protected:
 
 private:
     void PaintBevel(HDC dc);
+    // Shows what the run reported since the last frame.
+    void ShowFrame();
 
     std::function<void()> FOnCancel;
+    TProgressPacing FPacing;
     TDpi FDpi;
     HFONT FFont = nullptr;
     HWND FStatus = nullptr;
