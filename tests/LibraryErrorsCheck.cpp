@@ -1,4 +1,5 @@
-// The Windows programs' own raising helpers (ui/LibraryErrors.cpp), linked
+// The Windows programs' own raising helpers (ui/LibraryErrors.cpp) and guards
+// of function-local statics (ui/SingleThreadStatics.cpp), linked
 // here in place of the C++ library's: a failure keeps its text, and the
 // exceptions without a text keep their type.
 #include <gtest/gtest.h>
@@ -44,4 +45,37 @@ TEST(LibraryErrors, TextlessExceptionsKeepTheirType)
 {
     EXPECT_THROW(std::__throw_bad_alloc(), std::bad_alloc);
     EXPECT_THROW(std::__throw_bad_array_new_length(), std::bad_array_new_length);
+}
+
+namespace {
+
+int Initialisations = 0;
+bool FailNext = true;
+
+int Made()
+{
+    ++Initialisations;
+    if (FailNext) {
+        FailNext = false;
+        throw std::runtime_error("first try");
+    }
+    return 42;
+}
+
+int OnceMade()
+{
+    static const int value = Made();
+    return value;
+}
+
+} // namespace
+
+// The programs' own guards: a static is made once, and made again after
+// its first initialisation raised.
+TEST(LibraryErrors, FunctionStaticsAreMadeOnceAndRetriedAfterAFailure)
+{
+    EXPECT_THROW(OnceMade(), std::runtime_error);
+    EXPECT_EQ(OnceMade(), 42);
+    EXPECT_EQ(OnceMade(), 42);
+    EXPECT_EQ(Initialisations, 2);
 }
