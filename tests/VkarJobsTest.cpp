@@ -131,6 +131,40 @@ TEST(VkarJobs, SameArchiveAndFilesForEveryJobCount)
     }
 }
 
+// With one entry to expand (the archive's only one, or the one selected)
+// the walk expands it alone; everything seen is still that of -j 1.
+TEST(VkarJobs, OneEntryToExpandAsWithOneJob)
+{
+    TVkarSandbox box;
+    MakeCorpus(box);
+    ASSERT_EQ(box.Run({"c", "-j", "1", "-m", "LH5", "all.vkar", "src"}).Status, 0);
+    ASSERT_EQ(box.Run({"c", "-j", "1", "-m", "LZH", "only.vkar", "src/large.txt"}).Status, 0);
+    const std::vector<std::vector<std::string>> walks = {
+        {"x", "-v", "only.vkar"},
+        {"x", "-v", "all.vkar", "src/a/code.bin"},
+        {"x", "-v", "all.vkar", "src/a/code.bin", "src/missing.txt"},
+        {"t", "-v", "only.vkar"},
+    };
+    for (size_t k = 0; k < walks.size(); ++k) {
+        SCOPED_TRACE(k);
+        const std::string dir1 = "one" + std::to_string(k), dir4 = "four" + std::to_string(k);
+        std::vector<std::string> one = WithJobs(walks[k], "1"), four = WithJobs(walks[k], "4");
+        one.insert(one.begin() + 4, {"-C", dir1});
+        four.insert(four.begin() + 4, {"-C", dir4});
+        const TVkarResult want = box.Run(one);
+        const TVkarResult got = box.Run(four);
+        EXPECT_EQ(got.Status, want.Status);
+        std::string lines = want.Out, errors = want.Err; // the same, below the other directory
+        for (std::string* text : {&lines, &errors})
+            for (size_t at = text->find(dir1 + "/"); at != std::string::npos; at = text->find(dir1 + "/", at))
+                text->replace(at, dir1.size(), dir4);
+        EXPECT_EQ(got.Out, lines);
+        EXPECT_EQ(got.Err, errors);
+        if (walks[k][0] == "x")
+            EXPECT_TRUE(Snapshot(box, dir4) == Snapshot(box, dir1));
+    }
+}
+
 TEST(VkarJobs, ProgressShownEntryByEntryInOrder)
 {
     TVkarSandbox box;

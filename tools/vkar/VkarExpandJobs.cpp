@@ -1,5 +1,7 @@
 #include "tools/vkar/VkarExpandJobs.h"
 
+#include <algorithm>
+
 #include <exception>
 #include <functional>
 #include <memory>
@@ -83,6 +85,7 @@ void WriteOut(TStream& file, const TVkarSpool& bytes)
 void VkarExpandInParallel(TArchiver& archiver, TVkarSharedSource& source, TStream& archive, const TStringList* list,
                           unsigned workers)
 {
+    const int64_t archiveStart = archive.Position();
     const TArchiveHeader header = archiver.ReadArchiveHeader(archive);
     const std::string compressID = header.Identifier();
     const int64_t recordsStart = archive.Position();
@@ -94,6 +97,17 @@ void VkarExpandInParallel(TArchiver& archiver, TVkarSharedSource& source, TStrea
     for (size_t i = 0; i < records.size(); ++i)
         wanted[i] = (list == nullptr || TArchiver::NameInList(*list, records[i].Name)) &&
                     !IsUnsafeArchiveName(records[i].Name);
+    // One entry leaves nothing to do side by side: decoding it apart would
+    // only add the copy through memory.
+    if (std::count(wanted.begin(), wanted.end(), true) < 2) {
+        TStringList names;
+        if (list != nullptr)
+            for (int i = 0; i < list->Count(); ++i)
+                names.Add((*list)[i]);
+        archive.SetPosition(archiveStart);
+        archiver.ExpandArchive(archive, list != nullptr ? &names : nullptr);
+        return;
+    }
     std::vector<TDecoded> slots(records.size());
     const size_t limit = TVkarJobs::BytesPerJob(workers);
     TVkarJobs jobs(workers, records.size(), [&](size_t index, const TVkarJobs::TReport& report) {
