@@ -93,20 +93,32 @@ void ExpandLZH(TCodecState& codec, int32_t expandedSize)
         if (codec.FZeroFill != 0 && in.ReadPastData())
             break;
         in.Refill();
-        // Walk down from the root, one bit per level; codes may be longer
-        // than the word holds, hence the refill inside the walk.
-        // The nodes passed on the way down are those the update counts on
-        // the way up.
+        // Walk down from the root two bits per step, one dependent load
+        // each; codes may be longer than the word holds, hence the refill
+        // inside the walk. The nodes passed on the way down are those the
+        // update counts on the way up; their loads stay off the walk's chain.
         int k = model.FSon[Root];
         int depth = 0;
-        while (k < NodeCount) {
-            if (in.FCount == 0)
+        unsigned two;
+        do {
+            if (in.FCount < 2)
                 in.Refill();
-            const int node = k + static_cast<int>(in.FBits >> 63);
-            path[depth++] = static_cast<int16_t>(node);
-            k = model.FSon[node];
-            in.FBits <<= 1;
-            --in.FCount;
+            two = static_cast<unsigned>(in.FBits >> 62);
+            const int node = k + static_cast<int>(two >> 1);
+            path[depth] = static_cast<int16_t>(node);
+            path[depth + 1] = static_cast<int16_t>(model.FSon[node] + static_cast<int>(two & 1));
+            k = model.FGrandson[2 * k + static_cast<int>(two)];
+            in.FBits <<= 2;
+            in.FCount -= 2;
+            depth += 2;
+        } while (k < NodeCount);
+        if (k & LeafAfterOneBit) {
+            // The leaf came after the first of the two bits: give the
+            // second back.
+            k &= ~LeafAfterOneBit;
+            --depth;
+            in.FBits = (in.FBits >> 1) | (static_cast<uint64_t>(two & 1) << 63);
+            ++in.FCount;
         }
         const int symbol = k - NodeCount;
         model.UpdateAlong(path, depth, symbol);

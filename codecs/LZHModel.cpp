@@ -18,6 +18,13 @@ void TLZHModel::StartModel()
     }
     FFreq[NodeCount] = 0xFFFF;
     FParent[Root] = 0;
+    SetAllGrandsons();
+}
+
+void TLZHModel::SetAllGrandsons()
+{
+    for (int n = 0; n < NodeCount; ++n)
+        SetGrandsons(n);
 }
 
 // Node c has just grown to k and now outranks c + 1: exchange it with the
@@ -60,6 +67,8 @@ int TLZHModel::MoveUp(int c, unsigned k)
     if (j < NodeCount)
         FParent[j + 1] = static_cast<int16_t>(c);
     FSon[c] = static_cast<int16_t>(j);
+    SonChanged(c);
+    SonChanged(l);
     return l;
 }
 
@@ -93,6 +102,7 @@ void TLZHModel::RebuildModel()
         if (k < NodeCount)
             FParent[k + 1] = static_cast<int16_t>(i);
     }
+    SetAllGrandsons();
 }
 
 } // namespace LZH

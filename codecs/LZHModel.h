@@ -72,12 +72,19 @@ constexpr TPositionDecodeTables MakePositionDecodeTables()
 
 inline constexpr TPositionDecodeTables PositionDecodeTables = MakePositionDecodeTables();
 
+// Marks an FGrandson entry whose walk ends one level down, at a leaf.
+inline constexpr int LeafAfterOneBit = 0x4000;
+
 // The adaptive tree. Nodes are kept sorted by frequency; siblings occupy
 // indices k and k + 1 with k even, so a node's low index bit is its code bit.
 struct TLZHModel {
     uint16_t FFreq[NodeCount + 1];          // last entry: sentinel 0xFFFF
     int16_t FSon[NodeCount];                // first child, or NodeCount + symbol for a leaf
     int16_t FParent[NodeCount + SymbolCount]; // parents; then the leaf of each symbol
+    // Two levels of the walk in one load: entry 2n + b is FSon[FSon[n] + b],
+    // or FSon[n] | LeafAfterOneBit when n is a leaf. From the sibling pair
+    // at k the next two code bits x select entry 2k + x.
+    int16_t FGrandson[2 * NodeCount];
 
     void StartModel();
     void RebuildModel();
@@ -122,6 +129,23 @@ struct TLZHModel {
 
 private:
     int MoveUp(int c, unsigned k);
+    void SetGrandsons(int n)
+    {
+        const int s = FSon[n];
+        if (s < NodeCount) {
+            FGrandson[2 * n] = FSon[s];
+            FGrandson[2 * n + 1] = FSon[s + 1];
+        } else {
+            FGrandson[2 * n] = FGrandson[2 * n + 1] = static_cast<int16_t>(s | LeafAfterOneBit);
+        }
+    }
+    // FSon[n] has changed: n's own entries and its parent's entry through n.
+    void SonChanged(int n)
+    {
+        SetGrandsons(n);
+        FGrandson[2 * FParent[n] + (n & 1)] = FSon[n];
+    }
+    void SetAllGrandsons();
 };
 
 } // namespace LZH
