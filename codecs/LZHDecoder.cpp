@@ -2,8 +2,10 @@
 // match positions in the fixed position code, over a 4096-byte ring that
 // starts filled with spaces.
 #include <bit>
+#include <cstddef>
 #include <cstring>
 #include <memory>
+#include <type_traits>
 
 #include "codecs/CodecState.h"
 #include "codecs/Decoders.h"
@@ -18,29 +20,38 @@ struct TLZHDecoder {
     uint8_t FWindow[WindowSize];
 };
 
-// Stream bits, most significant first, held left-aligned in a 64-bit word.
+// The bit word is as wide as the target's registers: 64-bit shifts on a
+// 32-bit target take register pairs, in the loop that has the fewest to spare.
+using TBitWord = std::conditional_t<sizeof(void*) >= 8, uint64_t, uint32_t>;
+inline constexpr int WordBits = 8 * sizeof(TBitWord);
+
+// Stream bits, most significant first, held left-aligned in the bit word.
 // Bytes are taken one at a time; a byte that arrives with the end-of-input
 // flag set counts as 0, so a short stream reads as zero bits.
 class TBitReader {
 public:
     explicit TBitReader(TCodecState& codec) : FCodec(codec) {}
 
-    // Tops the word up to at least 57 bits, taking the same bytes whether
-    // it loads them at once from the channel's buffer or one by one. The
-    // bulk load also sets bits below the count: they are the next byte's,
-    // which the byte-wise path ORs in again unchanged.
+    // Tops the word up to at least WordBits - 7 bits (25 or 57), taking the
+    // same bytes whether it loads them at once from the channel's buffer or
+    // one by one. The bulk load also sets bits below the count: they are the
+    // next byte's, which the byte-wise path ORs in again unchanged.
     void Refill()
     {
-        if (FCount > 56)
+        if (FCount > WordBits - 8)
             return;
-        if (!FCodec.FEndOfInput && !FCodec.FUnlockOnRead && FCodec.FInEnd - FCodec.FInPos >= 8) [[likely]] {
+        if (!FCodec.FEndOfInput && !FCodec.FUnlockOnRead && FCodec.FInEnd - FCodec.FInPos >= static_cast<ptrdiff_t>(sizeof(TBitWord))) [[likely]] {
             const uint8_t* p = FCodec.FInPos;
-            uint64_t w;
-            std::memcpy(&w, p, 8);
-            if constexpr (std::endian::native == std::endian::little)
-                w = __builtin_bswap64(w);
+            TBitWord w;
+            std::memcpy(&w, p, sizeof w);
+            if constexpr (std::endian::native == std::endian::little) {
+                if constexpr (sizeof w == 8)
+                    w = __builtin_bswap64(w);
+                else
+                    w = __builtin_bswap32(w);
+            }
             FBits |= w >> FCount;
-            const int taken = (64 - FCount) >> 3;
+            const int taken = (WordBits - FCount) >> 3;
             uint32_t sum = 0;
             for (int i = 0; i < taken; ++i)
                 sum += p[i];
@@ -49,21 +60,24 @@ public:
             FCount += taken * 8;
             return;
         }
-        while (FCount <= 56) {
-            uint64_t b = FCodec.ReadByte();
+        while (FCount <= WordBits - 8) {
+            TBitWord b = FCodec.ReadByte();
             if (FCodec.FEndOfInput) {
                 b = 0;
                 ++FCodec.FZeroFill;
             }
-            FBits |= b << (56 - FCount);
+            FBits |= b << (WordBits - 8 - FCount);
             FCount += 8;
         }
     }
 
+    // The next n bits (n from 1 to 14), not yet taken.
+    unsigned Peek(int n) const { return static_cast<unsigned>(FBits >> (WordBits - n)); }
+
     // True once bits of the zero fill have been consumed.
     bool ReadPastData() const { return static_cast<int64_t>(FCodec.FZeroFill) * 8 > FCount; }
 
-    uint64_t FBits = 0;
+    TBitWord FBits = 0;
     int FCount = 0;
 
 private:
@@ -103,7 +117,7 @@ void ExpandLZH(TCodecState& codec, int32_t expandedSize)
         do {
             if (in.FCount < 2)
                 in.Refill();
-            two = static_cast<unsigned>(in.FBits >> 62);
+            two = in.Peek(2);
             const int node = k + static_cast<int>(two >> 1);
             path[depth] = static_cast<int16_t>(node);
             path[depth + 1] = static_cast<int16_t>(model.FSon[node] + static_cast<int>(two & 1));
@@ -117,7 +131,7 @@ void ExpandLZH(TCodecState& codec, int32_t expandedSize)
             // second back.
             k &= ~LeafAfterOneBit;
             --depth;
-            in.FBits = (in.FBits >> 1) | (static_cast<uint64_t>(two & 1) << 63);
+            in.FBits = (in.FBits >> 1) | (static_cast<TBitWord>(two & 1) << (WordBits - 1));
             ++in.FCount;
         }
         const int symbol = k - NodeCount;
@@ -136,9 +150,9 @@ void ExpandLZH(TCodecState& codec, int32_t expandedSize)
         // plain bits.
         if (in.FCount < 14)
             in.Refill();
-        const unsigned top = static_cast<unsigned>(in.FBits >> 56);
+        const unsigned top = in.Peek(8);
         const unsigned codeLength = PositionDecodeTables.Length[top];
-        const unsigned low = static_cast<unsigned>(in.FBits >> (58 - codeLength)) & 63;
+        const unsigned low = in.Peek(static_cast<int>(codeLength) + 6) & 63;
         const unsigned position = (static_cast<unsigned>(PositionDecodeTables.Upper[top]) << 6) | low;
         in.FBits <<= codeLength + 6;
         in.FCount -= static_cast<int>(codeLength + 6);
