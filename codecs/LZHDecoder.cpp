@@ -84,6 +84,42 @@ private:
     TCodecState& FCodec;
 };
 
+// Walks down from the root two bits per step, one dependent load each;
+// codes may be longer than the word holds, hence the refill inside the
+// walk. The nodes passed on the way down are those the update counts on
+// the way up; their loads stay off the walk's chain.
+int DecodeSymbol(TBitReader& in, TLZHModel& model, int16_t* path)
+{
+    int k = model.FSon[Root];
+    int depth = 0;
+    for (;;) {
+        if (in.FCount < 2)
+            in.Refill();
+        const unsigned two = in.Peek(2);
+        const int first = k + static_cast<int>(two >> 1);
+        const int son = model.FSon[first];
+        k = model.FGrandson[2 * k + static_cast<int>(two)];
+        path[depth] = static_cast<int16_t>(first);
+        if (son >= NodeCount) {
+            // A leaf after the first of the two bits.
+            in.FBits <<= 1;
+            --in.FCount;
+            k = son;
+            ++depth;
+            break;
+        }
+        path[depth + 1] = static_cast<int16_t>(son + static_cast<int>(two & 1));
+        in.FBits <<= 2;
+        in.FCount -= 2;
+        depth += 2;
+        if (k >= NodeCount)
+            break;
+    }
+    const int symbol = k - NodeCount;
+    model.UpdateAlong(path, depth, symbol);
+    return symbol;
+}
+
 } // namespace
 
 void ExpandLZH(TCodecState& codec, int32_t expandedSize)
@@ -107,36 +143,7 @@ void ExpandLZH(TCodecState& codec, int32_t expandedSize)
         if (codec.FZeroFill != 0 && in.ReadPastData())
             break;
         in.Refill();
-        // Walk down from the root two bits per step, one dependent load
-        // each; codes may be longer than the word holds, hence the refill
-        // inside the walk. The nodes passed on the way down are those the
-        // update counts on the way up; their loads stay off the walk's chain.
-        int k = model.FSon[Root];
-        int depth = 0;
-        unsigned two;
-        do {
-            if (in.FCount < 2)
-                in.Refill();
-            two = in.Peek(2);
-            const int node = k + static_cast<int>(two >> 1);
-            path[depth] = static_cast<int16_t>(node);
-            path[depth + 1] = static_cast<int16_t>(model.FSon[node] + static_cast<int>(two & 1));
-            k = model.FGrandson[2 * k + static_cast<int>(two)];
-            in.FBits <<= 2;
-            in.FCount -= 2;
-            depth += 2;
-        } while (k < NodeCount);
-        if (k & LeafAfterOneBit) {
-            // The leaf came after the first of the two bits: give the
-            // second back.
-            k &= ~LeafAfterOneBit;
-            --depth;
-            in.FBits = (in.FBits >> 1) | (static_cast<TBitWord>(two & 1) << (WordBits - 1));
-            ++in.FCount;
-        }
-        const int symbol = k - NodeCount;
-        model.UpdateAlong(path, depth, symbol);
-
+        const int symbol = DecodeSymbol(in, model, path);
         if (symbol < FirstLength) {
             const auto b = static_cast<uint8_t>(symbol);
             codec.WriteByte(b);

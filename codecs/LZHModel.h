@@ -72,18 +72,16 @@ constexpr TPositionDecodeTables MakePositionDecodeTables()
 
 inline constexpr TPositionDecodeTables PositionDecodeTables = MakePositionDecodeTables();
 
-// Marks an FGrandson entry whose walk ends one level down, at a leaf.
-inline constexpr int LeafAfterOneBit = 0x4000;
-
 // The adaptive tree. Nodes are kept sorted by frequency; siblings occupy
 // indices k and k + 1 with k even, so a node's low index bit is its code bit.
 struct TLZHModel {
     uint16_t FFreq[NodeCount + 1];          // last entry: sentinel 0xFFFF
     int16_t FSon[NodeCount];                // first child, or NodeCount + symbol for a leaf
     int16_t FParent[NodeCount + SymbolCount]; // parents; then the leaf of each symbol
-    // Two levels of the walk in one load: entry 2n + b is FSon[FSon[n] + b],
-    // or FSon[n] | LeafAfterOneBit when n is a leaf. From the sibling pair
-    // at k the next two code bits x select entry 2k + x.
+    // Two levels of the walk in one load: entry 2n + b is FSon[FSon[n] + b]
+    // for a node n whose son is not a leaf (the walk stops at a leaf before
+    // it needs the entries of one). From the sibling pair at k the next two
+    // code bits x select entry 2k + x.
     int16_t FGrandson[2 * NodeCount];
 
     void StartModel();
@@ -135,8 +133,6 @@ private:
         if (s < NodeCount) {
             FGrandson[2 * n] = FSon[s];
             FGrandson[2 * n + 1] = FSon[s + 1];
-        } else {
-            FGrandson[2 * n] = FGrandson[2 * n + 1] = static_cast<int16_t>(s | LeafAfterOneBit);
         }
     }
     // FSon[n] has changed: n's own entries and its parent's entry through n.
