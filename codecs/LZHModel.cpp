@@ -16,7 +16,8 @@ void TLZHModel::StartModel()
         FSon[j] = static_cast<int16_t>(i);
         FParent[i] = FParent[i + 1] = static_cast<int16_t>(j);
     }
-    FFreq[NodeCount] = 0xFFFF;
+    for (int i = NodeCount; i < FreqEntries; ++i)
+        FFreq[i] = 0xFFFF;
     FParent[Root] = 0;
     SetAllGrandsons();
 }
@@ -31,20 +32,23 @@ void TLZHModel::SetAllGrandsons()
 // last node still below k. Returns that node's index, where c now lives.
 int TLZHModel::MoveUp(int c, unsigned k)
 {
-    // Nodes c + 1 .. l all hold k - 1; long runs of equal counts are common
-    // (every unused symbol holds 1), so gallop and then halve. The sentinel
-    // above the root ends every search.
-    int l = c + 1;
-    if (k > FFreq[l + 1]) {
-        int lo = l + 1;
-        int step = 2;
-        int hi = lo + step;
-        if (hi > NodeCount)
-            hi = NodeCount;
-        while (k > FFreq[hi]) {
+    // Nodes c + 1 .. l all hold k - 1. The run is short as a rule, but of
+    // unpredictable length: its first eight places are counted without
+    // branches (the counts are sorted, so the comparisons come out as ones,
+    // then zeros; the padding above the sentinel ends them). Only a longer
+    // run (every unused symbol holds 1) is searched, galloping then halving.
+    const uint16_t* f = FFreq + c + 2;
+    int l = c + 1 + (f[0] < k) + (f[1] < k) + (f[2] < k) + (f[3] < k) + (f[4] < k) + (f[5] < k) + (f[6] < k) + (f[7] < k);
+    if (l == c + 9) {
+        int lo = l;
+        int step = 1;
+        int hi;
+        for (;;) {
+            hi = lo + step > NodeCount ? NodeCount : lo + step;
+            if (k <= FFreq[hi])
+                break;
             lo = hi;
             step *= 2;
-            hi = lo + step > NodeCount ? NodeCount : lo + step;
         }
         while (hi - lo > 1) {
             const int mid = (lo + hi) / 2;

@@ -74,8 +74,12 @@ inline constexpr TPositionDecodeTables PositionDecodeTables = MakePositionDecode
 
 // The adaptive tree. Nodes are kept sorted by frequency; siblings occupy
 // indices k and k + 1 with k even, so a node's low index bit is its code bit.
+// The sentinel 0xFFFF above the root, and eight more: MoveUp looks at up to
+// nine places past a node.
+inline constexpr int FreqEntries = NodeCount + 9;
+
 struct TLZHModel {
-    uint16_t FFreq[NodeCount + 1];          // last entry: sentinel 0xFFFF
+    uint16_t FFreq[FreqEntries];            // from NodeCount on: sentinel 0xFFFF
     int16_t FSon[NodeCount];                // first child, or NodeCount + symbol for a leaf
     int16_t FParent[NodeCount + SymbolCount]; // parents; then the leaf of each symbol
     // Two levels of the walk in one load: entry 2n + b is FSon[FSon[n] + b]
