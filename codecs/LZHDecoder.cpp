@@ -15,10 +15,37 @@ using namespace LZH;
 
 namespace {
 
+// The window is kept as the tail of a longer straight buffer: a match is
+// then one copy from behind the write position, eight bytes at a time, and
+// the output goes to the channel in bulk. When the buffer fills, its last
+// WindowSize bytes move to the front.
+inline constexpr int HistorySize = 4 * WindowSize;
+// Room for one more match before the buffer must move, and for the copy's
+// overshoot past it.
+inline constexpr int HistoryLimit = HistorySize - MaxMatch;
+inline constexpr int CopyOvershoot = 8;
+
 struct TLZHDecoder {
     TLZHModel FModel;
-    uint8_t FWindow[WindowSize];
+    uint8_t FHistory[HistorySize + CopyOvershoot];
 };
+
+// Hands the bytes from..to to the channel, storing straight into its buffer
+// while there is room.
+void Deliver(TCodecState& codec, const uint8_t* from, const uint8_t* to)
+{
+    while (from != to) {
+        const std::ptrdiff_t room = codec.OutputRoom();
+        if (room == 0) {
+            codec.WriteByte(*from++);
+            continue;
+        }
+        const std::ptrdiff_t n = room < to - from ? room : to - from;
+        std::memcpy(codec.FOutPos, from, static_cast<size_t>(n));
+        codec.FOutPos += n;
+        from += n;
+    }
+}
 
 // The bit word is as wide as the target's registers: 64-bit shifts on a
 // 32-bit target take register pairs, in the loop that has the fewest to spare.
@@ -128,27 +155,33 @@ void ExpandLZH(TCodecState& codec, int32_t expandedSize)
         return;
     auto state = std::make_unique<TLZHDecoder>();
     TLZHModel& model = state->FModel;
-    uint8_t* const window = state->FWindow;
+    uint8_t* const history = state->FHistory;
     model.StartModel();
-    std::memset(window, FillByte, StartPosition);
-    std::memset(window + StartPosition, 0, WindowSize - StartPosition);
+    // The window before the first byte, as the WindowSize bytes behind the
+    // write position: positions StartPosition.. (zeros, never read first by
+    // a sound stream), then the spaces from position 0 on.
+    std::memset(history, 0, WindowSize - StartPosition);
+    std::memset(history + (WindowSize - StartPosition), FillByte, StartPosition);
+    uint8_t* out = history + WindowSize;
+    uint8_t* delivered = out;
 
     TBitReader in(codec);
     int16_t path[NodeCount];
-    unsigned r = StartPosition;
     int32_t count = 0;
     while (count < expandedSize) {
         // Past the data the file can only be wrong: stop rather than write
         // up to the claimed size (which may be gigabytes) of it.
         if (codec.FZeroFill != 0 && in.ReadPastData())
             break;
+        if (out > history + HistoryLimit) [[unlikely]] {
+            Deliver(codec, delivered, out);
+            std::memmove(history, out - WindowSize, WindowSize);
+            out = delivered = history + WindowSize;
+        }
         in.Refill();
         const int symbol = DecodeSymbol(in, model, path);
         if (symbol < FirstLength) {
-            const auto b = static_cast<uint8_t>(symbol);
-            codec.WriteByte(b);
-            window[r] = b;
-            r = (r + 1) & WindowMask;
+            *out++ = static_cast<uint8_t>(symbol);
             ++count;
             continue;
         }
@@ -164,32 +197,24 @@ void ExpandLZH(TCodecState& codec, int32_t expandedSize)
         in.FBits <<= codeLength + 6;
         in.FCount -= static_cast<int>(codeLength + 6);
 
-        unsigned start = (r - position - 1) & WindowMask;
+        const uint8_t* from = out - position - 1;
         int32_t length = symbol - LengthBias;
         // Never write past the entry's size, whatever the stream says.
         if (length > expandedSize - count)
             length = expandedSize - count;
         count += length;
-        if (codec.OutputRoom() >= length) {
-            uint8_t* out = codec.FOutPos;
-            for (int32_t i = 0; i < length; ++i) {
-                const uint8_t b = window[start];
-                out[i] = b;
-                window[r] = b;
-                start = (start + 1) & WindowMask;
-                r = (r + 1) & WindowMask;
-            }
-            codec.FOutPos += length;
+        if (position >= CopyOvershoot - 1) {
+            // Each piece reads only bytes that are already final.
+            for (int32_t i = 0; i < length; i += CopyOvershoot)
+                std::memcpy(out + i, from + i, CopyOvershoot);
         } else {
-            for (int32_t i = 0; i < length; ++i) {
-                const uint8_t b = window[start];
-                codec.WriteByte(b);
-                window[r] = b;
-                start = (start + 1) & WindowMask;
-                r = (r + 1) & WindowMask;
-            }
+            // Nearer than a piece: byte by byte, repeating what it writes.
+            for (int32_t i = 0; i < length; ++i)
+                out[i] = from[i];
         }
+        out += length;
     }
+    Deliver(codec, delivered, out);
     if (in.ReadPastData())
         codec.FReadPastData = true;
 }
