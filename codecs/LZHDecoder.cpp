@@ -52,6 +52,21 @@ void Deliver(TCodecState& codec, const uint8_t* from, const uint8_t* to)
 using TBitWord = std::conditional_t<sizeof(void*) >= 8, uint64_t, uint32_t>;
 inline constexpr int WordBits = 8 * sizeof(TBitWord);
 
+// The sum of the first n (1 to sizeof w) bytes of w as it lay in memory,
+// without a loop whose length changes at nearly every refill: bytes are
+// added pairwise into 16-bit lanes, and the lanes by one multiply.
+inline uint32_t ByteSum(TBitWord w, int n)
+{
+    constexpr auto lanes = static_cast<TBitWord>(~TBitWord{0} / 0xFFFF); // 0x0001 in every lane
+    constexpr auto low = static_cast<TBitWord>(lanes * 0xFF);            // 0x00FF in every lane
+    if constexpr (std::endian::native == std::endian::little)
+        w &= ~TBitWord{0} >> (WordBits - 8 * n);
+    else
+        w &= ~TBitWord{0} << (WordBits - 8 * n);
+    const TBitWord pairs = (w & low) + ((w >> 8) & low);
+    return static_cast<uint32_t>((pairs * lanes) >> (WordBits - 16)) & 0xFFFF;
+}
+
 // Stream bits, most significant first, held left-aligned in the bit word.
 // Bytes are taken one at a time; a byte that arrives with the end-of-input
 // flag set counts as 0, so a short stream reads as zero bits.
@@ -71,6 +86,8 @@ public:
             const uint8_t* p = FCodec.FInPos;
             TBitWord w;
             std::memcpy(&w, p, sizeof w);
+            const int taken = (WordBits - FCount) >> 3;
+            FCodec.FReadSum += ByteSum(w, taken);
             if constexpr (std::endian::native == std::endian::little) {
                 if constexpr (sizeof w == 8)
                     w = __builtin_bswap64(w);
@@ -78,11 +95,6 @@ public:
                     w = __builtin_bswap32(w);
             }
             FBits |= w >> FCount;
-            const int taken = (WordBits - FCount) >> 3;
-            uint32_t sum = 0;
-            for (int i = 0; i < taken; ++i)
-                sum += p[i];
-            FCodec.FReadSum += sum;
             FCodec.FInPos += taken;
             FCount += taken * 8;
             return;
