@@ -30,7 +30,7 @@ void TLZHModel::SetAllGrandsons()
 
 // Node c has just grown to k and now outranks c + 1: exchange it with the
 // last node still below k. Returns that node's index, where c now lives.
-int TLZHModel::MoveUp(int c, unsigned k)
+LZH_REGISTER_ARGUMENTS int TLZHModel::MoveUp(int c, unsigned k)
 {
     // Nodes c + 1 .. l all hold k - 1. The run is short as a rule, but of
     // unpredictable length: its first eight places are counted without

@@ -8,6 +8,14 @@
 
 namespace LZH {
 
+// The i686 build passes the arguments of the hottest out-of-line call in
+// registers rather than on the stack.
+#if defined(__i386__)
+#define LZH_REGISTER_ARGUMENTS __attribute__((regparm(3)))
+#else
+#define LZH_REGISTER_ARGUMENTS
+#endif
+
 inline constexpr int WindowSize = 4096;
 inline constexpr int WindowMask = WindowSize - 1;
 inline constexpr int MaxMatch = 60;
@@ -130,7 +138,7 @@ struct TLZHModel {
     }
 
 private:
-    int MoveUp(int c, unsigned k);
+    LZH_REGISTER_ARGUMENTS int MoveUp(int c, unsigned k);
     void SetGrandsons(int n)
     {
         const int s = FSon[n];
