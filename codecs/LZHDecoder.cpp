@@ -136,18 +136,19 @@ int DecodeSymbol(TBitReader& in, TLZHModel& model, int16_t* path)
             in.Refill();
         const unsigned two = in.Peek(2);
         const int first = k + static_cast<int>(two >> 1);
-        const int son = model.FSon[first];
+        // Stored before it is known to be a node: few values stay live.
+        const int second = model.FSon[first] + static_cast<int>(two & 1);
         k = model.FGrandson[2 * k + static_cast<int>(two)];
         path[depth] = static_cast<int16_t>(first);
-        if (son >= NodeCount) {
+        path[depth + 1] = static_cast<int16_t>(second);
+        if (second >= NodeCount) {
             // A leaf after the first of the two bits.
+            k = second - static_cast<int>(in.Peek(2) & 1);
             in.FBits <<= 1;
             --in.FCount;
-            k = son;
             ++depth;
             break;
         }
-        path[depth + 1] = static_cast<int16_t>(son + static_cast<int>(two & 1));
         in.FBits <<= 2;
         in.FCount -= 2;
         depth += 2;
