@@ -80,12 +80,12 @@ constexpr TPositionDecodeTables MakePositionDecodeTables()
 
 inline constexpr TPositionDecodeTables PositionDecodeTables = MakePositionDecodeTables();
 
-// The adaptive tree. Nodes are kept sorted by frequency; siblings occupy
-// indices k and k + 1 with k even, so a node's low index bit is its code bit.
-// The sentinel 0xFFFF above the root, and eight more: MoveUp looks at up to
-// nine places past a node.
+// The counts: the nodes', then the sentinel 0xFFFF above the root and eight
+// more of it, as MoveUp looks at up to nine places past a node.
 inline constexpr int FreqEntries = NodeCount + 9;
 
+// The adaptive tree. Nodes are kept sorted by frequency; siblings occupy
+// indices k and k + 1 with k even, so a node's low index bit is its code bit.
 struct TLZHModel {
     uint16_t FFreq[FreqEntries];            // from NodeCount on: sentinel 0xFFFF
     int16_t FSon[NodeCount];                // first child, or NodeCount + symbol for a leaf
