@@ -8,13 +8,13 @@ void TLZHModel::StartModel()
 {
     for (int i = 0; i < SymbolCount; ++i) {
         FFreq[i] = 1;
-        FSon[i] = static_cast<int16_t>(i + NodeCount);
-        FParent[i + NodeCount] = static_cast<int16_t>(i);
+        FSon[i] = i + NodeCount;
+        FParent[i + NodeCount] = i;
     }
     for (int i = 0, j = SymbolCount; j < NodeCount; i += 2, ++j) {
-        FFreq[j] = static_cast<uint16_t>(FFreq[i] + FFreq[i + 1]);
-        FSon[j] = static_cast<int16_t>(i);
-        FParent[i] = FParent[i + 1] = static_cast<int16_t>(j);
+        FFreq[j] = FFreq[i] + FFreq[i + 1];
+        FSon[j] = i;
+        FParent[i] = FParent[i + 1] = j;
     }
     for (int i = NodeCount; i < FreqEntries; ++i)
         FFreq[i] = 0xFFFF;
@@ -37,7 +37,7 @@ LZH_REGISTER_ARGUMENTS int TLZHModel::MoveUp(int c, unsigned k)
     // branches (the counts are sorted, so the comparisons come out as ones,
     // then zeros; the padding above the sentinel ends them). Only a longer
     // run (every unused symbol holds 1) is searched, galloping then halving.
-    const uint16_t* f = FFreq + c + 2;
+    const uint32_t* f = FFreq + c + 2;
     int l = c + 1 + (f[0] < k) + (f[1] < k) + (f[2] < k) + (f[3] < k) + (f[4] < k) + (f[5] < k) + (f[6] < k) + (f[7] < k);
     if (l == c + 9) {
         int lo = l;
@@ -60,17 +60,17 @@ LZH_REGISTER_ARGUMENTS int TLZHModel::MoveUp(int c, unsigned k)
         l = lo;
     }
     FFreq[c] = FFreq[l];
-    FFreq[l] = static_cast<uint16_t>(k);
+    FFreq[l] = k;
     const int i = FSon[c];
-    FParent[i] = static_cast<int16_t>(l);
+    FParent[i] = l;
     if (i < NodeCount)
-        FParent[i + 1] = static_cast<int16_t>(l);
+        FParent[i + 1] = l;
     const int j = FSon[l];
-    FSon[l] = static_cast<int16_t>(i);
-    FParent[j] = static_cast<int16_t>(c);
+    FSon[l] = i;
+    FParent[j] = c;
     if (j < NodeCount)
-        FParent[j + 1] = static_cast<int16_t>(c);
-    FSon[c] = static_cast<int16_t>(j);
+        FParent[j + 1] = c;
+    FSon[c] = j;
     SonChanged(c);
     SonChanged(l);
     return l;
@@ -83,7 +83,7 @@ void TLZHModel::RebuildModel()
     int j = 0;
     for (int i = 0; i < NodeCount; ++i) {
         if (FSon[i] >= NodeCount) {
-            FFreq[j] = static_cast<uint16_t>((FFreq[i] + 1) / 2);
+            FFreq[j] = (FFreq[i] + 1) / 2;
             FSon[j] = FSon[i];
             ++j;
         }
@@ -97,14 +97,14 @@ void TLZHModel::RebuildModel()
         const size_t moved = static_cast<size_t>(j - k);
         std::memmove(&FFreq[k + 1], &FFreq[k], moved * sizeof(FFreq[0]));
         std::memmove(&FSon[k + 1], &FSon[k], moved * sizeof(FSon[0]));
-        FFreq[k] = static_cast<uint16_t>(f);
-        FSon[k] = static_cast<int16_t>(i);
+        FFreq[k] = f;
+        FSon[k] = i;
     }
     for (int i = 0; i < NodeCount; ++i) {
         const int k = FSon[i];
-        FParent[k] = static_cast<int16_t>(i);
+        FParent[k] = i;
         if (k < NodeCount)
-            FParent[k + 1] = static_cast<int16_t>(i);
+            FParent[k + 1] = i;
     }
     SetAllGrandsons();
 }

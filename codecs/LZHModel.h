@@ -86,15 +86,17 @@ inline constexpr int FreqEntries = NodeCount + 9;
 
 // The adaptive tree. Nodes are kept sorted by frequency; siblings occupy
 // indices k and k + 1 with k even, so a node's low index bit is its code bit.
+// The values would fit 16 bits; 32-bit entries spare the i686 build 16-bit
+// stores and compares in its hottest loops.
 struct TLZHModel {
-    uint16_t FFreq[FreqEntries];            // from NodeCount on: sentinel 0xFFFF
-    int16_t FSon[NodeCount];                // first child, or NodeCount + symbol for a leaf
-    int16_t FParent[NodeCount + SymbolCount]; // parents; then the leaf of each symbol
+    uint32_t FFreq[FreqEntries];            // from NodeCount on: sentinel 0xFFFF
+    int32_t FSon[NodeCount];                // first child, or NodeCount + symbol for a leaf
+    int32_t FParent[NodeCount + SymbolCount]; // parents; then the leaf of each symbol
     // Two levels of the walk in one load: entry 2n + b is FSon[FSon[n] + b]
     // for a node n whose son is not a leaf (the walk stops at a leaf before
     // it needs the entries of one). From the sibling pair at k the next two
     // code bits x select entry 2k + x.
-    int16_t FGrandson[2 * NodeCount];
+    int32_t FGrandson[2 * NodeCount];
 
     void StartModel();
     void RebuildModel();
