@@ -127,7 +127,7 @@ private:
 // codes may be longer than the word holds, hence the refill inside the
 // walk. The nodes passed on the way down are those the update counts on
 // the way up; their loads stay off the walk's chain.
-int DecodeSymbol(TBitReader& in, TLZHModel& model, int16_t* path)
+int DecodeSymbol(TBitReader& in, TLZHModel& model, int32_t* path)
 {
     int k = model.FSon[Root];
     int depth = 0;
@@ -139,8 +139,8 @@ int DecodeSymbol(TBitReader& in, TLZHModel& model, int16_t* path)
         // Stored before it is known to be a node: few values stay live.
         const int second = model.FSon[first] + static_cast<int>(two & 1);
         k = model.FGrandson[2 * k + static_cast<int>(two)];
-        path[depth] = static_cast<int16_t>(first);
-        path[depth + 1] = static_cast<int16_t>(second);
+        path[depth] = first;
+        path[depth + 1] = second;
         if (second >= NodeCount) {
             // A leaf after the first of the two bits.
             k = second - static_cast<int>(in.Peek(2) & 1);
@@ -179,7 +179,7 @@ void ExpandLZH(TCodecState& codec, int32_t expandedSize)
     uint8_t* delivered = out;
 
     TBitReader in(codec);
-    int16_t path[NodeCount];
+    int32_t path[NodeCount];
     int32_t count = 0;
     while (count < expandedSize) {
         // Past the data the file can only be wrong: stop rather than write

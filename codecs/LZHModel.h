@@ -118,7 +118,7 @@ struct TLZHModel {
     // The same, given the nodes from just below the root down to the
     // symbol's leaf, as a decoder's walk passed them: up to the first
     // exchange the parents are known without loading them.
-    void UpdateAlong(const int16_t* path, int depth, int symbol)
+    void UpdateAlong(const int32_t* path, int depth, int symbol)
     {
         if (FFreq[Root] == MaxFreq) {
             UpdateModel(symbol);
