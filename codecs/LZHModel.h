@@ -8,6 +8,14 @@
 
 namespace LZH {
 
+// The i686 build passes the arguments of the hottest out-of-line call in
+// registers rather than on the stack.
+#if defined(__i386__)
+#define LZH_REGISTER_ARGUMENTS __attribute__((regparm(3)))
+#else
+#define LZH_REGISTER_ARGUMENTS
+#endif
+
 inline constexpr int WindowSize = 4096;
 inline constexpr int WindowMask = WindowSize - 1;
 inline constexpr int MaxMatch = 60;
@@ -72,12 +80,23 @@ constexpr TPositionDecodeTables MakePositionDecodeTables()
 
 inline constexpr TPositionDecodeTables PositionDecodeTables = MakePositionDecodeTables();
 
+// The counts: the nodes', then the sentinel 0xFFFF above the root and eight
+// more of it, as MoveUp looks at up to nine places past a node.
+inline constexpr int FreqEntries = NodeCount + 9;
+
 // The adaptive tree. Nodes are kept sorted by frequency; siblings occupy
 // indices k and k + 1 with k even, so a node's low index bit is its code bit.
+// The values would fit 16 bits; 32-bit entries spare the i686 build 16-bit
+// stores and compares in its hottest loops.
 struct TLZHModel {
-    uint16_t FFreq[NodeCount + 1];          // last entry: sentinel 0xFFFF
-    int16_t FSon[NodeCount];                // first child, or NodeCount + symbol for a leaf
-    int16_t FParent[NodeCount + SymbolCount]; // parents; then the leaf of each symbol
+    uint32_t FFreq[FreqEntries];            // from NodeCount on: sentinel 0xFFFF
+    int32_t FSon[NodeCount];                // first child, or NodeCount + symbol for a leaf
+    int32_t FParent[NodeCount + SymbolCount]; // parents; then the leaf of each symbol
+    // Two levels of the walk in one load: entry 2n + b is FSon[FSon[n] + b]
+    // for a node n whose son is not a leaf (the walk stops at a leaf before
+    // it needs the entries of one). From the sibling pair at k the next two
+    // code bits x select entry 2k + x.
+    int32_t FGrandson[2 * NodeCount];
 
     void StartModel();
     void RebuildModel();
@@ -99,7 +118,7 @@ struct TLZHModel {
     // The same, given the nodes from just below the root down to the
     // symbol's leaf, as a decoder's walk passed them: up to the first
     // exchange the parents are known without loading them.
-    void UpdateAlong(const int16_t* path, int depth, int symbol)
+    void UpdateAlong(const int32_t* path, int depth, int symbol)
     {
         if (FFreq[Root] == MaxFreq) {
             UpdateModel(symbol);
@@ -121,7 +140,22 @@ struct TLZHModel {
     }
 
 private:
-    int MoveUp(int c, unsigned k);
+    LZH_REGISTER_ARGUMENTS int MoveUp(int c, unsigned k);
+    void SetGrandsons(int n)
+    {
+        const int s = FSon[n];
+        if (s < NodeCount) {
+            FGrandson[2 * n] = FSon[s];
+            FGrandson[2 * n + 1] = FSon[s + 1];
+        }
+    }
+    // FSon[n] has changed: n's own entries and its parent's entry through n.
+    void SonChanged(int n)
+    {
+        SetGrandsons(n);
+        FGrandson[2 * FParent[n] + (n & 1)] = FSon[n];
+    }
+    void SetAllGrandsons();
 };
 
 } // namespace LZH

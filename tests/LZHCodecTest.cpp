@@ -179,6 +179,13 @@ void ExpectRoundTrip(const TBytes& data)
     EXPECT_TRUE(unpacked.Output == data) << "size " << data.size();
     EXPECT_EQ(packed.ReadSum, ByteSum(data));
     EXPECT_EQ(unpacked.WriteSum, ByteSum(data));
+    // The decoder sums the bytes it takes, which are the stream's up to at
+    // most a word short of its end (it takes whole words where it can).
+    const TBytes& stream = packed.Output;
+    bool prefixSum = false;
+    for (size_t n = stream.size() >= 9 ? stream.size() - 9 : 0; n <= stream.size(); ++n)
+        prefixSum = prefixSum || unpacked.ReadSum == ByteSum(TBytes(stream.begin(), stream.begin() + static_cast<long>(n)));
+    EXPECT_TRUE(prefixSum) << "size " << data.size();
 }
 
 
@@ -472,6 +479,59 @@ TEST(LZHCodec, MatchRunningPastTheSizeIsCut)
     EXPECT_EQ(Expand(WriteTokens({Literal('z'), Match(4, 3)}), 5), Bytes("z  z "));
 }
 
+// The ring as plainly as it can be kept, one byte at a time.
+TBytes RingExpand(const std::vector<TToken>& tokens)
+{
+    uint8_t ring[WindowSize];
+    std::fill(ring, ring + StartPosition, FillByte);
+    std::fill(ring + StartPosition, ring + WindowSize, 0);
+    unsigned r = StartPosition;
+    TBytes out;
+    for (const TToken& token : tokens) {
+        unsigned start = (r - token.Position - 1) & WindowMask;
+        for (int i = 0; i < token.Length(); ++i) {
+            const uint8_t b = token.Symbol < FirstLength ? static_cast<uint8_t>(token.Symbol) : ring[start];
+            out.push_back(b);
+            ring[r] = b;
+            start = (start + 1) & WindowMask;
+            r = (r + 1) & WindowMask;
+        }
+    }
+    return out;
+}
+
+// Matches at every kind of distance: nearer than their length (repeating
+// what they write), just past that, and as far back as the window goes,
+// over enough output that the decoder's window moves many times.
+TEST(LZHCodec, MatchesReachAnyDistanceAsTheWindowMoves)
+{
+    std::mt19937 rng(23);
+    std::vector<TToken> tokens;
+    size_t size = 0;
+    while (size < 150000) {
+        const unsigned kind = rng() % 8;
+        if (kind < 2) {
+            tokens.push_back(Literal(static_cast<uint8_t>(rng())));
+        } else {
+            const unsigned distance = kind < 5 ? 1 + rng() % 16 : kind < 6 ? 17 + rng() % 300 : WindowSize - rng() % 200;
+            tokens.push_back(Match(3 + static_cast<int>(rng() % 58), distance));
+        }
+        size += static_cast<size_t>(tokens.back().Length());
+    }
+    const TBytes expected = RingExpand(tokens);
+    EXPECT_TRUE(Expand(WriteTokens(tokens), static_cast<int32_t>(expected.size())) == expected);
+
+    // Every symbol after a window of literals reaches back as far as it can,
+    // whatever the output's length when it comes.
+    std::vector<TToken> farthest;
+    for (int i = 0; i < WindowSize; ++i)
+        farthest.push_back(Literal(static_cast<uint8_t>(rng())));
+    for (size = WindowSize; size < 100000; size += static_cast<size_t>(farthest.back().Length()))
+        farthest.push_back(Match(3 + static_cast<int>(rng() % 58), WindowSize));
+    const TBytes repeated = RingExpand(farthest);
+    EXPECT_TRUE(Expand(WriteTokens(farthest), static_cast<int32_t>(repeated.size())) == repeated);
+}
+
 // The encoder's own symbol counts in Fibonacci proportion give the deepest
 // tree there is, with codes longer than 16 bits; both sides must carry them
 // whole, and the stream must be laid out as the token writer lays out the
@@ -582,6 +642,13 @@ TEST(LZHModel, AgreesWithPlainModelThroughRebuilds)
                 ASSERT_EQ(model.FSon[i], plain.Son[i]) << "node " << i << " after " << n;
             for (int i = 0; i < NodeCount + SymbolCount; ++i)
                 ASSERT_EQ(model.FParent[i], plain.Parent[i]) << "entry " << i << " after " << n;
+            // The decoder walks two levels per load through FGrandson; it
+            // stops at a leaf before it would read a leaf's entries.
+            for (int i = 0; i < NodeCount; ++i) {
+                const int son = plain.Son[i];
+                for (int b = 0; b < 2 && son < NodeCount; ++b)
+                    ASSERT_EQ(model.FGrandson[2 * i + b], plain.Son[son + b]) << "node " << i << " bit " << b << " after " << n;
+            }
         }
     }
     EXPECT_GE(rebuilds, 10);
