@@ -152,6 +152,11 @@ public:
 
     bool SetAttributes(const std::string& path, int32_t attributes) override
     {
+        // Most files already have theirs (a new file is marked for archiving):
+        // a look is cheaper than the open, set and close of a change.
+        const DWORD now = GetFileAttributesA(path.c_str());
+        if (now != INVALID_FILE_ATTRIBUTES && now == static_cast<DWORD>(attributes))
+            return true;
         return SetFileAttributesA(path.c_str(), static_cast<DWORD>(attributes)) != 0;
     }
 

@@ -117,7 +117,12 @@ TEST(Win32FileSystem, DatesAttributesAndMoves)
     EXPECT_EQ(files.GetDosDateTime(path), dos);
     ASSERT_TRUE(files.SetAttributes(path, faReadOnly | faArchive));
     EXPECT_EQ(files.GetAttributes(path) & (faReadOnly | faArchive | faDirectory), faReadOnly | faArchive);
+    // What a file already has is only looked at; a missing file still fails.
+    EXPECT_TRUE(files.SetAttributes(path, files.GetAttributes(path)));
+    EXPECT_FALSE(files.SetAttributes(TempDir() + "zarn-no-such-file.txt", faArchive));
+    EXPECT_FALSE(files.SetAttributes(TempDir() + "zarn-no-such-file.txt", -1));
     ASSERT_TRUE(files.SetAttributes(path, faArchive));
+    EXPECT_EQ(files.GetAttributes(path) & faReadOnly, 0);
     EXPECT_TRUE(files.MoveFileReplacing(path, moved));
     EXPECT_FALSE(FileExists(path));
     EXPECT_EQ(ReadWholeFile(moved), std::vector<char>({'d', 'a', 't', 'e', 'd'}));
