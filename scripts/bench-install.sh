@@ -6,7 +6,9 @@
 #   decode   the archive decoded, nothing written
 #   write    the archive expanded into a directory, no progress view
 #   install  the whole install run with the copy dialog (log, registry,
-#            shortcuts), and the part of it spent in the dialog's calls
+#            shortcuts), with the time spent in the dialog's calls (gauge,
+#            message processing, texts), the registry entries and the
+#            shortcuts
 # next to gzip -dc of the same payload (as one tar stream) for a yardstick.
 #
 #   scripts/bench-install.sh [ROUNDS]        (default 5)
@@ -14,7 +16,7 @@
 # It builds what it needs (release and mingw-i686 presets) and runs the
 # 32-bit programs in a fresh 64-bit prefix under out/bench-install/. The
 # times are taken inside the program around the run, as the wizard would see
-# it from its last question to the shortcut question. Figures are reported,
+# it from its last question to the end of the shortcuts. Figures are reported,
 # never asserted.
 set -euo pipefail
 
@@ -105,17 +107,21 @@ BYTES=$(awk '$2 == "decode" {print $3; exit}' "$RESULTS")
 median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 printf '\n%s rounds, medians; %s UTC; %s\n' "$ROUNDS" "$(date -u '+%Y-%m-%d %H:%M')" \
     "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) processors"
-printf '%-7s %-8s %8s %8s %8s %8s %8s %8s\n' method phase "wall s" "cpu s" "MB/s" "gauge s" "msgs s" "texts s"
+printf '%-7s %-8s %8s %8s %8s %8s %8s %8s %8s %8s\n' method phase "wall s" "cpu s" "MB/s" "gauge s" "msgs s" \
+    "texts s" "reg s" "links s"
 col() { awk -v m="$1" -v p="$2" -v c="$3" '$1 == m && $2 == p && NF >= c {print $c}' "$RESULTS" | median; }
 for method in LZH LH5 gzip; do
     for phase in decode write install gunzip; do
         grep -q "^$method $phase " "$RESULTS" || continue
         wall=$(col $method $phase 4)
-        split="       -        -        -"
+        split="       -        -        -        -        -"
         [ "$phase" != install ] ||
-            split=$(printf '%8.3f %8.3f %8.3f' "$(col $method $phase 6)" "$(col $method $phase 8)" "$(col $method $phase 10)")
+            split=$(printf '%8.3f %8.3f %8.3f %8.3f %8.3f' "$(col $method $phase 6)" "$(col $method $phase 8)" \
+                    "$(col $method $phase 10)" "$(col $method $phase 12)" "$(col $method $phase 13)")
         printf '%-7s %-8s %8.3f %8.3f %8.1f %s\n' "$method" "$phase" "$wall" "$(col $method $phase 5)" \
             "$(awk -v b="$BYTES" -v s="$wall" 'BEGIN {print b / s / 1e6}')" "$split"
     done
 done
-printf '(payload: %s bytes; MB/s = payload bytes / wall time / 10^6)\n' "$BYTES"
+printf '(payload: %s bytes; MB/s = payload bytes / wall time / 10^6; gauge, msgs, texts: time in\n' "$BYTES"
+printf ' the copy dialog'"'"'s calls; reg: the registry entries; links: the shortcuts)\n'
+
