@@ -13,6 +13,7 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -28,6 +29,7 @@
 #include "platform/Registry.h"
 #include "platform/Resources.h"
 #include "platform/UserQuestions.h"
+#include "tests/support/DiscardFileSystem.h"
 #include "ui/CopyDialog.h"
 
 namespace {
@@ -123,35 +125,6 @@ public:
     bool Retry(const std::string&) override { return false; }
 };
 
-// A file system on which every directory exists and every file takes its
-// bytes and keeps none.
-class TNullStream : public TFileStream {
-public:
-    int32_t Read(void*, int32_t) override { return 0; }
-    int32_t Write(const void*, int32_t count) override { return count; }
-    int64_t Seek(int64_t, TSeekOrigin) override { return 0; }
-    void SetSize(int64_t) override {}
-    void SetDosDateTime(uint32_t) override {}
-};
-
-class TNowhere : public TFileSystem {
-public:
-    std::unique_ptr<TFileStream> CreateAlways(const std::string&) override { return std::make_unique<TNullStream>(); }
-    std::unique_ptr<TFileStream> OpenRead(const std::string& path) override { throw EFOpenError(path); }
-    bool FileExists(const std::string&) override { return false; }
-    bool IsDirectory(const std::string&) override { return true; }
-    bool IsReparsePoint(const std::string&) override { return false; }
-    void MakeDirectory(const std::string&) override {}
-    bool RemoveFile(const std::string&) override { return true; }
-    bool RemoveEmptyDirectory(const std::string&) override { return true; }
-    bool MoveFileReplacing(const std::string&, const std::string&) override { return true; }
-    bool SetAttributes(const std::string&, int32_t) override { return true; }
-    int32_t GetAttributes(const std::string&) override { return -1; }
-    uint32_t GetDosDateTime(const std::string&) override { return 0; }
-    bool QueryFreeSpace(const std::string&, TDiskFreeSpace&) override { return false; }
-    std::vector<TDirectoryEntry> ListDirectory(const std::string&) override { return {}; }
-};
-
 int64_t PayloadBytes(TArchiver& archiver)
 {
     TStringList names;
@@ -182,7 +155,7 @@ int main(int argc, char** argv)
         int64_t bytes = 0;
         double wall = 0, processor = 0;
         if (phase == "decode" || phase == "write") {
-            TNowhere nowhere;
+            TDiscardFileSystem nowhere;
             TFileSystem& files = phase == "decode" ? static_cast<TFileSystem&>(nowhere) : NativeFileSystem();
             TArchiver archiver(files, &resources);
             archiver.MakeDirectories = true;
@@ -193,7 +166,7 @@ int main(int argc, char** argv)
             const double start = Seconds(), startProcessor = ProcessorSeconds();
             archiver.ExpandArchive(*archiver.OpenArchiveResource("data", ""), nullptr);
             wall = Seconds() - start;
-            processor = ProcessorSeconds() - startProcessor;
+            processor = std::max(0.0, ProcessorSeconds() - startProcessor); // never "-0.0000"
             std::printf("%s %lld %.4f %.4f\n", phase.c_str(), static_cast<long long>(bytes), wall, processor);
             return 0;
         }
@@ -216,7 +189,7 @@ int main(int argc, char** argv)
         run.InstallFiles(directory);
         const double end = Seconds();
         wall = end - start;
-        processor = ProcessorSeconds() - startProcessor;
+        processor = std::max(0.0, ProcessorSeconds() - startProcessor); // never "-0.0000"
         std::printf("%s %lld %.4f %.4f", phase.c_str(), static_cast<long long>(bytes), wall, processor);
         for (int kind = 0; kind < TTimedView::Kinds; ++kind)
             std::printf(" %.4f %ld", view.Spent[kind], view.Calls[kind]);
