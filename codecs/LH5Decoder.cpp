@@ -134,6 +134,28 @@ void GiveBack(TCodecState& codec, const TBits& in)
         codec.FKeyIndex = static_cast<uint16_t>((codec.FKeyIndex - extra) & 3);
 }
 
+// Copies a match of length bytes from distance back: Step bytes at a time
+// (16 or 8) where the distance allows, a fill for a distance of 1, else byte
+// by byte. The steps may run up to Step - 1 bytes past the match, into the
+// window's spare room.
+template <int Step>
+LH5_HOT void CopyMatch(uint8_t* out, int32_t distance, int32_t length)
+{
+    const uint8_t* from = out - distance;
+    if (Step == 16 && distance >= 16) {
+        for (int32_t k = 0; k < length; k += 16)
+            std::memcpy(out + k, from + k, 16);
+    } else if (distance >= 8) {
+        for (int32_t k = 0; k < length; k += 8)
+            std::memcpy(out + k, from + k, 8);
+    } else if (distance == 1) {
+        std::memset(out, *from, static_cast<size_t>(length));
+    } else {
+        for (int32_t k = 0; k < length; ++k)
+            out[k] = from[k];
+    }
+}
+
 class TLH5Decoder {
 public:
     explicit TLH5Decoder(TCodecState& codec) : FCodec(codec) {}
@@ -461,19 +483,7 @@ void TLH5Decoder::DecodeFromBuffer(TBits& in, int32_t& symbols, int32_t& left, u
             buf <<= extra;
             count -= extra;
         }
-        const uint8_t* from = out - distance;
-        if (distance >= 16) {
-            for (int32_t k = 0; k < length; k += 16)
-                std::memcpy(out + k, from + k, 16);
-        } else if (distance >= 8) {
-            for (int32_t k = 0; k < length; k += 8)
-                std::memcpy(out + k, from + k, 8);
-        } else if (distance == 1) {
-            std::memset(out, *from, static_cast<size_t>(length));
-        } else {
-            for (int32_t k = 0; k < length; ++k)
-                out[k] = from[k];
-        }
+        CopyMatch<16>(out, distance, length);
         out += length;
         bytes -= length;
     }
@@ -575,16 +585,7 @@ void TLH5Decoder::DecodeFromBuffer32(TBits& in, int32_t& symbols, int32_t& left,
             buf <<= extra;
             count -= extra;
         }
-        const uint8_t* from = out - distance;
-        if (distance >= 8) {
-            for (int32_t k = 0; k < length; k += 8)
-                std::memcpy(out + k, from + k, 8);
-        } else if (distance == 1) {
-            std::memset(out, *from, static_cast<size_t>(length));
-        } else {
-            for (int32_t k = 0; k < length; ++k)
-                out[k] = from[k];
-        }
+        CopyMatch<8>(out, distance, length);
         out += length;
         bytes -= length;
     }
@@ -665,16 +666,7 @@ void TLH5Decoder::Expand(int32_t expandedSize)
                 // past it is cut.
                 const int32_t length = std::min<int32_t>(static_cast<int32_t>(c) - (256 - Threshold), left);
                 const int32_t distance = static_cast<int32_t>(DecodeP(in)) + 1;
-                const uint8_t* from = pos - distance;
-                if (distance >= 8) {
-                    for (int32_t k = 0; k < length; k += 8)
-                        std::memcpy(pos + k, from + k, 8);
-                } else if (distance == 1) {
-                    std::memset(pos, *from, static_cast<size_t>(length));
-                } else {
-                    for (int32_t k = 0; k < length; ++k)
-                        pos[k] = from[k];
-                }
+                CopyMatch<8>(pos, distance, length);
                 pos += length;
                 left -= length;
             }
