@@ -7,12 +7,17 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
-for preset in release mingw-i686; do
+build=mingw-i686
+if ! scripts/host-runs-32bit.sh; then
+  echo "This host cannot run 32-bit programs: running the x86-64 build of setup.exe instead"
+  build=mingw-x86_64
+fi
+for preset in release "$build"; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$(nproc)"
 done
 
-setup=$PWD/out/mingw-i686/resources/setup.exe
+setup=$PWD/out/$build/resources/setup.exe
 prefix=$PWD/out/run-prefix
 wine=$(scripts/wine-loader.sh "$setup")
 [ -f "$prefix/system.reg" ] || scripts/wine-prefix.sh "$prefix" >/dev/null
