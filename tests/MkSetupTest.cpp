@@ -563,4 +563,135 @@ TEST_F(MkSetup, HelpExplainsAndSucceeds)
     }
 }
 
+// Names and settings written in UTF-8 on the build machine reach the archive
+// and the record in the target code page.
+TEST_F(MkSetup, NamesAndSettingsInTheTargetCodePage)
+{
+    Write("payload/Z\xC3\xA4rn.txt", "umlaut");
+    Write("settings.ini", Replace(SettingsFile, "ProgramName=ZarnFTP", "ProgramName=Z\xC3\xA4rnFTP") +
+                              "Publisher=Z\xC3\xA4rn Software\nOrder=ZarnFTP.exe;Z\xC3\x84RN.TXT\n");
+    std::string err;
+    ASSERT_EQ(Run(Standard(), &err), 0) << err;
+    const std::vector<uint8_t> image = Read("setup.exe");
+    const std::vector<std::string> names = EntryNames(ReadPEResource(image, "ARCHIVE", "DATA"));
+    ASSERT_GE(names.size(), 2u);
+    EXPECT_EQ(names[1], "Z\xE4rn.txt"); // code page 1252's spelling, found by the Order line in another case
+    const std::vector<uint8_t> record = ReadPEResource(image, "SETTINGS", "DATA");
+    const TSetupControl settings = ParseSettingsText(std::string(record.begin(), record.end())).Settings;
+    EXPECT_EQ(settings.ProgramName, "Z\xE4rnFTP");
+    EXPECT_EQ(settings.Publisher, "Z\xE4rn Software");
+    // The version information is UTF-16 whatever the code page.
+    const std::vector<uint8_t> version = ReadPEResource(image, "#16", "#1");
+    EXPECT_EQ(VersionString(version, "ProductName"), "Z\xC3\xA4rnFTP");
+    EXPECT_EQ(VersionString(version, "CompanyName"), "Z\xC3\xA4rn Software");
+
+    // A Japanese Windows: the name in code page 932, where the umlaut has no spelling.
+    fs::remove(P("payload/Z\xC3\xA4rn.txt"));
+    Write("settings.ini", SettingsFile);
+    Write("payload/\xE6\x97\xA5\xE6\x9C\xAC.txt", "nihon");
+    std::vector<std::string> japanese = Standard("ja.exe");
+    japanese.insert(japanese.begin(), {"--codepage", "932"});
+    ASSERT_EQ(Run(japanese, &err), 0) << err;
+    const std::vector<std::string> ja = EntryNames(ReadPEResource(Read("ja.exe"), "ARCHIVE", "DATA"));
+    EXPECT_NE(std::find(ja.begin(), ja.end(), "\x93\xFA\x96\x7B.txt"), ja.end());
+    Write("payload/Z\xC3\xA4rn.txt", "umlaut");
+    EXPECT_EQ(Run(japanese, &err), 1);
+    EXPECT_EQ(err, "mksetup: payload file \"Z\xC3\xA4rn.txt\": its name cannot be written in code page 932 (--codepage)\n");
+}
+
+// The same files give the same bytes in every time zone: entry dates are
+// the files' times in UTC, clamped to SOURCE_DATE_EPOCH when it is set.
+TEST_F(MkSetup, SameBytesInEveryTimeZone)
+{
+    // 2025-07-14 21:37:42 UTC: a summer evening, another day in Tokyo.
+    const auto when = std::chrono::sys_seconds(std::chrono::seconds(1752529062));
+    const auto older = std::chrono::sys_seconds(std::chrono::seconds(1000000000)); // 2001-09-09 01:46:40 UTC
+    for (const auto& entry : fs::directory_iterator(Dir / "payload"))
+        fs::last_write_time(entry.path(), std::chrono::file_clock::from_sys(when));
+    fs::last_write_time(Dir / "payload/A.txt", std::chrono::file_clock::from_sys(older));
+    fs::last_write_time(Dir / "unzarn.exe", std::chrono::file_clock::from_sys(when));
+    const char* zone = std::getenv("TZ");
+    const std::string savedZone = zone ? zone : "";
+    std::vector<std::vector<uint8_t>> made;
+    for (const char* tz : {"EST5EDT,M3.2.0,M11.1.0", "UTC0", "JST-9"}) {
+        setenv("TZ", tz, 1);
+        tzset();
+        std::string err;
+        ASSERT_EQ(Run(Standard(), &err), 0) << err;
+        made.push_back(Read("setup.exe"));
+    }
+    if (zone)
+        setenv("TZ", savedZone.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
+    EXPECT_EQ(made[0], made[1]);
+    EXPECT_EQ(made[1], made[2]);
+    const auto dates = [](const std::vector<uint8_t>& image) {
+        std::map<std::string, uint32_t> byName;
+        for (const auto& [name, file] : Expanded(ReadPEResource(image, "ARCHIVE", "DATA")))
+            byName[name] = file.DosDateTime;
+        return byName;
+    };
+    const auto dos = [](int y, int mo, int d, int h, int mi, int s) {
+        return PackDosDateTime(TDosDateTimeParts{y, mo, d, h, mi, s});
+    };
+    const auto utc = dates(made[0]);
+    EXPECT_EQ(utc.at("ZarnFTP.exe"), dos(2025, 7, 14, 21, 37, 42));
+    EXPECT_EQ(utc.at("unzarn.exe"), dos(2025, 7, 14, 21, 37, 42));
+    EXPECT_EQ(utc.at("A.txt"), dos(2001, 9, 9, 1, 46, 40));
+
+    // SOURCE_DATE_EPOCH 2024-12-01 00:00:00 UTC: later files take it, earlier ones keep theirs.
+    setenv("SOURCE_DATE_EPOCH", "1733011200", 1);
+    std::string err;
+    const int status = Run(Standard("clamped.exe"), &err);
+    setenv("SOURCE_DATE_EPOCH", "soon", 1);
+    const int badStatus = Run(Standard("bad.exe"), &err);
+    unsetenv("SOURCE_DATE_EPOCH");
+    ASSERT_EQ(status, 0);
+    const auto clamped = dates(Read("clamped.exe"));
+    EXPECT_EQ(clamped.at("ZarnFTP.exe"), dos(2024, 12, 1, 0, 0, 0));
+    EXPECT_EQ(clamped.at("A.txt"), dos(2001, 9, 9, 1, 46, 40));
+    EXPECT_EQ(badStatus, 1);
+    EXPECT_EQ(err, "mksetup: SOURCE_DATE_EPOCH is \"soon\", not a number of seconds since 1970\n");
+    EXPECT_FALSE(fs::exists(P("bad.exe")));
+}
+
+// The setup program and the uninstaller it carries say the release: its
+// version, the product's name, the publisher and the copyright.
+TEST_F(MkSetup, BothProgramsSayTheRelease)
+{
+    Write("settings.ini", Replace(SettingsFile, "ZarnFTP 2.8.0", "ZarnFTP 3.1.0") +
+                              "Publisher=Zarn Software\nCopyright=Copyright 2026 Zarn Software\n"
+                              "URL=https://zarn.example/ftp\n");
+    std::string err;
+    ASSERT_EQ(Run(Standard(), &err), 0) << err;
+    const std::vector<uint8_t> image = Read("setup.exe");
+    const std::vector<uint8_t> uninstaller = *Expanded(ReadPEResource(image, "ARCHIVE", "DATA")).at("unzarn.exe").Bytes;
+    EXPECT_EQ(ReadPEResource(uninstaller, "MARK", "#1"), Bytes("the built uninstaller"));
+    const std::vector<std::pair<std::vector<uint8_t>, std::vector<std::pair<std::string, std::string>>>> programs = {
+        {ReadPEResource(image, "#16", "#1"),
+         {{"FileDescription", "ZarnFTP 3.1.0 Setup"}, {"OriginalFilename", "setup.exe"}}},
+        {ReadPEResource(uninstaller, "#16", "#1"),
+         {{"FileDescription", "ZarnFTP 3.1.0 Uninstall"}, {"OriginalFilename", "unzarn.exe"}}},
+    };
+    for (const auto& [version, own] : programs) {
+        ASSERT_GT(version.size(), 56u);
+        EXPECT_EQ(version[50] | version[48] << 8, 3 | 1 << 8); // 3.1 in the fixed part
+        std::vector<std::pair<std::string, std::string>> strings = {
+            {"ProductName", "ZarnFTP"},
+            {"ProductVersion", "3.1.0"},
+            {"FileVersion", "3.1.0"},
+            {"CompanyName", "Zarn Software"},
+            {"LegalCopyright", "Copyright 2026 Zarn Software"}};
+        strings.insert(strings.end(), own.begin(), own.end());
+        for (const auto& [name, value] : strings)
+            EXPECT_EQ(VersionString(version, name), value) << name;
+    }
+    const std::vector<uint8_t> record = ReadPEResource(image, "SETTINGS", "DATA");
+    const TSetupControl settings = ParseSettingsText(std::string(record.begin(), record.end())).Settings;
+    EXPECT_EQ(settings.Version, "3.1.0");
+    EXPECT_EQ(settings.URL, "https://zarn.example/ftp");
+}
+
 } // namespace
