@@ -219,8 +219,17 @@ std::vector<uint8_t> MakeUninstallerImage(const std::vector<uint8_t>& program, c
         throw EMkSetupError(programName + " is not an uninstaller: not a Windows program with readable resources");
     }
     std::erase_if(resources, [](const TPEResourceItem& item) { return item.Type == TypeVersion; });
-    resources.push_back(
-        {TypeVersion, "#1", EnglishUS, VersionResource(input, input.Settings.CaptionName + " Uninstall", "unzarn")});
+    const std::string description = input.Settings.CaptionName + " Uninstall";
+    for (TPEResourceItem& item : resources)
+        if (item.Type == TypeManifest) {
+            try {
+                item.Bytes = EditManifest(item.Bytes, Utf8Of(description, input.CodePage),
+                                          FourPart(ParseVersion(VersionText(input))), programName);
+            } catch (const EMkSetupError&) {
+                // A manifest without description or version has nothing to follow.
+            }
+        }
+    resources.push_back({TypeVersion, "#1", EnglishUS, VersionResource(input, description, "unzarn")});
     try {
         return ReplacePEResources(program, resources);
     } catch (const EPEImageError& e) {
