@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -531,8 +532,9 @@ TEST_F(MkSetup, RefusesWithAMessageAndLeavesNoOutput)
         std::string err;
         EXPECT_EQ(Run(c.Args, &err), c.Status) << c.Message;
         EXPECT_EQ(err.substr(0, err.find('\n')), "mksetup: " + c.Message);
-        if (c.Status == 2)
+        if (c.Status == 2) {
             EXPECT_NE(err.find("\nusage: mksetup "), std::string::npos) << c.Message;
+        }
         EXPECT_FALSE(fs::exists(P("setup.exe"))) << c.Message;
         EXPECT_FALSE(fs::exists(P("payload/setup.exe"))) << c.Message;
         EXPECT_EQ(fs::last_write_time(P("stub.exe")), before);
@@ -599,6 +601,21 @@ TEST_F(MkSetup, NamesAndSettingsInTheTargetCodePage)
     EXPECT_EQ(err, "mksetup: payload file \"Z\xC3\xA4rn.txt\": its name cannot be written in code page 932 (--codepage)\n");
 }
 
+// Sets an environment variable ("" removes it) and lets the C library see the time zone.
+void SetVariable(const char* name, const std::string& value)
+{
+#ifdef _WIN32
+    _putenv_s(name, value.c_str());
+    _tzset();
+#else
+    if (value.empty())
+        unsetenv(name);
+    else
+        setenv(name, value.c_str(), 1);
+    tzset();
+#endif
+}
+
 // The same files give the same bytes in every time zone: entry dates are
 // the files' times in UTC, clamped to SOURCE_DATE_EPOCH when it is set.
 TEST_F(MkSetup, SameBytesInEveryTimeZone)
@@ -614,17 +631,12 @@ TEST_F(MkSetup, SameBytesInEveryTimeZone)
     const std::string savedZone = zone ? zone : "";
     std::vector<std::vector<uint8_t>> made;
     for (const char* tz : {"EST5EDT,M3.2.0,M11.1.0", "UTC0", "JST-9"}) {
-        setenv("TZ", tz, 1);
-        tzset();
+        SetVariable("TZ", tz);
         std::string err;
         ASSERT_EQ(Run(Standard(), &err), 0) << err;
         made.push_back(Read("setup.exe"));
     }
-    if (zone)
-        setenv("TZ", savedZone.c_str(), 1);
-    else
-        unsetenv("TZ");
-    tzset();
+    SetVariable("TZ", savedZone);
     EXPECT_EQ(made[0], made[1]);
     EXPECT_EQ(made[1], made[2]);
     const auto dates = [](const std::vector<uint8_t>& image) {
@@ -642,12 +654,12 @@ TEST_F(MkSetup, SameBytesInEveryTimeZone)
     EXPECT_EQ(utc.at("A.txt"), dos(2001, 9, 9, 1, 46, 40));
 
     // SOURCE_DATE_EPOCH 2024-12-01 00:00:00 UTC: later files take it, earlier ones keep theirs.
-    setenv("SOURCE_DATE_EPOCH", "1733011200", 1);
+    SetVariable("SOURCE_DATE_EPOCH", "1733011200");
     std::string err;
     const int status = Run(Standard("clamped.exe"), &err);
-    setenv("SOURCE_DATE_EPOCH", "soon", 1);
+    SetVariable("SOURCE_DATE_EPOCH", "soon");
     const int badStatus = Run(Standard("bad.exe"), &err);
-    unsetenv("SOURCE_DATE_EPOCH");
+    SetVariable("SOURCE_DATE_EPOCH", "");
     ASSERT_EQ(status, 0);
     const auto clamped = dates(Read("clamped.exe"));
     EXPECT_EQ(clamped.at("ZarnFTP.exe"), dos(2024, 12, 1, 0, 0, 0));
