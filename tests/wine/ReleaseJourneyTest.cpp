@@ -164,7 +164,7 @@ TEST_F(SetupJourney, ReleaseOfUtf8NamesInstallsTwiceAndSaysItsVersion)
         ASSERT_TRUE(InstallThroughWizard(program, &questions));
         EXPECT_EQ(NamesIn(dir), (std::vector<std::wstring>{L"LOCKED.TXT", L"ZarnFTP.exe", L"Z\u00E4rn.txt",
                                                           L"install.log", L"whatsnew.txt", L"zz-empty.txt"}));
-        EXPECT_EQ(TextOfFile(dir + "Z\xE4rn.txt"), "Gr\xFC\xDF" "e aus Z\xE4rn.\r\n");
+        EXPECT_EQ(TextOfFile(dir + "Z\xE4rn.txt"), "Gr\xC3\xBC\xC3\x9F" "e aus Z\xC3\xA4rn.\r\n"); // bytes as they were
         EXPECT_EQ(TextOfFile(dir + "LOCKED.TXT"), "Read only.\r\n");
         EXPECT_NE(GetFileAttributesA((dir + "LOCKED.TXT").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
         EXPECT_EQ(FileSize(dir + "zz-empty.txt"), 0);
