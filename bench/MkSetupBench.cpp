@@ -42,7 +42,9 @@ const fs::path& Workspace()
                                      "<description>stub</description></assembly>";
         WriteBytes(d / "setup-stub.exe", BuildStubImage({{"#24", "#1", Bytes(manifest)},
                                                          {"SETUPSTUB", "DATA", Bytes("stub")}}));
-        WriteBytes(d / "unzarn.exe", MakeBinary(500000, 15));
+        WriteBytes(d / "payload/whatsnew.txt", MakeText(2000, 16));
+        // A program mksetup can give the release's version to.
+        WriteBytes(d / "unzarn.exe", BuildStubImage({{"#10", "#1", MakeBinary(500000, 15)}}));
         std::ofstream(d / "settings.ini") << "ProgramName=ZarnFTP\nCaptionName=ZarnFTP 2.8.0\nTargetPath=%\\ZarnFTP\n"
                                              "ExeName=ZarnFTP.exe\nHelpFile=ZarnFTP.hlp\nUninstaller=unzarn.exe\n"
                                              "Custom=False\nShortcutDesktop=True\nShortcutSendTo=True\n"

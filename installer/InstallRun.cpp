@@ -21,6 +21,15 @@ std::string FileNamePart(const std::string& path)
 // uninstaller removes them too.
 const char* const ApplicationFiles[] = {"zarnftp.ini", "zarnftp.log", "stats.dat", "sites.ini"};
 
+int64_t ListedSize(const TStringList& listed)
+{
+    int64_t total = 0;
+    for (int i = 0; i < listed.Count(); ++i)
+        if (const auto* info = dynamic_cast<const TCompressedFileInfo*>(listed.Objects(i)))
+            total += info->ExpandedSize;
+    return total;
+}
+
 } // namespace
 
 TInstallRun::TInstallRun(const TSetupControl& settings, std::string winDir, TStringList& fileList,
@@ -58,6 +67,7 @@ void TInstallRun::InstallFiles(const std::string& dirName)
         Log("AppName: " + FSettings.ProgramName);
         Comp.SetTargetPath(dirName);
         Comp.ListArchiveContents(*Comp.OpenArchiveResource("data", ""), FFileList);
+        FInstalledSize = ListedSize(FFileList);
 
         for (int i = 0; i < FFileList.Count(); ++i) {
             const std::string& name = FFileList[i];

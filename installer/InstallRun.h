@@ -47,6 +47,8 @@ public:
     std::string FInstallDir;
     // The install log, open while InstallFiles runs; an error closes it with the lines so far.
     TTextFile LogFile;
+    // Bytes of the archive's files as installed: the Uninstall key's EstimatedSize.
+    int64_t FInstalledSize = 0;
     // The expansion engine, wired to CompCheckFile and CompShowProgress.
     TArchiver Comp;
 

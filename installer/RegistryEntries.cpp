@@ -25,6 +25,26 @@ void UpdateDefaultValue(TRegistry& registry, const std::string& key, const std::
     registry.CloseKey();
 }
 
+// What the system's list of programs shows beside the name, and what tools
+// that install and remove software read: the release, its publisher, the
+// program's icon, where it lies and what it takes. Values of a key that the
+// uninstaller removes whole.
+void WriteUninstallDetails(TRegistry& registry, const TSetupControl& settings, const std::string& D, int64_t size)
+{
+    if (!settings.Version.empty())
+        registry.WriteString("DisplayVersion", settings.Version);
+    if (!settings.Publisher.empty())
+        registry.WriteString("Publisher", settings.Publisher);
+    registry.WriteString("DisplayIcon", D + settings.ExeName);
+    registry.WriteString("InstallLocation", D);
+    registry.WriteInteger("EstimatedSize", static_cast<uint32_t>((size + 1023) / 1024)); // in KB
+    // The setup program offers neither a change nor a repair of an installation.
+    registry.WriteInteger("NoModify", 1);
+    registry.WriteInteger("NoRepair", 1);
+    if (!settings.URL.empty())
+        registry.WriteString("URLInfoAbout", settings.URL);
+}
+
 } // namespace
 
 void TInstallRun::CreateRegistryEntries(const std::string& D)
@@ -62,6 +82,7 @@ void TInstallRun::CreateRegistryEntries(const std::string& D)
             else
                 registry.DeleteValue(ProtocolValues[i].Previous); // nothing to give back
         }
+        WriteUninstallDetails(registry, FSettings, D, FInstalledSize);
         registry.CloseKey();
 
         K = AppPathsKey + FSettings.ExeName;

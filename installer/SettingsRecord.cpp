@@ -24,6 +24,11 @@ constexpr TFlagField FlagFields[] = {{"Custom", &TSetupControl::Custom},
                                      {"ShortcutSendTo", &TSetupControl::ShortcutSendTo},
                                      {"ShortcutStartMenu", &TSetupControl::ShortcutStartMenu},
                                      {"RegisterExt", &TSetupControl::RegisterExt}};
+// Optional texts: left out of a record, they stay empty.
+constexpr TTextField OptionalFields[] = {{"Version", &TSetupControl::Version},
+                                         {"Publisher", &TSetupControl::Publisher},
+                                         {"Copyright", &TSetupControl::Copyright},
+                                         {"URL", &TSetupControl::URL}};
 constexpr const char* OrderName = "Order";
 
 std::string Strip(const std::string& text)
@@ -61,6 +66,9 @@ bool Known(const std::string& name)
     for (const auto& f : FlagFields)
         if (name == f.Name)
             return true;
+    for (const auto& f : OptionalFields)
+        if (name == f.Name)
+            return true;
     return name == OrderName;
 }
 
@@ -69,7 +77,8 @@ bool Known(const std::string& name)
 TSettingsFile ParseSettingsText(const std::string& text)
 {
     std::map<std::string, std::string> values;
-    size_t start = 0;
+    // A UTF-8 byte order mark, as editors on Windows write one, is no part of the first line.
+    size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     while (start <= text.size()) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos)
@@ -79,12 +88,13 @@ TSettingsFile ParseSettingsText(const std::string& text)
         if (line.empty() || line[0] == ';')
             continue;
         const size_t equals = line.find('=');
-        const std::string name = equals == std::string::npos ? std::string() : line.substr(0, equals);
+        // Blanks around "=" are the file's layout, not part of the name or the value.
+        const std::string name = equals == std::string::npos ? std::string() : Strip(line.substr(0, equals));
         if (!IsName(name))
             throw ESettingsError("not a Name=Value line: " + line);
         if (!Known(name))
             throw ESettingsError("unknown setting " + name);
-        if (!values.emplace(name, line.substr(equals + 1)).second)
+        if (!values.emplace(name, Strip(line.substr(equals + 1))).second)
             throw ESettingsError(name + " is given twice");
     }
 
@@ -104,6 +114,9 @@ TSettingsFile ParseSettingsText(const std::string& text)
             throw ESettingsError(std::string(f.Name) + " must be True or False");
         file.Settings.*f.Field = flag == "true";
     }
+    for (const auto& f : OptionalFields)
+        if (const auto found = values.find(f.Name); found != values.end())
+            file.Settings.*f.Field = found->second;
     if (const auto order = values.find(OrderName); order != values.end()) {
         size_t from = 0;
         const std::string& list = order->second;
@@ -127,6 +140,9 @@ std::string SettingsText(const TSetupControl& settings)
         text += std::string(f.Name) + "=" + settings.*f.Field + "\r\n";
     for (const auto& f : FlagFields)
         text += std::string(f.Name) + "=" + (settings.*f.Field ? "True" : "False") + "\r\n";
+    for (const auto& f : OptionalFields)
+        if (!(settings.*f.Field).empty())
+            text += std::string(f.Name) + "=" + settings.*f.Field + "\r\n";
     return text;
 }
 

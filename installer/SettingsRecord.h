@@ -25,12 +25,14 @@ struct TSettingsFile {
     std::vector<std::string> Order;
 };
 
-// Blank lines and lines beginning with ";" are comments. Every one of the
-// eleven values must be given once; the flags are True or False in any case.
+// Blank lines and lines beginning with ";" are comments; a UTF-8 byte order
+// mark and blanks around "=" are allowed. Every one of the eleven values must
+// be given once, the optional ones (Version, Publisher, Copyright, URL) at
+// most once; the flags are True or False in any case.
 // ESettingsError names the first fault.
 TSettingsFile ParseSettingsText(const std::string& text);
-// The record as the settings file's lines, in a fixed order, without comments
-// or Order: the same record always gives the same text.
+// The record as the settings file's lines, in a fixed order, without comments,
+// Order or empty optional values: the same record always gives the same text.
 std::string SettingsText(const TSetupControl& settings);
 // The record this program carries. ENoSettingsRecord when it has none,
 // ESettingsError when it is not a complete record.

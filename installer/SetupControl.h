@@ -22,6 +22,12 @@ struct TSetupControl {
     bool ShortcutSendTo = true;
     bool ShortcutStartMenu = true;
     bool RegisterExt = true; // update the ftp protocol's keys
+    // The release's facts for the system's list of programs; a record may
+    // leave them out (empty), and then no value is written for them.
+    std::string Version;   // "2.7.4": the Uninstall key's DisplayVersion
+    std::string Publisher; // its Publisher, and the programs' company name
+    std::string Copyright; // the programs' copyright line
+    std::string URL;       // its URLInfoAbout
 };
 
 inline constexpr const char* DefaultProgramFilesDir = "C:\\Program Files";

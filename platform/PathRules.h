@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #ifdef _WIN32
 inline constexpr char PathDelim = '\\';
@@ -54,3 +55,30 @@ inline constexpr TPathRules NativePathRules = WindowsPathRules;
 #else
 inline constexpr TPathRules NativePathRules = PosixPathRules;
 #endif
+
+// True for a name Windows takes as a device rather than a file, whatever
+// folder it is in: CON, PRN, AUX, NUL, COM0 to COM9, LPT0 to LPT9 (also with
+// a superscript 1, 2 or 3 for the digit), CONIN$ and CONOUT$, in any case,
+// alone or followed by blanks, an extension or a stream ("nul .txt",
+// "Com1.log", "aux:x"). The superscript digits are recognised in UTF-8 and in
+// code page 1252 (bytes B9, B2, B3); the rest is ASCII, alike in every ANSI
+// code page.
+inline bool IsWindowsDeviceName(std::string_view component)
+{
+    const size_t end = component.find_first_of(".:");
+    std::string_view base = component.substr(0, end);
+    while (!base.empty() && base.back() == ' ')
+        base.remove_suffix(1);
+    std::string upper;
+    for (const char c : base)
+        upper += c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+        if (upper == device)
+            return true;
+    if (upper.size() < 4 || (upper.compare(0, 3, "COM") != 0 && upper.compare(0, 3, "LPT") != 0))
+        return false;
+    const std::string_view digit = std::string_view(upper).substr(3);
+    if (digit.size() == 1)
+        return (digit[0] >= '0' && digit[0] <= '9') || digit == "\xB9" || digit == "\xB2" || digit == "\xB3";
+    return digit == "\xC2\xB9" || digit == "\xC2\xB2" || digit == "\xC2\xB3";
+}

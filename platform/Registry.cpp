@@ -71,6 +71,12 @@ bool TRegistry::DeleteKey(const std::string& key)
     return !path.empty() && DoDeleteKey(FRootKey, path);
 }
 
+void TRegistry::WriteInteger(const std::string& name, uint32_t value)
+{
+    if (!FKeyOpen || !DoWriteInteger(name, value))
+        throw ERegistryException("Failed to set data for '" + name + "'");
+}
+
 void TRegistry::WriteString(const std::string& name, const std::string& value, TRegDataType type)
 {
     if (!FKeyOpen || !DoWriteString(name, value, type == rdExpandString))

@@ -4,6 +4,7 @@
 // registry) supplies four primitives over a single key.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/Exception.h"
@@ -40,6 +41,8 @@ public:
     // Writes a REG_SZ value, or REG_EXPAND_SZ for rdExpandString ("" names the
     // default value): ERegistryException "Failed to set data for '<name>'".
     void WriteString(const std::string& name, const std::string& value, TRegDataType type = rdString);
+    // Writes a REG_DWORD value: ERegistryException "Failed to set data for '<name>'".
+    void WriteInteger(const std::string& name, uint32_t value);
     // Removes a value of the open key ("" names the default value); false when it cannot.
     bool DeleteValue(const std::string& name);
     // Closes an open key, then removes key (a path from the root) when it has
@@ -59,6 +62,8 @@ protected:
     // Stores value as REG_SZ (REG_EXPAND_SZ when expandable) in the open key,
     // its terminating NUL included.
     virtual bool DoWriteString(const std::string& name, const std::string& value, bool expandable) = 0;
+    // Stores value as REG_DWORD in the open key.
+    virtual bool DoWriteInteger(const std::string& name, uint32_t value) = 0;
     // Removes a value of the open key.
     virtual bool DoDeleteValue(const std::string& name) = 0;
     // Removes path under root, only when it has no subkeys.

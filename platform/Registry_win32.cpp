@@ -69,6 +69,13 @@ protected:
                               static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
     }
 
+    bool DoWriteInteger(const std::string& name, uint32_t value) override
+    {
+        const DWORD data = value;
+        return RegSetValueExA(FKey, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data) ==
+               ERROR_SUCCESS;
+    }
+
     bool DoDeleteValue(const std::string& name) override
     {
         return RegDeleteValueA(FKey, name.c_str()) == ERROR_SUCCESS;

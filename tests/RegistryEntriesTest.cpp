@@ -32,12 +32,30 @@ std::vector<TWrite> Rows(const std::string& D)
     };
 }
 
+// The Uninstall key's values for the list of programs, written after the
+// rows above that it holds; the bench's settings name no version,
+// publisher or URL, and its archive was not listed.
+std::vector<TWrite> Details(const std::string& D, const std::string& exe = "ZarnFTP.exe")
+{
+    return {{rkLocalMachine, Uninstall, "DisplayIcon", D + exe},
+            {rkLocalMachine, Uninstall, "InstallLocation", D},
+            {rkLocalMachine, Uninstall, "EstimatedSize", "0"},
+            {rkLocalMachine, Uninstall, "NoModify", "1"},
+            {rkLocalMachine, Uninstall, "NoRepair", "1"}};
+}
+constexpr size_t DetailRows = 100; // stands for Details(D) among the indexes
+
 std::vector<TWrite> RowsOf(const std::string& D, std::initializer_list<size_t> indexes)
 {
     const std::vector<TWrite> all = Rows(D);
     std::vector<TWrite> picked;
-    for (size_t i : indexes)
-        picked.push_back(all[i]);
+    for (size_t i : indexes) {
+        if (i == DetailRows)
+            for (const TWrite& w : Details(D))
+                picked.push_back(w);
+        else
+            picked.push_back(all[i]);
+    }
     return picked;
 }
 
@@ -54,35 +72,37 @@ TEST(RegistryEntriesTest, RowsWrittenAndTheKeyLogged)
 {
     const std::string D = "C:\\Program Files\\ZarnFTP\\";
     const std::vector<TCase> cases = {
-        {"all eight rows", [](TInstallBench&) {}, D, Rows(D), Command},
-        {"a destination without blanks", [](TInstallBench&) {}, "C:\\Tools\\", Rows("C:\\Tools\\"), Command},
+        {"all eight rows", [](TInstallBench&) {}, D, RowsOf(D, {0, 1, 2, 3, DetailRows, 4, 5, 6, 7}), Command},
+        {"a destination without blanks", [](TInstallBench&) {}, "C:\\Tools\\",
+         RowsOf("C:\\Tools\\", {0, 1, 2, 3, DetailRows, 4, 5, 6, 7}), Command},
         {"no protocol registration", [](TInstallBench& b) { b.Settings.RegisterExt = false; }, D,
-         RowsOf(D, {0, 1, 4, 5}), AppPaths},
+         RowsOf(D, {0, 1, DetailRows, 4, 5}), AppPaths},
         {"no ftp\\DefaultIcon key", [](TInstallBench& b) { b.Registry.RemoveKey(rkClassesRoot, DefaultIcon); }, D,
-         RowsOf(D, {0, 1, 3, 4, 5, 7}), Command, {Command}},
+         RowsOf(D, {0, 1, 3, DetailRows, 4, 5, 7}), Command, {Command}},
         {"an empty ftp\\DefaultIcon key",
          [](TInstallBench& b) {
              b.Registry.RemoveKey(rkClassesRoot, DefaultIcon);
              b.Registry.AddKey(rkClassesRoot, DefaultIcon);
          },
-         D, RowsOf(D, {0, 1, 3, 4, 5, 6, 7}), Command},
+         D, RowsOf(D, {0, 1, 3, DetailRows, 4, 5, 6, 7}), Command},
         {"a reinstall finds its own values and keeps nothing new",
          [&](TInstallBench& b) {
              b.Registry.SetValue(rkClassesRoot, DefaultIcon, "", Rows(D)[6].Data);
              b.Registry.SetValue(rkClassesRoot, Command, "", Rows(D)[7].Data);
          },
-         D, RowsOf(D, {0, 1, 4, 5, 6, 7}), Command},
+         D, RowsOf(D, {0, 1, DetailRows, 4, 5, 6, 7}), Command},
         {"ftp not registered",
          [](TInstallBench& b) {
              b.Registry.RemoveKey(rkClassesRoot, DefaultIcon);
              b.Registry.RemoveKey(rkClassesRoot, Command);
          },
-         D, RowsOf(D, {0, 1, 4, 5}), Command, {}},
+         D, RowsOf(D, {0, 1, DetailRows, 4, 5}), Command, {}},
         {"icon write refused", [](TInstallBench& b) { b.Registry.RefusedWrites = {DefaultIcon + "\\"}; }, D,
-         RowsOf(D, {0, 1, 2, 3, 4, 5, 7}), Command},
+         RowsOf(D, {0, 1, 2, 3, DetailRows, 4, 5, 7}), Command},
         {"ExeName of another build",
          [](TInstallBench& b) { b.Settings.ExeName = "Other.exe"; }, D,
-         {Rows(D)[0], Rows(D)[1], Rows(D)[2], Rows(D)[3], {rkLocalMachine, OtherAppPaths, "", D + "Other.exe"},
+         {Rows(D)[0], Rows(D)[1], Rows(D)[2], Rows(D)[3], Details(D, "Other.exe")[0], Details(D)[1],
+          Details(D)[2], Details(D)[3], Details(D)[4], {rkLocalMachine, OtherAppPaths, "", D + "Other.exe"},
           {rkLocalMachine, OtherAppPaths, "Path", D.substr(0, D.size() - 1)},
           {rkClassesRoot, DefaultIcon, "", D + "Other.exe,0"},
           {rkClassesRoot, Command, "", "\"" + D + "Other.exe\" \"%1\""}},
@@ -116,8 +136,8 @@ TEST(RegistryEntriesTest, RefusedKeyOrWriteEndsTheStepKeepingEarlierEntries)
     };
     const std::vector<TFailure> cases = {
         {{Uninstall}, {}, "Failed to set data for 'DisplayName'", {}},
-        {{AppPaths}, {}, "Failed to set data for ''", RowsOf(D, {0, 1, 2, 3})},
-        {{}, {AppPaths + "\\Path"}, "Failed to set data for 'Path'", RowsOf(D, {0, 1, 2, 3, 4})},
+        {{AppPaths}, {}, "Failed to set data for ''", RowsOf(D, {0, 1, 2, 3, DetailRows})},
+        {{}, {AppPaths + "\\Path"}, "Failed to set data for 'Path'", RowsOf(D, {0, 1, 2, 3, DetailRows, 4})},
         // Without the old value kept, the protocol is not overwritten either.
         {{}, {Uninstall + "\\PreviousFtpCommand"}, "Failed to set data for 'PreviousFtpCommand'", RowsOf(D, {0, 1, 2})},
     };
@@ -153,8 +173,8 @@ TEST(RegistryEntriesTest, SecondRunWritesTheSameValuesAndRemovesNothing)
 
     // The second run finds the protocol pointing into D already: what it
     // held before the first run stays the value kept, not ours.
-    std::vector<TWrite> twice = Rows(D);
-    for (const TWrite& w : RowsOf(D, {0, 1, 4, 5, 6, 7}))
+    std::vector<TWrite> twice = RowsOf(D, {0, 1, 2, 3, DetailRows, 4, 5, 6, 7});
+    for (const TWrite& w : RowsOf(D, {0, 1, DetailRows, 4, 5, 6, 7}))
         twice.push_back(w);
     EXPECT_EQ(bench.Registry.Writes, twice);
     EXPECT_EQ(bench.Registry.Keys(), afterFirst);
@@ -162,6 +182,37 @@ TEST(RegistryEntriesTest, SecondRunWritesTheSameValuesAndRemovesNothing)
     EXPECT_EQ(bench.Registry.Value(rkLocalMachine, Uninstall, "Comments")->Data, "set by someone else");
     EXPECT_EQ(bench.LogLines(), (std::vector<std::string>{"RegKey: " + Command, "RegKey: " + Command}));
     EXPECT_FALSE(bench.Registry.HasOpenKey());
+}
+
+// A whole install: the release's facts from the settings, the size of what
+// the archive lists, the flags as DWORDs.
+TEST(RegistryEntriesTest, UninstallKeyCarriesTheReleasesFacts)
+{
+    TInstallBench bench;
+    bench.Settings.Version = "3.1.0";
+    bench.Settings.Publisher = "Zarn Software";
+    bench.Settings.URL = "https://zarn.example/ftp";
+    bench.Payload = {{"ZarnFTP.exe", std::vector<uint8_t>(3000, 'z')}, {"README.TXT", std::vector<uint8_t>(1000, 'r')},
+                     {"unzarn.exe", std::vector<uint8_t>(48, 'u')}};
+    bench.Answers.Answers = {false};
+    bench.Install();
+    const std::string D = DestDir + "\\";
+    const std::vector<std::pair<std::string, TMemoryRegistry::TValue>> expected = {
+        {"DisplayName", {rdString, "ZarnFTP"}},
+        {"DisplayVersion", {rdString, "3.1.0"}},
+        {"Publisher", {rdString, "Zarn Software"}},
+        {"DisplayIcon", {rdString, D + "ZarnFTP.exe"}},
+        {"InstallLocation", {rdString, D}},
+        {"EstimatedSize", {rdInteger, "4"}}, // 4048 bytes, rounded up
+        {"NoModify", {rdInteger, "1"}},
+        {"NoRepair", {rdInteger, "1"}},
+        {"URLInfoAbout", {rdString, "https://zarn.example/ftp"}},
+    };
+    for (const auto& [name, value] : expected) {
+        const TMemoryRegistry::TValue* stored = bench.Registry.Value(rkLocalMachine, Uninstall, name);
+        ASSERT_NE(stored, nullptr) << name;
+        EXPECT_EQ(*stored, value) << name;
+    }
 }
 
 } // namespace

@@ -215,7 +215,14 @@ protected:
 TEST_F(UninstallRunTest, InstallThenUninstallLeavesTheSystemAsItWas)
 {
     TSnapshot expected = Before();
+    // Every value of the Uninstall key goes with it.
+    Bench.Settings.Version = "3.1.0";
+    Bench.Settings.Publisher = "Zarn Software";
+    Bench.Settings.URL = "https://zarn.example/ftp";
     Install();
+    ASSERT_NE(Bench.Registry.Value(rkLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZarnFTP",
+                                   "URLInfoAbout"),
+              nullptr);
     const TUninstallOutcome outcome = Uninstall({true, false});
 
     EXPECT_EQ(Bench.Answers.Asked,

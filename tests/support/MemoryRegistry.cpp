@@ -83,6 +83,16 @@ bool TMemoryRegistry::DoWriteString(const std::string& name, const std::string& 
     return true;
 }
 
+bool TMemoryRegistry::DoWriteInteger(const std::string& name, uint32_t value)
+{
+    for (const std::string& refused : RefusedWrites)
+        if (Upper(refused) == Upper(FOpenPath + "\\" + name))
+            return false;
+    FKeys[FOpen][Upper(name)] = {rdInteger, std::to_string(value)};
+    Writes.push_back({FOpenRoot, FOpenPath, name, std::to_string(value)});
+    return true;
+}
+
 bool TMemoryRegistry::DoDeleteValue(const std::string& name)
 {
     if (RefuseFullAccess)

@@ -48,6 +48,8 @@ protected:
     void DoCloseKey() override { FOpen.clear(); }
     bool DoReadValue(const std::string& name, TRegDataType& type, std::string& data) override;
     bool DoWriteString(const std::string& name, const std::string& value, bool expandable) override;
+    // Recorded with its data as decimal text, of type rdInteger.
+    bool DoWriteInteger(const std::string& name, uint32_t value) override;
     bool DoDeleteValue(const std::string& name) override;
     bool DoDeleteKey(TRootKey root, const std::string& path) override;
 

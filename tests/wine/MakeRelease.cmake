@@ -9,6 +9,7 @@ file(COPY_FILE "${PROGRAM}" "${WORK}/payload/ZarnFTP.exe")
 file(WRITE "${WORK}/payload/README.TXT" "ZarnFTP 2.8.0\r\nRead me first: what is new in 2.8.0.\r\n")
 file(WRITE "${WORK}/payload/CHANGES.TXT" "2.8.0: made by mksetup.\r\n")
 file(WRITE "${WORK}/payload/ZarnFTP.HLP" "Help of ZarnFTP 2.8.0\r\n")
+file(WRITE "${WORK}/payload/whatsnew.txt" "New in 2.8.0: a release made by mksetup.\r\n")
 execute_process(COMMAND ${CMAKE_COMMAND} -E env "PATH=${WORK}/no-tools"
                         "${MKSETUP}" --stub "${STUB}" -s "${SETTINGS}" -o "${WORK}/setup.exe" "${WORK}/payload"
                 RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)

@@ -1,8 +1,10 @@
 // mksetup's command line:
 //   mksetup [--stub FILE] [-m LZH|LH5|best] [--icon FILE.ico] [--version X.Y.Z.W]
-//           -s SETTINGS.ini -o SETUP.exe PAYLOAD_DIR
-// Status 0 when SETUP.exe is written; 1 with a message on standard error and
-// no SETUP.exe left behind otherwise.
+//           [--codepage N] -s SETTINGS.ini -o SETUP.exe PAYLOAD_DIR
+//   mksetup --help
+// Status 0 when SETUP.exe is written (or the help shown); 1 with a message on
+// standard error and no SETUP.exe left behind when an input is refused; 2
+// with the usage for a command line it cannot follow.
 #pragma once
 
 #include <iosfwd>

@@ -70,6 +70,41 @@ std::vector<uint8_t> EditManifest(const std::vector<uint8_t>& manifest, const st
 
 std::vector<uint8_t> Bytes(const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); }
 
+// A settings text (in the target code page) as the UTF-8 that version
+// information and manifests are written from.
+std::string Utf8Of(const std::string& text, unsigned codePage)
+{
+    return Utf16ToUtf8(AnsiToUtf16(std::string_view(text), codePage));
+}
+
+std::string FourPart(const std::array<uint16_t, 4>& numbers)
+{
+    return std::to_string(numbers[0]) + "." + std::to_string(numbers[1]) + "." + std::to_string(numbers[2]) + "." +
+           std::to_string(numbers[3]);
+}
+
+// One program's version information: the release's version, the product's
+// name, and the publisher and copyright when the settings give them.
+std::vector<uint8_t> VersionResource(const TSetupImageInput& input, const std::string& description,
+                                     const std::string& internalName)
+{
+    const std::string version = VersionText(input);
+    const unsigned cp = input.CodePage;
+    TVersionInfo info;
+    info.FileVersion = info.ProductVersion = ParseVersion(version);
+    if (!input.Settings.Publisher.empty())
+        info.Strings.emplace_back("CompanyName", Utf8Of(input.Settings.Publisher, cp));
+    info.Strings.emplace_back("FileDescription", Utf8Of(description, cp));
+    info.Strings.emplace_back("FileVersion", version);
+    info.Strings.emplace_back("InternalName", internalName);
+    if (!input.Settings.Copyright.empty())
+        info.Strings.emplace_back("LegalCopyright", Utf8Of(input.Settings.Copyright, cp));
+    info.Strings.emplace_back("OriginalFilename", internalName + ".exe");
+    info.Strings.emplace_back("ProductName", Utf8Of(input.Settings.ProgramName, cp));
+    info.Strings.emplace_back("ProductVersion", version);
+    return BuildVersionResource(info);
+}
+
 } // namespace
 
 std::array<uint16_t, 4> ParseVersion(const std::string& text)
@@ -99,10 +134,11 @@ std::array<uint16_t, 4> ParseVersion(const std::string& text)
 
 std::string VersionText(const TSetupImageInput& input)
 {
-    if (!input.Version.empty()) {
-        ParseVersion(input.Version);
-        return input.Version;
-    }
+    for (const std::string* given : {&input.Version, &input.Settings.Version})
+        if (!given->empty()) {
+            ParseVersion(*given);
+            return *given;
+        }
     const std::string& caption = input.Settings.CaptionName;
     const size_t space = caption.find_last_of(' ');
     const std::string last = space == std::string::npos ? caption : caption.substr(space + 1);
@@ -135,10 +171,7 @@ std::vector<uint8_t> MakeSetupImage(const TSetupImageInput& input)
     if (!manifest)
         throw EMkSetupError(stub + " is not a setup stub: it has no manifest");
 
-    const std::string version = VersionText(input);
-    const std::array<uint16_t, 4> numbers = ParseVersion(version);
-    const std::string fourPart = std::to_string(numbers[0]) + "." + std::to_string(numbers[1]) + "." +
-                                 std::to_string(numbers[2]) + "." + std::to_string(numbers[3]);
+    const std::string fourPart = FourPart(ParseVersion(VersionText(input)));
     const std::string description = input.Settings.CaptionName + " Setup";
 
     std::vector<TPEResourceItem> resources;
@@ -152,7 +185,7 @@ std::vector<uint8_t> MakeSetupImage(const TSetupImageInput& input)
         if (item.Type == TypeVersion || (!input.Icon.empty() && (item.Type == TypeIcon || item.Type == TypeGroupIcon)))
             continue;
         if (item.Type == TypeManifest)
-            item.Bytes = EditManifest(item.Bytes, description, fourPart, stub);
+            item.Bytes = EditManifest(item.Bytes, Utf8Of(description, input.CodePage), fourPart, stub);
         resources.push_back(std::move(item));
     }
     if (!input.Icon.empty()) {
@@ -163,20 +196,43 @@ std::vector<uint8_t> MakeSetupImage(const TSetupImageInput& input)
             throw EMkSetupError("the icon: " + e.Message());
         }
     }
-    TVersionInfo info;
-    info.FileVersion = info.ProductVersion = numbers;
-    info.Strings = {{"FileDescription", description},
-                    {"FileVersion", version},
-                    {"InternalName", "setup"},
-                    {"OriginalFilename", "setup.exe"},
-                    {"ProductName", description},
-                    {"ProductVersion", version}};
-    resources.push_back({TypeVersion, "#1", EnglishUS, BuildVersionResource(info)});
+    resources.push_back({TypeVersion, "#1", EnglishUS, VersionResource(input, description, "setup")});
     resources.push_back({"ARCHIVE", "DATA", EnglishUS, input.Archive});
-    resources.push_back({SettingsResourceType, SettingsResourceName, EnglishUS, Bytes(SettingsText(input.Settings))});
+    // The record carries the version the Uninstall key shows.
+    TSetupControl settings = input.Settings;
+    settings.Version = VersionText(input);
+    resources.push_back({SettingsResourceType, SettingsResourceName, EnglishUS, Bytes(SettingsText(settings))});
     try {
         return ReplacePEResources(input.Stub, resources);
     } catch (const EPEImageError& e) {
         throw EMkSetupError(stub + " cannot be made into a setup program: " + e.Message());
+    }
+}
+
+std::vector<uint8_t> MakeUninstallerImage(const std::vector<uint8_t>& program, const std::string& programName,
+                                          const TSetupImageInput& input)
+{
+    std::vector<TPEResourceItem> resources;
+    try {
+        resources = ReadAllPEResources(program);
+    } catch (const EResNotFound&) {
+        throw EMkSetupError(programName + " is not an uninstaller: not a Windows program with readable resources");
+    }
+    std::erase_if(resources, [](const TPEResourceItem& item) { return item.Type == TypeVersion; });
+    const std::string description = input.Settings.CaptionName + " Uninstall";
+    for (TPEResourceItem& item : resources)
+        if (item.Type == TypeManifest) {
+            try {
+                item.Bytes = EditManifest(item.Bytes, Utf8Of(description, input.CodePage),
+                                          FourPart(ParseVersion(VersionText(input))), programName);
+            } catch (const EMkSetupError&) {
+                // A manifest without description or version has nothing to follow.
+            }
+        }
+    resources.push_back({TypeVersion, "#1", EnglishUS, VersionResource(input, description, "unzarn")});
+    try {
+        return ReplacePEResources(program, resources);
+    } catch (const EPEImageError& e) {
+        throw EMkSetupError(programName + " cannot take the release's version: " + e.Message());
     }
 }

@@ -1,33 +1,58 @@
 #include "tools/mksetup/SetupPayload.h"
 
 #include <algorithm>
-#include <cctype>
+#include <chrono>
 #include <filesystem>
 #include <map>
 
 #include "archive/ArchiveWriter.h"
 #include "archive/Archiver.h"
 #include "codecs/Coders.h"
+#include "installer/Shortcuts.h"
+#include "platform/DosDateTime.h"
 #include "platform/FileSystem.h"
+#include "platform/PathRules.h"
 #include "platform/Stream.h"
 #include "tools/mksetup/SetupImage.h"
 
 namespace {
 
-std::string Upper(std::string text)
+// The build machine's file names: UTF-8 on POSIX, the ANSI code page's on
+// Windows (where the file system's narrow names are given in it).
+std::u16string HostNameToUtf16(const std::string& name)
 {
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
+#ifdef _WIN32
+    return AnsiToUtf16(name, AnsiCodePage());
+#else
+    return Utf8ToUtf16(name);
+#endif
 }
 
-bool IsDeviceName(const std::string& name)
+// One key per name that Windows takes for the same file.
+std::u16string NameKey(std::u16string_view name)
 {
-    const std::string base = Upper(name.substr(0, name.find('.')));
-    if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL")
-        return true;
-    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) && base[3] >= '1' &&
-           base[3] <= '9';
+    std::u16string key(name);
+    for (char16_t& unit : key)
+        unit = UpperCaseUnit(unit);
+    return key;
+}
+
+std::u16string AnsiKey(const std::string& name, unsigned codePage)
+{
+    try {
+        return NameKey(AnsiToUtf16(name, codePage));
+    } catch (const EConvertError&) {
+        return std::u16string(name.begin(), name.end()); // nothing else can equal it
+    }
+}
+
+std::string ShownAnsi(const std::string& name, unsigned codePage)
+{
+    try {
+        return Utf16ToUtf8(AnsiToUtf16(name, codePage));
+    } catch (const EConvertError&) {
+        return name;
+    }
 }
 
 } // namespace
@@ -39,48 +64,72 @@ bool IsRefusedPayloadName(const std::string& name)
     for (const char c : name)
         if (static_cast<unsigned char>(c) < 0x20 || std::string("\\/:*?\"<>|").find(c) != std::string::npos)
             return true;
-    return name.back() == '.' || name.back() == ' ' || IsDeviceName(name);
+    return name.back() == '.' || name.back() == ' ' || IsWindowsDeviceName(name);
 }
 
 std::vector<TPayloadFile> PlanPayload(TFileSystem& files, const TPayloadRequest& request)
 {
     const std::string& dir = request.Directory;
+    const unsigned cp = request.CodePage;
     if (!files.IsDirectory(dir))
-        throw EMkSetupError("the payload directory " + dir + " does not exist");
-    std::map<std::string, TPayloadFile> byName; // by upper-case name, as Windows tells names apart
+        throw EMkSetupError("the payload directory " + dir +
+                            (files.FileExists(dir) ? " is a file, not a directory" : " does not exist"));
+    std::map<std::u16string, TPayloadFile> byName; // as Windows tells names apart
     for (const TDirectoryEntry& entry : files.ListDirectory(dir)) {
         const std::string path = (std::filesystem::path(dir) / entry.Name).string();
-        if (IsRefusedPayloadName(entry.Name))
-            throw EMkSetupError("payload file \"" + entry.Name + "\": the installer would refuse this name");
+        const std::string quoted = "payload file \"" + entry.Name + "\": ";
+        std::u16string wide;
+        try {
+            wide = HostNameToUtf16(entry.Name);
+        } catch (const EConvertError&) {
+            throw EMkSetupError(quoted + "its name is not UTF-8 text");
+        }
+        std::string name;
+        if (!Utf16ToAnsi(wide, cp, name))
+            throw EMkSetupError(quoted + "its name cannot be written in code page " + std::to_string(cp) +
+                                " (--codepage)");
+        const std::string utf8 = Utf16ToUtf8(wide);
+        if (IsWindowsDeviceName(utf8) || IsWindowsDeviceName(name))
+            throw EMkSetupError(quoted + "Windows keeps this name for a device");
+        // Both spellings: a double-byte character's second byte may be a "\"
+        // to the installer, which takes names byte by byte.
+        if (IsRefusedPayloadName(utf8) || IsRefusedPayloadName(name))
+            throw EMkSetupError(quoted + "the installer would refuse this name");
         std::error_code error;
         if (entry.IsDirectory || !std::filesystem::is_regular_file(path, error))
             throw EMkSetupError("payload " + entry.Name +
                                 " is not a regular file (the setup program installs the files of one directory)");
-        const auto [at, added] = byName.emplace(Upper(entry.Name), TPayloadFile{entry.Name, path});
+        const auto [at, added] = byName.emplace(AnsiKey(name, cp), TPayloadFile{name, entry.Name, path, {}});
         if (!added)
-            throw EMkSetupError("payload files " + at->second.Name + " and " + entry.Name + " are one name on Windows");
+            throw EMkSetupError("payload files " + at->second.Shown + " and " + entry.Name + " are one name on Windows");
     }
     if (byName.empty())
         throw EMkSetupError("the payload directory " + dir + " is empty");
-    if (IsRefusedPayloadName(request.UninstallerName))
-        throw EMkSetupError("Uninstaller \"" + request.UninstallerName + "\": the installer would refuse this name");
-    if (!byName.count(Upper(request.UninstallerName))) {
+    const auto has = [&](const std::string& name) { return byName.count(AnsiKey(name, cp)) != 0; };
+    if (!has(request.UninstallerName)) {
         if (request.BuiltUninstaller.empty())
-            throw EMkSetupError("no " + request.UninstallerName +
+            throw EMkSetupError("no " + ShownAnsi(request.UninstallerName, cp) +
                                 ": put one in the payload directory or beside the stub");
-        byName.emplace(Upper(request.UninstallerName), TPayloadFile{request.UninstallerName, request.BuiltUninstaller});
+        byName.emplace(AnsiKey(request.UninstallerName, cp),
+                       TPayloadFile{request.UninstallerName, request.UninstallerName, request.BuiltUninstaller, {}});
     }
-    if (!byName.count(Upper(request.ExeName)))
-        throw EMkSetupError("the payload holds no " + request.ExeName + " (ExeName)");
+    if (!has(request.ExeName))
+        throw EMkSetupError("the payload holds no " + ShownAnsi(request.ExeName, cp) + " (ExeName)");
+    // The shortcuts the installer makes point at these files, whatever the settings say.
+    for (const char* target : {LinkedProgramName, LinkedTextName})
+        if (!has(target))
+            throw EMkSetupError(std::string("the payload holds no ") + target + ", which the shortcuts open");
 
     std::vector<TPayloadFile> plan;
     for (const std::string& name : request.Order) {
-        const auto found = byName.find(Upper(name));
+        const auto found = byName.find(AnsiKey(name, cp));
         if (found == byName.end()) {
-            const bool twice = std::any_of(plan.begin(), plan.end(),
-                                           [&](const TPayloadFile& f) { return Upper(f.Name) == Upper(name); });
-            throw EMkSetupError(twice ? "Order names " + name + " twice"
-                                      : "Order names " + name + ", which is not in the payload");
+            const bool twice = std::any_of(plan.begin(), plan.end(), [&](const TPayloadFile& f) {
+                return AnsiKey(f.Name, cp) == AnsiKey(name, cp);
+            });
+            const std::string shown = ShownAnsi(name, cp);
+            throw EMkSetupError(twice ? "Order names " + shown + " twice"
+                                      : "Order names " + shown + ", which is not in the payload");
         }
         plan.push_back(found->second);
         byName.erase(found);
@@ -94,7 +143,32 @@ std::vector<TPayloadFile> PlanPayload(TFileSystem& files, const TPayloadRequest&
     return plan;
 }
 
-std::vector<uint8_t> PackPayload(TFileSystem& files, const std::vector<TPayloadFile>& plan, uint8_t method)
+uint32_t EntryDate(const std::string& path, std::optional<int64_t> latest)
+{
+    using namespace std::chrono;
+    std::error_code error;
+    const auto written = std::filesystem::last_write_time(path, error);
+    if (error)
+        throw EMkSetupError("cannot read the date of " + path + ": " + error.message());
+    int64_t seconds = duration_cast<std::chrono::seconds>(file_clock::to_sys(written).time_since_epoch()).count();
+    if (latest && seconds > *latest)
+        seconds = *latest;
+    const sys_seconds when{std::chrono::seconds(seconds)};
+    const sys_days day = floor<days>(when);
+    const year_month_day date(day);
+    const hh_mm_ss<std::chrono::seconds> time(when - day);
+    TDosDateTimeParts parts;
+    parts.Year = static_cast<int>(date.year());
+    parts.Month = static_cast<int>(static_cast<unsigned>(date.month()));
+    parts.Day = static_cast<int>(static_cast<unsigned>(date.day()));
+    parts.Hour = static_cast<int>(time.hours().count());
+    parts.Minute = static_cast<int>(time.minutes().count());
+    parts.Second = static_cast<int>(time.seconds().count());
+    return PackDosDateTime(parts);
+}
+
+std::vector<uint8_t> PackPayload(TFileSystem& files, const std::vector<TPayloadFile>& plan, uint8_t method,
+                                 std::optional<int64_t> latest)
 {
     TMemoryStream archive;
     TArchiver archiver(files);
@@ -104,11 +178,15 @@ std::vector<uint8_t> PackPayload(TFileSystem& files, const std::vector<TPayloadF
     for (const TPayloadFile& file : plan) {
         TArchiveFileInfo info;
         info.Name = file.Name;
-        info.DateTime = files.GetDosDateTime(file.Path);
+        info.DateTime = EntryDate(file.Path, latest);
         const int32_t attributes = files.GetAttributes(file.Path);
         info.Attributes = static_cast<int16_t>(attributes < 0 ? faArchive
                                                               : attributes & (faReadOnly | faHidden | faSysFile | faArchive));
-        std::unique_ptr<TFileStream> source = files.OpenRead(file.Path);
+        std::unique_ptr<TStream> source;
+        if (file.Bytes)
+            source = std::make_unique<TReadOnlyMemoryStream>(file.Bytes->data(), static_cast<int64_t>(file.Bytes->size()));
+        else
+            source = files.OpenRead(file.Path);
         total += source->Size();
         if (total > INT32_MAX)
             throw EMkSetupError("the payload holds more than 2147483647 bytes, more than an archive can");
