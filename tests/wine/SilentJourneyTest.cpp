@@ -80,7 +80,7 @@ TQuietRun RunWatched(std::string commandLine)
     return result;
 }
 
-std::string Setup(const std::string& arguments)
+std::string SetupCommand(const std::string& arguments)
 {
     return "\"" + HostPath(ZARN_SETUP_PROGRAM) + "\" " + arguments;
 }
@@ -121,7 +121,7 @@ TEST_F(SilentJourney, SlashSInstallsWithNoWindowAndTheQuietUninstallStringRemove
 {
     ASSERT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey)) << "a fresh prefix";
     const bool destinationThere = GetFileAttributesA(Dest.c_str()) != INVALID_FILE_ATTRIBUTES;
-    const TQuietRun install = RunWatched(Setup("/S /LOG=" + SilentLog));
+    const TQuietRun install = RunWatched(SetupCommand("/S /LOG=" + SilentLog));
     EXPECT_EQ(install.ExitCode, 0);
     EXPECT_EQ(install.VisibleWindows, std::vector<std::string>{});
 
@@ -153,7 +153,7 @@ TEST_F(SilentJourney, SlashSInstallsWithNoWindowAndTheQuietUninstallStringRemove
 TEST_F(SilentJourney, SlashDInstallsIntoAFolderWithBlanksThatALaterSlashSFindsAgain)
 {
     const std::string folder = "C:\\Tools\\Zarn FTP";
-    const TQuietRun install = RunWatched(Setup("/S /D=" + folder));
+    const TQuietRun install = RunWatched(SetupCommand("/S /D=" + folder));
     EXPECT_EQ(install.ExitCode, 0);
     EXPECT_EQ(install.VisibleWindows, std::vector<std::string>{});
     for (const char* name : {"ZarnFTP.exe", "ZarnFTP.HLP", "README.TXT", "SITES.INI", "whatsnew.txt", "install.log"})
@@ -167,7 +167,7 @@ TEST_F(SilentJourney, SlashDInstallsIntoAFolderWithBlanksThatALaterSlashSFindsAg
 
     // An update without /D= goes where the product is.
     WriteText(folder + "\\README.TXT", "edited");
-    const TQuietRun update = RunWatched(Setup("/S /LOG=" + SilentLog));
+    const TQuietRun update = RunWatched(SetupCommand("/S /LOG=" + SilentLog));
     EXPECT_EQ(update.ExitCode, 0);
     EXPECT_EQ(update.VisibleWindows, std::vector<std::string>{});
     EXPECT_NE(TextOfFile(folder + "\\README.TXT"), "edited");
@@ -186,7 +186,7 @@ TEST_F(SilentJourney, AFolderThatCannotBeWrittenExits1603AndLeavesNothing)
 {
     // Beneath a file no directory can be made.
     const std::string unwritable = WinDir() + "win.ini\\ZarnFTP";
-    const TQuietRun run = RunWatched(Setup("/S /LOG=" + SilentLog + " /D=" + unwritable));
+    const TQuietRun run = RunWatched(SetupCommand("/S /LOG=" + SilentLog + " /D=" + unwritable));
     EXPECT_EQ(run.ExitCode, 1603);
     EXPECT_EQ(run.VisibleWindows, std::vector<std::string>{});
     const std::vector<std::string> lines = ReadLines(SilentLog);
@@ -201,7 +201,7 @@ TEST_F(SilentJourney, AFolderThatCannotBeWrittenExits1603AndLeavesNothing)
 
 TEST_F(SilentJourney, ASwitchNotUnderstoodIsRefusedBeforeAnythingHappens)
 {
-    const TQuietRun silent = RunWatched(Setup("/S /LOG=" + SilentLog + " /X"));
+    const TQuietRun silent = RunWatched(SetupCommand("/S /LOG=" + SilentLog + " /X"));
     EXPECT_EQ(silent.ExitCode, 87);
     EXPECT_EQ(silent.VisibleWindows, std::vector<std::string>{});
     EXPECT_EQ(ReadLines(SilentLog), std::vector<std::string>{"Unknown switch \"/X\"."});
