@@ -16,6 +16,7 @@
 #include "tests/wine/InstallChecks.h"
 #include "tests/wine/SetupDriver.h"
 #include "tests/wine/WineSupport.h"
+#include "ui/WindowIds.h"
 
 namespace {
 
@@ -226,6 +227,24 @@ TEST_F(SilentJourney, ASwitchNotUnderstoodIsRefusedBeforeAnythingHappens)
     ASSERT_TRUE(help.WaitForExit(30000, &code));
     EXPECT_EQ(code, 0u);
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
+}
+
+TEST_F(SilentJourney, WithoutSlashSTheWizardStartsOnTheFolderOfSlashD)
+{
+    const std::string folder = "C:\\Tools\\Zarn FTP";
+    TProgramRun run(HostPath(ZARN_SETUP_PROGRAM), "", "/D=" + folder);
+    HWND wizard = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return Visible(wizard = FindWindowA(WizardWindowClass, "ZarnFTP 2.7.4 Setup")); },
+                          30000));
+    Click(FindControl(wizard, idNext));
+    ASSERT_TRUE(WaitUntil([&] { return Visible(FindControl(wizard, idPagePath)); }));
+    EXPECT_EQ(TextOf(FindControl(wizard, idDestPath)), folder);
+    Click(FindControl(wizard, idWizardCancel));
+    EXPECT_EQ(AnswerConfirm(IDYES), "Are you sure you want to cancel Setup?");
+    DWORD code = 0;
+    ASSERT_TRUE(run.WaitForExit(30000, &code));
+    EXPECT_EQ(code, 1602u); // cancelled
+    EXPECT_EQ(GetFileAttributesA(folder.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 } // namespace
