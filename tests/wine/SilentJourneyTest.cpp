@@ -139,15 +139,18 @@ TEST_F(SilentJourney, SlashSInstallsWithNoWindowAndTheQuietUninstallStringRemove
     const std::vector<std::string> links = LinkFiles();
     QuietUninstall();
 
-    for (const char* name : {"ZarnFTP.exe", "ZarnFTP.HLP", "README.TXT", "SITES.INI", "whatsnew.txt", "install.log"})
+    for (const char* name : {"ZarnFTP.exe", "ZarnFTP.HLP", "README.TXT", "whatsnew.txt", "install.log"})
         EXPECT_FALSE(FileExists(Dest + name)) << name;
     for (const std::string& link : links)
         EXPECT_FALSE(FileExists(link)) << link;
+    // The user's settings and site list stay, as Enter through the boxes keeps them.
     EXPECT_EQ(TextOfFile(Dest + "zarnftp.ini"), settings);
+    EXPECT_EQ(ReadWholeFile(Dest + "sites.ini"), ReadWholeFile(HostPath(std::string(ZARN_PAYLOAD_DIR) + "/SITES.INI")));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\ZarnFTP.exe"));
 
     DeleteFileA((Dest + "zarnftp.ini").c_str());
+    DeleteFileA((Dest + "sites.ini").c_str());
     RemoveDirectoryA(Dest.substr(0, Dest.size() - 1).c_str());
 }
 
@@ -179,7 +182,9 @@ TEST_F(SilentJourney, SlashDInstallsIntoAFolderWithBlanksThatALaterSlashSFindsAg
     QuietUninstall();
     EXPECT_FALSE(FileExists(folder + "\\install.log"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
-    RemoveDirectoryA(folder.c_str());
+    EXPECT_TRUE(FileExists(folder + "\\sites.ini")); // the user's
+    DeleteFileA((folder + "\\sites.ini").c_str());
+    EXPECT_TRUE(RemoveDirectoryA(folder.c_str()));
     RemoveDirectoryA("C:\\Tools");
 }
 
@@ -205,7 +210,8 @@ TEST_F(SilentJourney, ASwitchNotUnderstoodIsRefusedBeforeAnythingHappens)
     const TQuietRun silent = RunWatched(SetupCommand("/S /LOG=" + SilentLog + " /X"));
     EXPECT_EQ(silent.ExitCode, 87);
     EXPECT_EQ(silent.VisibleWindows, std::vector<std::string>{});
-    EXPECT_EQ(ReadLines(SilentLog), std::vector<std::string>{"Unknown switch \"/X\"."});
+    // The error display's rule: no full stop after a quotation mark.
+    EXPECT_EQ(ReadLines(SilentLog), std::vector<std::string>{"Unknown switch \"/X\""});
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
 
     // With a person at the desk: a box, the switches below the reason.
@@ -213,7 +219,7 @@ TEST_F(SilentJourney, ASwitchNotUnderstoodIsRefusedBeforeAnythingHappens)
     std::string text;
     HWND box = WaitForBox("Setup", &text, 30000);
     ASSERT_TRUE(box);
-    EXPECT_EQ(text, "Unknown switch \"/X\".\n\n" + SetupSwitchesText());
+    EXPECT_EQ(text, "Unknown switch \"/X\"\n\n" + SetupSwitchesText());
     Answer(box, IDOK);
     DWORD code = 0;
     ASSERT_TRUE(refused.WaitForExit(30000, &code));
