@@ -114,13 +114,6 @@ TEST(SetupCommandLineTest, RefusesWhatItDoesNotUnderstandSayingWhetherTheRunWasS
     }
 }
 
-TEST(SetupCommandLineTest, TheSwitchesTextNamesEverySwitchAndExitCode)
-{
-    const std::string text = SetupSwitchesText();
-    for (const char* part : {"/S", "/LOG=file", "/D=folder", "/?", "1602", "1603", "87"})
-        EXPECT_NE(text.find(part), std::string::npos) << part;
-}
-
 struct TUninstallCase {
     const char* CommandLine;
     bool Silent;
