@@ -74,6 +74,7 @@ void TInstallRun::CreateRegistryEntries(const std::string& D)
         registry.WriteString("DisplayName", FSettings.ProgramName);
         // The uninstaller splits its command line at the first blank.
         registry.WriteString("UninstallString", FWinDir + "unzarn.exe " + D + "install.log");
+        registry.WriteString("QuietUninstallString", FWinDir + "unzarn.exe /S " + D + "install.log");
         for (size_t i = 0; FSettings.RegisterExt && i < std::size(ProtocolValues); ++i) {
             if (ours[i])
                 continue;

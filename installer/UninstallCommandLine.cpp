@@ -46,3 +46,17 @@ std::string LogPathFromArguments(const std::string& arguments)
     const size_t close = text.find('"', 1);
     return Trimmed(text.substr(1, close == std::string::npos ? std::string::npos : close - 1));
 }
+
+TUninstallCommand ParseUninstallArguments(const std::string& arguments)
+{
+    TUninstallCommand command;
+    const std::string text = Trimmed(arguments);
+    if (text.size() >= 2 && SameText(text.substr(0, 2), "/S") &&
+        (text.size() == 2 || text.find_first_of(Blanks, 2) == 2)) {
+        command.Silent = true;
+        command.LogPath = LogPathFromArguments(text.substr(2));
+    } else {
+        command.LogPath = LogPathFromArguments(text);
+    }
+    return command;
+}

@@ -10,3 +10,11 @@
 std::string ArgumentsAfterProgram(const std::string& commandLine, const std::string& programPath);
 // The log's path: all of the arguments, blanks and all, or the text in quotes.
 std::string LogPathFromArguments(const std::string& arguments);
+
+// The uninstaller's plan: "/S" (any case) before the log's path asks for a
+// run without a window or a question; anything else is the log's path as ever.
+struct TUninstallCommand {
+    bool Silent = false;
+    std::string LogPath;
+};
+TUninstallCommand ParseUninstallArguments(const std::string& arguments);

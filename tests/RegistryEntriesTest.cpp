@@ -22,6 +22,7 @@ std::vector<TWrite> Rows(const std::string& D)
     return {
         {rkLocalMachine, Uninstall, "DisplayName", "ZarnFTP"},
         {rkLocalMachine, Uninstall, "UninstallString", WindowsDir + "unzarn.exe " + D + "install.log"},
+        {rkLocalMachine, Uninstall, "QuietUninstallString", WindowsDir + "unzarn.exe /S " + D + "install.log"},
         // What the protocol held before, for the uninstall to give back.
         {rkLocalMachine, Uninstall, "PreviousFtpIcon", "C:\\old\\ftp.exe,1"},
         {rkLocalMachine, Uninstall, "PreviousFtpCommand", "C:\\old\\ftp.exe %1"},
@@ -72,36 +73,36 @@ TEST(RegistryEntriesTest, RowsWrittenAndTheKeyLogged)
 {
     const std::string D = "C:\\Program Files\\ZarnFTP\\";
     const std::vector<TCase> cases = {
-        {"all eight rows", [](TInstallBench&) {}, D, RowsOf(D, {0, 1, 2, 3, DetailRows, 4, 5, 6, 7}), Command},
+        {"every row", [](TInstallBench&) {}, D, RowsOf(D, {0, 1, 2, 3, 4, DetailRows, 5, 6, 7, 8}), Command},
         {"a destination without blanks", [](TInstallBench&) {}, "C:\\Tools\\",
-         RowsOf("C:\\Tools\\", {0, 1, 2, 3, DetailRows, 4, 5, 6, 7}), Command},
+         RowsOf("C:\\Tools\\", {0, 1, 2, 3, 4, DetailRows, 5, 6, 7, 8}), Command},
         {"no protocol registration", [](TInstallBench& b) { b.Settings.RegisterExt = false; }, D,
-         RowsOf(D, {0, 1, DetailRows, 4, 5}), AppPaths},
+         RowsOf(D, {0, 1, 2, DetailRows, 5, 6}), AppPaths},
         {"no ftp\\DefaultIcon key", [](TInstallBench& b) { b.Registry.RemoveKey(rkClassesRoot, DefaultIcon); }, D,
-         RowsOf(D, {0, 1, 3, DetailRows, 4, 5, 7}), Command, {Command}},
+         RowsOf(D, {0, 1, 2, 4, DetailRows, 5, 6, 8}), Command, {Command}},
         {"an empty ftp\\DefaultIcon key",
          [](TInstallBench& b) {
              b.Registry.RemoveKey(rkClassesRoot, DefaultIcon);
              b.Registry.AddKey(rkClassesRoot, DefaultIcon);
          },
-         D, RowsOf(D, {0, 1, 3, DetailRows, 4, 5, 6, 7}), Command},
+         D, RowsOf(D, {0, 1, 2, 4, DetailRows, 5, 6, 7, 8}), Command},
         {"a reinstall finds its own values and keeps nothing new",
          [&](TInstallBench& b) {
-             b.Registry.SetValue(rkClassesRoot, DefaultIcon, "", Rows(D)[6].Data);
-             b.Registry.SetValue(rkClassesRoot, Command, "", Rows(D)[7].Data);
+             b.Registry.SetValue(rkClassesRoot, DefaultIcon, "", Rows(D)[7].Data);
+             b.Registry.SetValue(rkClassesRoot, Command, "", Rows(D)[8].Data);
          },
-         D, RowsOf(D, {0, 1, DetailRows, 4, 5, 6, 7}), Command},
+         D, RowsOf(D, {0, 1, 2, DetailRows, 5, 6, 7, 8}), Command},
         {"ftp not registered",
          [](TInstallBench& b) {
              b.Registry.RemoveKey(rkClassesRoot, DefaultIcon);
              b.Registry.RemoveKey(rkClassesRoot, Command);
          },
-         D, RowsOf(D, {0, 1, DetailRows, 4, 5}), Command, {}},
+         D, RowsOf(D, {0, 1, 2, DetailRows, 5, 6}), Command, {}},
         {"icon write refused", [](TInstallBench& b) { b.Registry.RefusedWrites = {DefaultIcon + "\\"}; }, D,
-         RowsOf(D, {0, 1, 2, 3, DetailRows, 4, 5, 7}), Command},
+         RowsOf(D, {0, 1, 2, 3, 4, DetailRows, 5, 6, 8}), Command},
         {"ExeName of another build",
          [](TInstallBench& b) { b.Settings.ExeName = "Other.exe"; }, D,
-         {Rows(D)[0], Rows(D)[1], Rows(D)[2], Rows(D)[3], Details(D, "Other.exe")[0], Details(D)[1],
+         {Rows(D)[0], Rows(D)[1], Rows(D)[2], Rows(D)[3], Rows(D)[4], Details(D, "Other.exe")[0], Details(D)[1],
           Details(D)[2], Details(D)[3], Details(D)[4], {rkLocalMachine, OtherAppPaths, "", D + "Other.exe"},
           {rkLocalMachine, OtherAppPaths, "Path", D.substr(0, D.size() - 1)},
           {rkClassesRoot, DefaultIcon, "", D + "Other.exe,0"},
@@ -136,10 +137,10 @@ TEST(RegistryEntriesTest, RefusedKeyOrWriteEndsTheStepKeepingEarlierEntries)
     };
     const std::vector<TFailure> cases = {
         {{Uninstall}, {}, "Failed to set data for 'DisplayName'", {}},
-        {{AppPaths}, {}, "Failed to set data for ''", RowsOf(D, {0, 1, 2, 3, DetailRows})},
-        {{}, {AppPaths + "\\Path"}, "Failed to set data for 'Path'", RowsOf(D, {0, 1, 2, 3, DetailRows, 4})},
+        {{AppPaths}, {}, "Failed to set data for ''", RowsOf(D, {0, 1, 2, 3, 4, DetailRows})},
+        {{}, {AppPaths + "\\Path"}, "Failed to set data for 'Path'", RowsOf(D, {0, 1, 2, 3, 4, DetailRows, 5})},
         // Without the old value kept, the protocol is not overwritten either.
-        {{}, {Uninstall + "\\PreviousFtpCommand"}, "Failed to set data for 'PreviousFtpCommand'", RowsOf(D, {0, 1, 2})},
+        {{}, {Uninstall + "\\PreviousFtpCommand"}, "Failed to set data for 'PreviousFtpCommand'", RowsOf(D, {0, 1, 2, 3})},
     };
     for (const TFailure& c : cases) {
         SCOPED_TRACE(c.Message);
@@ -173,8 +174,8 @@ TEST(RegistryEntriesTest, SecondRunWritesTheSameValuesAndRemovesNothing)
 
     // The second run finds the protocol pointing into D already: what it
     // held before the first run stays the value kept, not ours.
-    std::vector<TWrite> twice = RowsOf(D, {0, 1, 2, 3, DetailRows, 4, 5, 6, 7});
-    for (const TWrite& w : RowsOf(D, {0, 1, DetailRows, 4, 5, 6, 7}))
+    std::vector<TWrite> twice = RowsOf(D, {0, 1, 2, 3, 4, DetailRows, 5, 6, 7, 8});
+    for (const TWrite& w : RowsOf(D, {0, 1, 2, DetailRows, 5, 6, 7, 8}))
         twice.push_back(w);
     EXPECT_EQ(bench.Registry.Writes, twice);
     EXPECT_EQ(bench.Registry.Keys(), afterFirst);

@@ -4,7 +4,7 @@
 #include "platform/NativeServices.h"
 #include "platform/Resources.h"
 
-TSetupProgram::TSetupProgram(const TSetupControl& settings)
+TSetupProgram::TSetupProgram(const TSetupControl& settings, const std::string& destination)
     : SetupControl(settings), FRegistry(MakeNativeRegistry()), FCancelRule(FBoxes, FApplication)
 {
     // The event loop ends on the quit message; a run in progress finishes first.
@@ -13,6 +13,8 @@ TSetupProgram::TSetupProgram(const TSetupControl& settings)
     frmMain = std::make_unique<TMainWindow>(SetupControl, FCancelRule, [this] { WMStartSetup(); });
     FStep = 0;
     WinDir = PrepareStartup(SetupControl, *FRegistry, NativeSystemInfo());
+    if (!destination.empty())
+        SetupControl.TargetPath = destination; // the destination page starts on it
     frmMain->CoverScreen();
     frmMain->PostStartSetup();
 
@@ -35,7 +37,8 @@ void TSetupProgram::WMStartSetup()
     if (frmSetup)
         return;
     frmSetup = std::make_unique<TWizardWindow>(frmMain->Handle(), SetupControl, FStep, NativeFileSystem(), FCancelRule,
-                                               NativeProgramStarter(), FApplication, InstallThrough(*FInstallRun),
+                                               NativeProgramStarter(), FApplication,
+                                               Watched(InstallThrough(*FInstallRun), FRunSeen),
                                                [this] { frmMain->Close(); });
     frmSetup->ShowWizard(); // modeless: the background stays behind it
 }
@@ -51,5 +54,5 @@ int TSetupProgram::Run()
             DispatchMessageA(&msg);
         }
     }
-    return 0;
+    return SetupExitCode(OutcomeOf(FRunSeen));
 }

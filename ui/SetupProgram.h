@@ -12,6 +12,7 @@
 #include "installer/CancelRule.h"
 #include "installer/InstallRun.h"
 #include "installer/SetupApplication.h"
+#include "installer/SetupOutcome.h"
 #include "installer/SetupControl.h"
 #include "platform/Registry.h"
 #include "ui/CopyDialog.h"
@@ -23,12 +24,14 @@ class TSetupProgram {
 public:
     // Start-up over the settings record the program carries: the background
     // window (hidden until Run), the copy dialog, the start message posted.
-    explicit TSetupProgram(const TSetupControl& settings);
+    // A destination given on the command line replaces the default one.
+    explicit TSetupProgram(const TSetupControl& settings, const std::string& destination = "");
     ~TSetupProgram();
     TSetupProgram(const TSetupProgram&) = delete;
     TSetupProgram& operator=(const TSetupProgram&) = delete;
 
-    // Shows the background window and runs the event loop; the exit code.
+    // Shows the background window and runs the event loop; the exit code:
+    // 0 installed, 1602 cancelled, 1603 failed.
     int Run();
 
 private:
@@ -45,5 +48,6 @@ private:
     std::unique_ptr<TMainWindow> frmMain;
     std::unique_ptr<TCopyDialog> frmCopy;
     std::unique_ptr<TInstallRun> FInstallRun;
+    TRunSeen FRunSeen; // how the install run ended, for the exit code
     std::unique_ptr<TWizardWindow> frmSetup;
 };

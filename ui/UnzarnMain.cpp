@@ -11,6 +11,8 @@
 
 #include "archive/StringList.h"
 #include "installer/BuildSettings.h"
+#include "installer/ExitCodes.h"
+#include "installer/SilentQuestions.h"
 #include "installer/UninstallCommandLine.h"
 #include "installer/UninstallRun.h"
 #include "platform/FileSystem.h"
@@ -29,6 +31,17 @@ public:
         MessageBoxA(nullptr, text.c_str(), ApplicationTitle,
                     MB_OK | MB_ICONINFORMATION | MB_TASKMODAL | MB_TOPMOST | MB_SETFOREGROUND);
     }
+};
+
+// The report of a run without a window (/S): its exit code says how it went.
+class TSilentReport : public TUninstallReport {
+public:
+    explicit TSilentReport(TSilentLog& log) : FLog(log) {}
+    void ShowError(const std::string& message) override { FLog.Write(message); }
+    void ShowSummary(const std::string& text) override { FLog.Write(text); }
+
+private:
+    TSilentLog& FLog;
 };
 
 std::string ModulePath()
@@ -71,21 +84,39 @@ std::string FullPath(const std::string& path)
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     const std::string self = ModulePath();
-    const std::string logPath = FullPath(LogPathFromArguments(ArgumentsAfterProgram(GetCommandLineA(), self)));
+    const TUninstallCommand command = ParseUninstallArguments(ArgumentsAfterProgram(GetCommandLineA(), self));
+    const std::string logPath = FullPath(command.LogPath);
     // The links are read back through the shell link object.
     CoInitialize(nullptr);
     TUninstallOutcome outcome;
-    ReportErrors([&] {
+    const auto execute = [&](TUserQuestions& questions, TUninstallReport& report) {
         const std::unique_ptr<TRegistry> registry = MakeNativeRegistry();
-        TMessageBoxQuestions questions;
-        TMessageBoxReport report;
         TUninstallRun run(BuildSettings().ExeName,
                           {NativeFileSystem(), *registry, NativeShellLinks(), questions, report});
         outcome = run.Execute(logPath);
-    });
+    };
+    if (command.Silent) {
+        // Every question gets its box's default: remove, keep the user's data, restore.
+        TSilentLog nowhere;
+        TSilentQuestions questions(nowhere);
+        TSilentReport report(nowhere);
+        try {
+            execute(questions, report);
+        } catch (const std::exception&) {
+            // As after the error box of the run with a window: the exit code tells.
+        }
+    } else {
+        ReportErrors([&] {
+            TMessageBoxQuestions questions;
+            TMessageBoxReport report;
+            execute(questions, report);
+        });
+    }
     CoUninitialize();
     // A run to be repeated needs this program still there.
     if ((outcome.Result == urRemoved || outcome.Result == urIncomplete) && !outcome.Repeatable)
         RemoveSelfAtReboot(self);
+    if (command.Silent)
+        return outcome.Result == urRemoved ? ExitCodeSuccess : ExitCodeFailed;
     return static_cast<int>(outcome.Result);
 }

@@ -115,6 +115,8 @@ void ExpectFirstInstall()
     EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, uninstall, "DisplayName").Data, Sz("ZarnFTP"));
     EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, uninstall, "UninstallString").Data,
               Sz(WinDir() + "unzarn.exe " + Dest + "install.log"));
+    EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, uninstall, "QuietUninstallString").Data,
+              Sz(WinDir() + "unzarn.exe /S " + Dest + "install.log"));
     EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, appPaths, "").Type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, appPaths, "").Data, Sz(Dest + "ZarnFTP.exe"));
     EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, appPaths, "Path").Data, Sz(Dest.substr(0, Dest.size() - 1)));

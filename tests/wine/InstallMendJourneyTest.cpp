@@ -125,14 +125,14 @@ public:
         return text;
     }
     // After an error the wizard stays hidden; the copy dialog's Cancel ends the program.
-    void CancelThroughTheCopyDialog()
+    void CancelThroughTheCopyDialog(DWORD expected)
     {
         const HWND copy = FindWindowA(CopyDialogClass, CopyDialogCaption);
         ASSERT_TRUE(Visible(copy));
         EXPECT_FALSE(Visible(Wizard));
         Click(FindControl(copy, idCopyCancel));
         ASSERT_EQ(AnswerConfirm(IDYES), "Are you sure you want to cancel Setup?");
-        ExpectEnded();
+        ExpectEnded(expected);
     }
     void FinishWithoutStartingAnything()
     {
@@ -146,11 +146,12 @@ public:
         Click(FindControl(Wizard, idNext));
         ExpectEnded();
     }
-    void ExpectEnded()
+    // 0 installed, 1602 cancelled, 1603 failed.
+    void ExpectEnded(DWORD expected = 0)
     {
         DWORD code = 1;
         EXPECT_TRUE(Run.WaitForExit(30000, &code));
-        EXPECT_EQ(code, 0u);
+        EXPECT_EQ(code, expected);
     }
 
     TProgramRun Run;
@@ -234,7 +235,7 @@ TEST_F(SetupJourney, RunningProgramHeldThroughAReinstallThenCancelLeavesAnErrorN
     Answer(box, IDCANCEL);
     ASSERT_TRUE(WaitGone(box));
     EXPECT_EQ(setup.ErrorShownAndClosed(), "Cannot write \"" + program + "\". ZarnFTP is not completely installed.");
-    setup.CancelThroughTheCopyDialog();
+    setup.CancelThroughTheCopyDialog(1602);
 
     running.Release();
     EXPECT_EQ(TextOfFile(program), oldProgram);
@@ -263,7 +264,7 @@ TEST_F(SetupJourney, FileNamedBackupStopsAReinstallWithBackupBeforeAnythingIsOve
     ASSERT_TRUE(setup.Wizard);
     ASSERT_TRUE(setup.ToBackupAnswered(IDYES));
     EXPECT_EQ(setup.ErrorShownAndClosed(), "Cannot create \"" + backup + "\": a file of that name is in the way.");
-    setup.CancelThroughTheCopyDialog();
+    setup.CancelThroughTheCopyDialog(1603);
 
     EXPECT_EQ(TextOfFile(backup), "in the way");
     EXPECT_EQ(TextOfFile(Dest + "README.TXT"), "the old readme");

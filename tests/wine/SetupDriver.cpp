@@ -42,9 +42,9 @@ std::vector<char> EnvironmentWith(const std::string& extra)
 
 } // namespace
 
-TProgramRun::TProgramRun(const std::string& program, const std::string& environment)
+TProgramRun::TProgramRun(const std::string& program, const std::string& environment, const std::string& arguments)
 {
-    std::string commandLine = "\"" + program + "\"";
+    std::string commandLine = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
     std::vector<char> env = EnvironmentWith(environment);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;

@@ -13,7 +13,7 @@
 class TProgramRun {
 public:
     // environment: "NAME=VALUE" entries separated by '\n', added to ours.
-    TProgramRun(const std::string& program, const std::string& environment = "");
+    TProgramRun(const std::string& program, const std::string& environment = "", const std::string& arguments = "");
     ~TProgramRun(); // ends the program if it still runs
     TProgramRun(const TProgramRun&) = delete;
     TProgramRun& operator=(const TProgramRun&) = delete;

@@ -110,12 +110,13 @@ public:
         EXPECT_EQ(question, "Are you sure you want to cancel Setup?");
         return box;
     }
-    // The program ended, with exit code 0, once control was back in its event loop.
-    void ExpectEnded()
+    // The program ended once control was back in its event loop, with exit
+    // code 0 installed, 1602 cancelled, 1603 failed.
+    void ExpectEnded(DWORD expected = 0)
     {
         DWORD code = 1;
         EXPECT_TRUE(Run.WaitForExit(30000, &code));
-        EXPECT_EQ(code, 0u);
+        EXPECT_EQ(code, expected);
     }
 
     TProgramRun Run;
@@ -323,7 +324,7 @@ TEST_F(SetupJourney, BrowseToAnotherDriveRootAndDirectoryThenCancelAndOk)
 
     const HWND box = setup.Cancel();
     Answer(box, IDYES);
-    setup.ExpectEnded();
+    setup.ExpectEnded(1602);
     EXPECT_FALSE(FileExists("D:\\Projects\\ZarnFTP"));
 }
 
@@ -334,7 +335,7 @@ TEST_F(SetupJourney, CancelOnTheWelcomePageEndsTheProgram)
     const HWND box = setup.Cancel();
     ASSERT_TRUE(box);
     Answer(box, IDYES);
-    setup.ExpectEnded();
+    setup.ExpectEnded(1602);
 }
 
 TEST_F(SetupJourney, CustomSettingsAskForCredentialsBeforeTheDestination)
@@ -389,7 +390,7 @@ TEST_F(SetupJourney, CustomSettingsAskForCredentialsBeforeTheDestination)
     ASSERT_TRUE(WaitUntil([&] { return setup.OnPage(idPagePath); }));
     box = setup.Cancel();
     Answer(box, IDYES);
-    setup.ExpectEnded();
+    setup.ExpectEnded(1602);
 }
 
 TEST_F(SetupJourney, UnwritableDestinationShowsTheErrorThenCancelEnds)
@@ -429,7 +430,7 @@ TEST_F(SetupJourney, UnwritableDestinationShowsTheErrorThenCancelEnds)
     box = setup.Cancel(FindControl(copy, idCopyCancel));
     ASSERT_TRUE(box);
     Answer(box, IDYES);
-    setup.ExpectEnded();
+    setup.ExpectEnded(1603);
     EXPECT_FALSE(FileExists(unwritable));
 }
 
