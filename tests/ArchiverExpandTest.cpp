@@ -84,25 +84,41 @@ TEST_F(ExpandFixture, NoListExpandsAllAnEmptyListNothing)
     EXPECT_EQ(Disk.Files.size(), 6u);
 }
 
-TEST_F(ExpandFixture, TotalSizeStopsTheWalk)
+// Every record is read: empty files after the total is reached are written
+// too, and a total that the entries do not add up to is damage, not a stop.
+TEST_F(ExpandFixture, EveryRecordIsExpandedAndTheTotalChecked)
 {
-    TArchiveBuilder b;
-    b.TotalFromEntries = false;
-    b.Header.TotalSize = 0;
-    b.Add(StoredEntry("1", Bytes("a"))).Add(StoredEntry("2", Bytes("b")));
-    Expand(b.Build());
-    EXPECT_TRUE(Disk.Files.empty());
+    Expand(TArchiveBuilder()
+               .Add(StoredEntry("a.txt", Bytes("a")))
+               .Add(StoredEntry("b.txt", {}))
+               .Add(StoredEntry("c.txt", {}))
+               .Build());
+    EXPECT_EQ(Disk.Files.size(), 3u);
+    EXPECT_TRUE(Disk.Contents(InRoot("c.txt")).empty());
+    Disk.Files.clear();
+    Expand(TArchiveBuilder().Add(StoredEntry("e1", {})).Add(StoredEntry("e2", {})).Build());
+    EXPECT_EQ(Disk.Files.size(), 2u);
 
-    // A total reached after the second entry leaves the third alone, also when
-    // the first two were not selected (they still count).
-    TArchiveBuilder c;
-    c.TotalFromEntries = false;
-    c.Header.TotalSize = 2;
-    c.Add(StoredEntry("1", Bytes("a"))).Add(StoredEntry("2", Bytes("b"))).Add(StoredEntry("3", Bytes("c")));
-    TStringList list;
-    list.Add("3");
-    Expand(c.Build(), &list);
-    EXPECT_TRUE(Disk.Files.empty());
+    const struct {
+        int32_t Total;
+        size_t Written;
+        const char* Message;
+    } rows[] = {{0, 0, STotalSizeMismatch}, {1, 1, STrailingData}, {2, 2, STrailingData}, {4, 3, STruncatedArchive}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Total);
+        Disk.Files.clear();
+        TArchiveBuilder c;
+        c.TotalFromEntries = false;
+        c.Header.TotalSize = row.Total;
+        c.Add(StoredEntry("1", Bytes("a"))).Add(StoredEntry("2", Bytes("b"))).Add(StoredEntry("3", Bytes("c")));
+        try {
+            Expand(c.Build());
+            ADD_FAILURE() << "no error";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), row.Message);
+        }
+        EXPECT_EQ(Disk.Files.size(), row.Written);
+    }
 }
 
 // Records that end before the header's total are a cut-off archive: what
@@ -166,24 +182,6 @@ TEST_F(ExpandFixture, CheckFileCanRedirectSkipAndStop)
     EXPECT_FALSE(Disk.FileExists(InRoot("f4.txt")));
 }
 
-TEST_F(ExpandFixture, SkippedEntryDoesNotCountTowardsTheTotal)
-{
-    // Total covers two entries; the skipped first one must not use it up.
-    TArchiveBuilder b;
-    b.TotalFromEntries = false;
-    b.Header.TotalSize = 2;
-    b.Add(StoredEntry("1", Bytes("a"))).Add(StoredEntry("2", Bytes("b"))).Add(StoredEntry("3", Bytes("c")));
-    int n = 0;
-    Comp.OnCheckFile = [&](std::string& path, TCProcessMode) {
-        if (n++ == 0)
-            path.clear();
-    };
-    Expand(b.Build());
-    EXPECT_FALSE(Disk.FileExists(InRoot("1")));
-    EXPECT_TRUE(Disk.FileExists(InRoot("2")));
-    EXPECT_TRUE(Disk.FileExists(InRoot("3")));
-}
-
 TEST_F(ExpandFixture, TargetPathAndAbsoluteNames)
 {
     Comp.SetTargetPath("x");
@@ -244,18 +242,25 @@ TEST_F(ExpandFixture, MethodsWithoutCodecAndTheCustomHandler)
     // Method 0 with checksum 0 is accepted whatever it holds.
     TRawEntry zero = StoredEntry("zero", Bytes("whatever"));
     zero.Checksum = 0;
-    // Method 3 without a handler: empty file, accepted only with checksum 0.
-    TRawEntry custom0 = StoredEntry("custom0", Bytes("junk"));
+    Expand(TArchiveBuilder().Add(zero).Build());
+    EXPECT_EQ(Disk.Contents(InRoot("zero")), Bytes("whatever"));
+
+    // A method with no decoder is refused before its file is touched.
+    TRawEntry custom0 = StoredEntry("zero", Bytes("junk"));
     custom0.MethodIndex = MethodCustom;
     custom0.Checksum = 0;
-    TRawEntry method9 = StoredEntry("m9", Bytes("junk"));
+    TRawEntry method9 = custom0;
     method9.MethodIndex = 9;
-    method9.Checksum = 0;
-    Expand(TArchiveBuilder().Add(zero).Add(custom0).Add(method9).Build());
-    EXPECT_EQ(Disk.Contents(InRoot("zero")), Bytes("whatever"));
-    EXPECT_TRUE(Disk.FileExists(InRoot("custom0")));
-    EXPECT_TRUE(Disk.Contents(InRoot("custom0")).empty());
-    EXPECT_TRUE(Disk.Contents(InRoot("m9")).empty());
+    for (const auto& [entry, message] : {std::pair{custom0, "Unrecognized compression method: \"CUS\" in entry"},
+                                         std::pair{method9, "Unrecognized compression method: \"#9\" in entry"}}) {
+        try {
+            Expand(TArchiveBuilder().Add(entry).Build());
+            ADD_FAILURE() << "accepted";
+        } catch (const EUnrecognizedCompressionMethod& e) {
+            EXPECT_EQ(e.Message(), message);
+        }
+        EXPECT_EQ(Disk.Contents(InRoot("zero")), Bytes("whatever"));
+    }
 
     TRawEntry custom = StoredEntry("custom", Bytes("dcba"));
     custom.MethodIndex = MethodCustom;

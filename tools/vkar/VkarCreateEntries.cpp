@@ -9,7 +9,7 @@
 #include "codecs/Coders.h"
 #include "platform/FileSystem.h"
 #include "tools/vkar/VkarCommands.h"
-#include "tools/vkar/VkarJobs.h"
+#include "archive/CodingJobs.h"
 #include "tools/vkar/VkarNewArchive.h"
 #include "tools/vkar/VkarProgress.h"
 #include "tools/vkar/VkarReport.h"
@@ -69,13 +69,13 @@ void Account(const TVkarOptions& options, const std::string& shown, const TWritt
 struct TCodedSource {
     std::optional<TOpenedSource> Opened;
     bool Direct = false;
-    std::unique_ptr<TVkarSpool> Coded;
+    std::unique_ptr<TBoundedSpool> Coded;
     TWrittenEntry Written;
     std::exception_ptr Error;
 };
 
 void CodeApart(const TVkarOptions& options, TFileSystem& fileSystem, const TVkarSource& source, size_t limit,
-               const TVkarJobs::TReport& report, TCodedSource& slot)
+               const TCodingJobs::TReport& report, TCodedSource& slot)
 {
     try {
         slot.Opened = OpenSource(fileSystem, source);
@@ -91,13 +91,13 @@ void CodeApart(const TVkarOptions& options, TFileSystem& fileSystem, const TVkar
         archiver.Coders = &StandardCoders();
         archiver.Key = options.Key;
         archiver.OnShowProgress = [&report](int32_t& percent) { report(percent); };
-        auto spool = std::make_unique<TVkarSpool>(limit);
+        auto spool = std::make_unique<TBoundedSpool>(limit);
         TArchiveWriter writer(archiver, *spool, ArchiveIdentifierOf(options.Method));
         slot.Written = writer.AddFile(opened.Info, *opened.File, options.Method);
         opened.File.reset();
         spool->SetPosition(ArchiveHeaderSize);
         slot.Coded = std::move(spool);
-    } catch (const EVkarSpoolFull&) {
+    } catch (const ESpoolFull&) {
         slot.Direct = true;
     } catch (...) {
         slot.Error = std::current_exception();
@@ -144,8 +144,8 @@ TVkarCreateTotals AddInParallel(const TVkarOptions& options, unsigned workers, c
     for (size_t i = 0; i < sources.size(); ++i)
         itself[i] = target.IsTheArchive(sources[i].Path);
     std::vector<TCodedSource> slots(sources.size());
-    const size_t limit = TVkarJobs::BytesPerJob(workers);
-    TVkarJobs jobs(workers, sources.size(), [&](size_t index, const TVkarJobs::TReport& report) {
+    const size_t limit = TCodingJobs::BytesPerJob(workers);
+    TCodingJobs jobs(workers, sources.size(), [&](size_t index, const TCodingJobs::TReport& report) {
         if (!itself[index])
             CodeApart(options, fileSystem, sources[index], limit, report, slots[index]);
     });
@@ -204,7 +204,7 @@ TVkarCreateTotals VkarAddSources(const TVkarOptions& options, const std::vector<
                                  TFileSystem& fileSystem, TVkarNewArchive& target, TArchiveWriter& writer,
                                  TVkarProgress& progress)
 {
-    const unsigned workers = options.Jobs != 0 ? options.Jobs : VkarDefaultJobs();
+    const unsigned workers = options.Jobs != 0 ? options.Jobs : DefaultCodingJobs();
     if (workers <= 1 || sources.size() <= 1)
         return AddOneByOne(options, sources, fileSystem, target, writer, progress);
     return AddInParallel(options, workers, sources, fileSystem, target, writer, progress);
