@@ -666,7 +666,7 @@ TEST(VkarSafety, CommandsNeverDestroyWhatTheyDidNotMake)
          [](const TVkarSandbox& box, TVkarRunSettings&) { MakeSmallArchive(box); },
          {"c", "-m", "NON", "a.vk", "a.vk", "f.txt"}, 0, "f.txt\n", "vkar: a.vk: Is the archive itself; not stored\n",
          [](const TVkarSandbox& box, const TVkarResult&) { EXPECT_EQ(box.Run({"p", "a.vk", "f.txt"}).Out, "f\n"); }},
-        {"c stores only what x accepts and names what it leaves out", false,
+        {"c stores only what x accepts, names what it leaves out, and says so by its status", false,
          [](const TVkarSandbox& box, TVkarRunSettings&) {
              box.WriteFile("src/...", "dots");
              box.WriteFile("src/a\\b", "backslash");
@@ -674,7 +674,7 @@ TEST(VkarSafety, CommandsNeverDestroyWhatTheyDidNotMake)
              box.WriteFile("src/ok.txt", "ok");
              std::filesystem::create_directory(box.Path("src/empty"));
          },
-         {"c", "-m", "NON", "s.vk", "src"}, 0, "src/ok.txt\n",
+         {"c", "-m", "NON", "s.vk", "src"}, 1, "src/ok.txt\n",
          "vkar: src/...: Name that x would refuse; not stored\n"
          "vkar: src/a\\b: Name holds \"\\\"; not stored\n"
          "vkar: src/empty: Empty directory not stored (the archive holds no directories)\n"

@@ -49,6 +49,19 @@ void CheckTotal(int64_t expandedTotal, int64_t size)
         throw Exception("Archive would hold more than 2147483647 expanded bytes");
 }
 
+// A file that grew or shrank since it was opened is stored as far as it was
+// seen then; the archive stays sound, the status says so.
+bool Changed(const TOpenedSource& opened)
+{
+    return opened.File && opened.File->Size() - opened.Start != opened.Size;
+}
+
+void ReportChanged(const std::string& shown, TVkarCreateTotals& totals)
+{
+    VkarReportError(shown, "File changed as it was read; stored as first seen");
+    ++totals.Skipped;
+}
+
 // Counts an entry that is out and prints its line.
 void Account(const TVkarOptions& options, const std::string& shown, const TWrittenEntry& written,
              TVkarCreateTotals& totals)
@@ -71,6 +84,7 @@ struct TCodedSource {
     bool Direct = false;
     std::unique_ptr<TBoundedSpool> Coded;
     TWrittenEntry Written;
+    bool Changed = false;
     std::exception_ptr Error;
 };
 
@@ -94,6 +108,7 @@ void CodeApart(const TVkarOptions& options, TFileSystem& fileSystem, const TVkar
         auto spool = std::make_unique<TBoundedSpool>(limit);
         TArchiveWriter writer(archiver, *spool, ArchiveIdentifierOf(options.Method));
         slot.Written = writer.AddFile(opened.Info, *opened.File, options.Method);
+        slot.Changed = Changed(opened);
         opened.File.reset();
         spool->SetPosition(ArchiveHeaderSize);
         slot.Coded = std::move(spool);
@@ -114,6 +129,8 @@ TVkarCreateTotals AddOneByOne(const TVkarOptions& options, const std::vector<TVk
         // An archive written below one of the named directories is not
         // added to itself.
         if (target.IsTheArchive(source.Path)) {
+            // Expected whenever the archive is made inside a directory it
+            // stores; not a loss, so not a failure.
             VkarReportError(shown, "Is the archive itself; not stored");
             continue;
         }
@@ -124,6 +141,8 @@ TVkarCreateTotals AddOneByOne(const TVkarOptions& options, const std::vector<TVk
             const TWrittenEntry& written = writer.AddFile(opened.Info, *opened.File, options.Method);
             progress.Clear();
             Account(options, shown, written, totals);
+            if (Changed(opened))
+                ReportChanged(shown, totals);
         } catch (const Exception& e) {
             progress.Clear();
             VkarReportError(shown, e.Message());
@@ -161,6 +180,8 @@ TVkarCreateTotals AddInParallel(const TVkarOptions& options, unsigned workers, c
         TCodedSource& slot = slots[i];
         if (itself[i]) {
             jobs.WaitDone(i, nullptr);
+            // Expected whenever the archive is made inside a directory it
+            // stores; not a loss, so not a failure.
             VkarReportError(shown, "Is the archive itself; not stored");
             continue;
         }
@@ -180,6 +201,7 @@ TVkarCreateTotals AddInParallel(const TVkarOptions& options, unsigned workers, c
                 TOpenedSource& opened = *slot.Opened;
                 opened.File->SetPosition(opened.Start);
                 written = &writer.AddFile(opened.Info, *opened.File, options.Method);
+                slot.Changed = Changed(opened);
             } else {
                 if (slot.Error)
                     std::rethrow_exception(slot.Error);
@@ -187,6 +209,8 @@ TVkarCreateTotals AddInParallel(const TVkarOptions& options, unsigned workers, c
             }
             progress.Clear();
             Account(options, shown, *written, totals);
+            if (slot.Changed)
+                ReportChanged(shown, totals);
             slot = TCodedSource();
         } catch (const Exception& e) {
             progress.Clear();

@@ -24,10 +24,14 @@ struct TVkarCreateTotals {
     int Files = 0;
     int64_t Expanded = 0;
     int64_t Stored = 0;
+    // Files left out or stored other than whole (named as it happened):
+    // the archive is complete, the status 1.
+    int Skipped = 0;
 };
 
 // Codes the sources into writer, naming each on its line; stops at the first
-// entry that fails, with its message, and status 1.
+// entry that fails, with its message, and status 1. A file whose size
+// changed while it was read is stored as first seen and named.
 TVkarCreateTotals VkarAddSources(const TVkarOptions& options, const std::vector<TVkarSource>& sources,
                                  TFileSystem& fileSystem, TVkarNewArchive& target, TArchiveWriter& writer,
                                  TVkarProgress& progress);

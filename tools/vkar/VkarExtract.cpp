@@ -72,7 +72,7 @@ private:
             else if (!FOptions.Quiet)
                 VkarPrintLine(shown + "  OK");
         } else if (FOptions.Verbose) {
-            VkarPrintLine(shown + " -> " + PrintableName(ToNativePath(result.Path)));
+            VkarPrintLine(shown + " -> " + VkarPrintable(ToNativePath(result.Path)));
         } else if (!FOptions.Quiet) {
             VkarPrintLine(shown);
         }

@@ -10,6 +10,7 @@
 
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
+#include "tools/vkar/VkarSignals.h"
 #include "tools/vkar/VkarStreams.h"
 
 #ifdef _WIN32
@@ -99,6 +100,7 @@ TStream& TVkarNewArchive::Open()
         if (fd < 0)
             throw EFCreateError(std::string("Cannot create the archive: ") + std::strerror(errno));
         FTemporary = name;
+        VkarRemoveOnSignal(FTemporary);
 #ifndef _WIN32
         // A replaced archive keeps its permissions.
         struct stat st {};
@@ -134,12 +136,15 @@ void TVkarNewArchive::Commit()
     if (!moved)
         throw EWriteError(std::string("Cannot put the new archive in place: ") + std::strerror(errno));
     FCommitted = true;
+    VkarRemoveOnSignal("");
 }
 
 void TVkarNewArchive::Discard()
 {
     FStream.reset();
     std::error_code error;
-    if (!FTemporary.empty() && !FCommitted)
+    if (!FTemporary.empty() && !FCommitted) {
         fs::remove(FTemporary, error);
+        VkarRemoveOnSignal("");
+    }
 }
