@@ -8,10 +8,31 @@ TArchiveRecords::TArchiveRecords(TStream& stream, int32_t total)
 {
 }
 
+bool TArchiveRecords::RecordsToTheEnd(int64_t position) const
+{
+    for (;;) {
+        const int64_t left = FSize - position;
+        if (left == 0)
+            return true;
+        uint8_t record[EntryHeaderSize];
+        FStream.SetPosition(position);
+        if (left < EntryHeaderSize || FStream.Read(record, EntryHeaderSize) != EntryHeaderSize)
+            return false;
+        const TEntryHeader entry = TEntryHeader::Unpack(record);
+        if (entry.NameLength < 0 || entry.StoredSize < 0 || entry.ExpandedSize < 0 ||
+            left - EntryHeaderSize < entry.NameLength + static_cast<int64_t>(entry.StoredSize))
+            return false;
+        position += EntryHeaderSize + entry.NameLength + static_cast<int64_t>(entry.StoredSize);
+    }
+}
+
 void TArchiveRecords::Fail(bool fitted) const
 {
-    // What cannot be a record after entries that reach the total is
-    // something appended; before the total, the archive was cut short.
+    // Records that run on to the end of the stream past the total mean a
+    // damaged total; what is no record after entries that reach the total
+    // is something appended; before the total, the archive was cut short.
+    if (fitted && RecordsToTheEnd(FNext))
+        throw ETotalSizeMismatch(STotalSizeMismatch);
     if (FCount > 0 && FSum == FTotal)
         throw ETrailingData(STrailingData);
     if (fitted)

@@ -31,6 +31,9 @@ public:
 
 private:
     [[noreturn]] void Fail(bool fitted) const;
+    // Whether entry records follow one another from position exactly to the
+    // end of the stream.
+    bool RecordsToTheEnd(int64_t position) const;
 
     TStream& FStream;
     int64_t FSize;

@@ -104,7 +104,7 @@ TEST_F(ExpandFixture, EveryRecordIsExpandedAndTheTotalChecked)
         int32_t Total;
         size_t Written;
         const char* Message;
-    } rows[] = {{0, 0, STotalSizeMismatch}, {1, 1, STrailingData}, {2, 2, STrailingData}, {4, 3, STruncatedArchive}};
+    } rows[] = {{0, 0, STotalSizeMismatch}, {1, 1, STotalSizeMismatch}, {2, 2, STotalSizeMismatch}, {4, 3, STruncatedArchive}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Total);
         Disk.Files.clear();

@@ -162,8 +162,8 @@ void Expect(const std::string& label, const std::vector<uint8_t>& bytes, const T
 
 // The walk's rule for a header total and the entries' expanded sizes: every
 // record is read; a record whose size would pass the total is refused before
-// it is written (after entries that reach the total exactly, as something
-// appended), and records that end short of the total are a truncated archive.
+// it is written, and records that end short of the total are a truncated
+// archive.
 TOutcome ByTotal(int32_t total, int32_t firstSize, int32_t secondSize)
 {
     TOutcome o;
@@ -171,7 +171,8 @@ TOutcome ByTotal(int32_t total, int32_t firstSize, int32_t secondSize)
     const int32_t sizes[] = {firstSize, secondSize};
     for (int i = 0; i < 2; ++i) {
         if (sizes[i] < 0 || running + sizes[i] > total) {
-            o.Messages = {sizes[i] < 0 ? Truncated : i > 0 && running == total ? Trailing : Mismatch};
+            // Records that run on to the end past the total: the total is wrong.
+            o.Messages = {sizes[i] < 0 ? Truncated : Mismatch};
             for (int j = i; j < 2; ++j)
                 o.Absent.push_back(j);
             return o;

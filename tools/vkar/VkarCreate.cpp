@@ -141,7 +141,7 @@ private:
             } else if (std::filesystem::is_regular_file(status)) {
                 AddFile(childPath, childName);
             } else if (!std::filesystem::exists(status)) {
-                Skip(VkarDisplayName(childName), "Vanished while the directory was read; not stored");
+                Skip(VkarDisplayName(childName), "No such file or directory; not stored");
             } else {
                 Skip(VkarDisplayName(childName), "Not a regular file; skipped");
             }

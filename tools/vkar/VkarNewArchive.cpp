@@ -92,8 +92,10 @@ TStream& TVkarNewArchive::Open()
     std::string hidden = ".";
     hidden.append(target.filename().string()).append(".vkar");
     const std::string stem = (target.parent_path() / hidden).string();
+    VkarRemoveOnSignal("");
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = stem + std::to_string(VKAR_PID) + "-" + std::to_string(attempt);
+        TVkarSignalsHeld held;
         const int fd = ::open(name.c_str(), VKAR_OPEN_FLAGS, VKAR_OPEN_MODE);
         if (fd < 0 && errno == EEXIST)
             continue;

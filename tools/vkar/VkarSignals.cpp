@@ -25,29 +25,33 @@ extern "C" void RemoveAndDie(int signal)
     ::raise(signal);
 }
 
-class TSignalsHeld {
-public:
-    TSignalsHeld()
-    {
-        sigset_t set;
-        sigemptyset(&set);
-        for (int s : Signals)
-            sigaddset(&set, s);
-        ::sigprocmask(SIG_BLOCK, &set, &FOld);
-    }
-    ~TSignalsHeld() { ::sigprocmask(SIG_SETMASK, &FOld, nullptr); }
-
-private:
-    sigset_t FOld;
-};
 #endif
 
 } // namespace
 
+TVkarSignalsHeld::TVkarSignalsHeld()
+{
+#ifndef _WIN32
+    static_assert(sizeof(sigset_t) <= sizeof FOld);
+    sigset_t set;
+    sigemptyset(&set);
+    for (int s : Signals)
+        sigaddset(&set, s);
+    ::sigprocmask(SIG_BLOCK, &set, reinterpret_cast<sigset_t*>(FOld));
+#endif
+}
+
+TVkarSignalsHeld::~TVkarSignalsHeld()
+{
+#ifndef _WIN32
+    ::sigprocmask(SIG_SETMASK, reinterpret_cast<const sigset_t*>(FOld), nullptr);
+#endif
+}
+
 void VkarRemoveOnSignal(const std::string& path)
 {
 #ifndef _WIN32
-    TSignalsHeld held;
+    TVkarSignalsHeld held;
     const size_t length = path.size() < sizeof GRemovePath - 1 ? path.size() : 0;
     std::memcpy(GRemovePath, path.data(), length);
     GRemovePath[length] = '\0';
