@@ -208,7 +208,7 @@ int RunCreate(const TVkarOptions& options)
     archiver.OnShowProgress = progress.Handler();
     TArchiveWriter writer(archiver, dest, ArchiveIdentifierOf(options.Method));
 
-    const TVkarCreateTotals totals = VkarAddSources(options, walk.Sources(), fileSystem, target, writer, progress);
+    const TVkarCreateTotals totals = VkarAddSources(options, walk.Sources(), fileSystem, target, writer, archiver, progress);
     if (totals.Status != VkarExitOK)
         return totals.Status;
     writer.Finish();
