@@ -26,18 +26,28 @@ bool TArchiveRecords::RecordsToTheEnd(int64_t position) const
     }
 }
 
-void TArchiveRecords::Fail(bool fitted) const
+bool TArchiveRecords::Fail(bool fitted)
 {
     // Records that run on to the end of the stream past the total mean a
     // damaged total; what is no record after entries that reach the total
     // is something appended; before the total, the archive was cut short.
     if (fitted && RecordsToTheEnd(FNext))
-        throw ETotalSizeMismatch(STotalSizeMismatch);
-    if (FCount > 0 && FSum == FTotal)
-        throw ETrailingData(STrailingData);
-    if (fitted)
-        throw ETotalSizeMismatch(STotalSizeMismatch);
-    throw ETruncatedArchive(STruncatedArchive);
+        FDamage = TDamage::dmMismatch;
+    else if (FCount > 0 && FSum == FTotal)
+        FDamage = TDamage::dmTrailing;
+    else
+        FDamage = fitted ? TDamage::dmMismatch : TDamage::dmTruncated;
+    return false;
+}
+
+void TArchiveRecords::RaiseDamage() const
+{
+    switch (FDamage) {
+    case TDamage::dmNone: return;
+    case TDamage::dmTruncated: throw ETruncatedArchive(STruncatedArchive);
+    case TDamage::dmTrailing: throw ETrailingData(STrailingData);
+    case TDamage::dmMismatch: throw ETotalSizeMismatch(STotalSizeMismatch);
+    }
 }
 
 bool TArchiveRecords::Next(TEntryHeader& entry, std::string& name)
@@ -46,21 +56,21 @@ bool TArchiveRecords::Next(TEntryHeader& entry, std::string& name)
     const int64_t left = FSize - FNext;
     if (left == 0) {
         if (FSum != FTotal)
-            throw ETruncatedArchive(STruncatedArchive);
+            FDamage = TDamage::dmTruncated;
         return false;
     }
     uint8_t record[EntryHeaderSize];
     if (left < EntryHeaderSize || FStream.Read(record, EntryHeaderSize) != EntryHeaderSize)
-        Fail(false);
+        return Fail(false);
     entry = TEntryHeader::Unpack(record);
     if (entry.NameLength < 0 || entry.StoredSize < 0 || entry.ExpandedSize < 0 ||
         left - EntryHeaderSize < entry.NameLength + static_cast<int64_t>(entry.StoredSize))
-        Fail(false);
+        return Fail(false);
     if (FSum + entry.ExpandedSize > FTotal)
-        Fail(true);
+        return Fail(true);
     name.assign(static_cast<size_t>(entry.NameLength), '\0');
     if (FStream.Read(name.data(), entry.NameLength) != entry.NameLength)
-        Fail(false);
+        return Fail(false);
     FSum += entry.ExpandedSize;
     ++FCount;
     FDataStart = FNext + EntryHeaderSize + entry.NameLength;

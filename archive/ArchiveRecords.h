@@ -17,12 +17,14 @@ public:
     TArchiveRecords(TStream& stream, int32_t total);
 
     // Reads the next record and its name, leaving the stream on its data.
-    // False once the stream ends exactly after the last entry's data and the
-    // entries add up to the total. Raises ETruncatedArchive for a stream
-    // that ends inside an entry or before the total is reached,
-    // ETrailingData for bytes after a complete archive that are no record,
-    // and ETotalSizeMismatch for entries that pass the header's total.
+    // False once no record is left, or at damage, which RaiseDamage then
+    // raises.
     bool Next(TEntryHeader& entry, std::string& name);
+    // After Next returned false: ETruncatedArchive for a stream that ends
+    // inside an entry or before the total is reached, ETrailingData for
+    // bytes after a complete archive that are no record, ETotalSizeMismatch
+    // for entries that pass the header's total; nothing at a sound end.
+    void RaiseDamage() const;
     // Moves to the record after the current entry, wherever its decoder stopped.
     void SkipToNext();
 
@@ -30,7 +32,10 @@ public:
     int64_t DataStart() const { return FDataStart; }
 
 private:
-    [[noreturn]] void Fail(bool fitted) const;
+    enum class TDamage { dmNone, dmTruncated, dmTrailing, dmMismatch };
+    // Records the damage of a record that does not fit (or fits but passes
+    // the total) and ends the walk.
+    bool Fail(bool fitted);
     // Whether entry records follow one another from position exactly to the
     // end of the stream.
     bool RecordsToTheEnd(int64_t position) const;
@@ -42,4 +47,5 @@ private:
     int FCount = 0;
     int64_t FDataStart = 0;
     int64_t FNext;
+    TDamage FDamage = TDamage::dmNone;
 };

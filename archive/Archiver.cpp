@@ -45,10 +45,20 @@ std::string UnrecognizedMethodMessage(const std::string& identifier)
     return "Unrecognized compression method: \"" + identifier + "\" in header";
 }
 
+// Decimal digits without the library's number formatting, which the setup
+// program does not otherwise carry.
+static std::string Digits(unsigned n)
+{
+    std::string digits;
+    do
+        digits.insert(digits.begin(), static_cast<char>('0' + n % 10));
+    while ((n /= 10) != 0);
+    return digits;
+}
+
 std::string UnrecognizedEntryMethodMessage(unsigned methodIndex)
 {
-    const std::string shown =
-        methodIndex < CompressIDs.size() ? CompressIDs[methodIndex] : "#" + std::to_string(methodIndex);
+    const std::string shown = methodIndex < CompressIDs.size() ? CompressIDs[methodIndex] : "#" + Digits(methodIndex);
     return "Unrecognized compression method: \"" + shown + "\" in entry";
 }
 
@@ -159,6 +169,7 @@ void TArchiver::ListArchiveContents(TStream& stream, TStringList& list)
         list.Add(name, std::move(info));
         records.SkipToNext();
     }
+    records.RaiseDamage();
 }
 
 bool TArchiver::NameInList(const TStringList& list, const std::string& name)
@@ -188,7 +199,7 @@ void MakeReplaceable(TFileSystem& disk, const std::string& path)
 std::string TemporaryBeside(TFileSystem& disk, const std::string& path)
 {
     for (int n = 0;; ++n) {
-        std::string candidate = ExtractFilePath(path) + ".~vk" + std::to_string(n) + ".tmp";
+        std::string candidate = ExtractFilePath(path) + ".~vk" + Digits(static_cast<unsigned>(n)) + ".tmp";
         if (!disk.FileExists(candidate) && !disk.IsDirectory(candidate))
             return candidate;
     }
@@ -204,37 +215,16 @@ std::vector<TEntryResult> TArchiver::ExpandArchive(TStream& stream, TStringList*
     const TArchiveHeader header = ReadArchiveHeader(stream);
     const std::string compressID = header.Identifier();
     const auto report = [&](TEntryResult& result) {
-        results.push_back(result);
+        results.push_back(std::move(result));
         if (OnEntryDone)
             OnEntryDone(results.back());
     };
 
-    const auto handOver = [&] {
-        if (list == nullptr)
-            return;
-        list->Clear();
-        for (int i = 0; i < written.Count(); ++i)
-            list->Add(written[i]);
-    };
+    TArchiveRecords records(stream, header.TotalSize);
     if (!empty) {
-        TArchiveRecords records(stream, header.TotalSize);
         TEntryHeader entry;
         std::string name;
-        for (;;) {
-            try {
-                if (!records.Next(entry, name))
-                    break;
-            } catch (const ETruncatedArchive&) {
-                // Damage found between entries: what was written stands.
-                handOver();
-                throw;
-            } catch (const ETrailingData&) {
-                handOver();
-                throw;
-            } catch (const ETotalSizeMismatch&) {
-                handOver();
-                throw;
-            }
+        while (records.Next(entry, name)) {
             TEntryResult result;
             result.Name = name;
             result.Record = entry;
@@ -263,7 +253,13 @@ std::vector<TEntryResult> TArchiver::ExpandArchive(TStream& stream, TStringList*
         }
     }
 
-    handOver();
+    // Damage found between entries leaves what was written listed.
+    if (list != nullptr) {
+        list->Clear();
+        for (int i = 0; i < written.Count(); ++i)
+            list->Add(written[i]);
+    }
+    records.RaiseDamage();
     return results;
 }
 
@@ -317,11 +313,7 @@ bool TArchiver::ExpandListed(TStream& stream, const TEntryHeader& entry, const s
 
     const int32_t attributes = entry.Attributes; // widened with its sign
     try {
-        const std::function<void(int32_t)> show = [this](int32_t percent) {
-            if (OnShowProgress)
-                OnShowProgress(percent);
-        };
-        if (ahead == nullptr || !ahead->Provide(dataStart, *file, show)) {
+        if (ahead == nullptr || !ahead->Provide(dataStart, *file, OnShowProgress)) {
             stream.SetPosition(dataStart);
             ExpandEntry(*file, stream, entry, compressID);
         }
@@ -369,6 +361,7 @@ bool TArchiver::ExpandNamedEntry(TStream& stream, const std::string& name,
         }
         records.SkipToNext();
     }
+    records.RaiseDamage();
     if (dataStart < 0)
         return false;
     TStream& dest = destination(found);

@@ -51,7 +51,7 @@ public:
     // raising what decoding it raised (after writing what it made); or
     // returns false to have the walk decode it. show takes the entry's
     // progress figures on the caller's thread.
-    virtual bool Provide(int64_t dataStart, TStream& dest, const std::function<void(int32_t)>& show) = 0;
+    virtual bool Provide(int64_t dataStart, TStream& dest, const TShowProgressEvent& show) = 0;
     // The walk passes over the entry without expanding it.
     virtual void Pass(int64_t dataStart) = 0;
 };

@@ -21,17 +21,14 @@ struct TRecord {
 // no effect, so the workers may run ahead of the walk.
 std::vector<TRecord> ReadRecords(TStream& archive, int32_t total)
 {
+    // The walk itself meets any damage in its turn.
     std::vector<TRecord> records;
-    try {
-        TArchiveRecords walk(archive, total);
-        TRecord record;
-        while (walk.Next(record.Header, record.Name)) {
-            record.DataStart = walk.DataStart();
-            records.push_back(record);
-            walk.SkipToNext();
-        }
-    } catch (const Exception&) {
-        // The walk itself meets the damage in its turn.
+    TArchiveRecords walk(archive, total);
+    TRecord record;
+    while (walk.Next(record.Header, record.Name)) {
+        record.DataStart = walk.DataStart();
+        records.push_back(record);
+        walk.SkipToNext();
     }
     return records;
 }
@@ -58,8 +55,12 @@ public:
     {
     }
 
-    bool Provide(int64_t dataStart, TStream& dest, const std::function<void(int32_t)>& show) override
+    bool Provide(int64_t dataStart, TStream& dest, const TShowProgressEvent& handler) override
     {
+        const std::function<void(int32_t)> show = [&handler](int32_t percent) {
+            if (handler)
+                handler(percent);
+        };
         TDecoded* slot = Take(dataStart, show);
         if (slot == nullptr || slot->Direct)
             return false;

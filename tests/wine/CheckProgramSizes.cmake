@@ -1,11 +1,11 @@
 # The shipped programs stay small:
 #   cmake -DSETUP=setup.exe -DARCHIVE=setup-archive.vkar -DUNZARN=unzarn.exe
 #         [-DSETUP_LIMIT=bytes] [-DUNZARN_LIMIT=bytes] -P CheckProgramSizes.cmake
-# Fails when the setup program is more than SETUP_LIMIT bytes (300 KB) larger
+# Fails when the setup program is more than SETUP_LIMIT bytes (304 KB) larger
 # than the archive it carries, or the uninstaller larger than UNZARN_LIMIT
 # bytes (200 KB); prints the figures either way.
 if(NOT DEFINED SETUP_LIMIT)
-  math(EXPR SETUP_LIMIT "300 * 1024")
+  math(EXPR SETUP_LIMIT "304 * 1024")
 endif()
 if(NOT DEFINED UNZARN_LIMIT)
   math(EXPR UNZARN_LIMIT "200 * 1024")
