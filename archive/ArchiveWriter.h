@@ -57,6 +57,7 @@ public:
     void Finish();
 
     int32_t TotalSize() const { return FTotalSize; }
+    std::string Identifier() const { return FHeader.Identifier(); }
 
 private:
     struct TEntrySpan;

@@ -7,6 +7,7 @@
 #include <limits>
 #include <vector>
 
+#include "archive/ArchiveRecords.h"
 #include "platform/FileSystem.h"
 #include "platform/PathRules.h"
 #include "platform/Resources.h"
@@ -21,11 +22,6 @@ int64_t BytesLeft(TStream& stream)
 {
     const int64_t here = stream.Position();
     return stream.Size() - here;
-}
-
-void SkipData(TStream& stream, int32_t storedSize)
-{
-    stream.Seek(storedSize, TSeekOrigin::soCurrent);
 }
 
 bool IsDotsOnly(const std::string& level)
@@ -47,6 +43,23 @@ bool IsDotsOnly(const std::string& level)
 std::string UnrecognizedMethodMessage(const std::string& identifier)
 {
     return "Unrecognized compression method: \"" + identifier + "\" in header";
+}
+
+// Decimal digits without the library's number formatting, which the setup
+// program does not otherwise carry.
+static std::string Digits(unsigned n)
+{
+    std::string digits;
+    do
+        digits.insert(digits.begin(), static_cast<char>('0' + n % 10));
+    while ((n /= 10) != 0);
+    return digits;
+}
+
+std::string UnrecognizedEntryMethodMessage(unsigned methodIndex)
+{
+    const std::string shown = methodIndex < CompressIDs.size() ? CompressIDs[methodIndex] : "#" + Digits(methodIndex);
+    return "Unrecognized compression method: \"" + shown + "\" in entry";
 }
 
 std::string PrintableName(std::string name)
@@ -135,19 +148,15 @@ TArchiveHeader TArchiver::ReadArchiveHeader(TStream& stream)
     return header;
 }
 
-bool TArchiver::ReadEntryHeader(TStream& stream, TEntryHeader& header, std::string& name)
-{
-    return ReadEntryRecord(stream, header, name);
-}
-
 void TArchiver::ListArchiveContents(TStream& stream, TStringList& list)
 {
     if (BytesLeft(stream) < ListingMinimum)
         return;
-    ReadArchiveHeader(stream);
+    const TArchiveHeader header = ReadArchiveHeader(stream);
+    TArchiveRecords records(stream, header.TotalSize);
     TEntryHeader entry;
     std::string name;
-    while (ReadEntryHeader(stream, entry, name)) {
+    while (records.Next(entry, name)) {
         auto info = std::make_unique<TCompressedFileInfo>();
         info->DateTime = entry.DateTime;
         info->Attributes = entry.Attributes;
@@ -155,11 +164,12 @@ void TArchiver::ListArchiveContents(TStream& stream, TStringList& list)
         info->StoredSize = entry.StoredSize;
         info->MethodIndex = entry.MethodIndex;
         info->Checksum = entry.Checksum;
-        info->EntryOffset = static_cast<int32_t>(stream.Position() - EntryHeaderSize - entry.NameLength);
+        info->EntryOffset = static_cast<int32_t>(records.DataStart() - EntryHeaderSize - entry.NameLength);
         info->Locked = entry.LockMode > 0;
         list.Add(name, std::move(info));
-        SkipData(stream, entry.StoredSize);
+        records.SkipToNext();
     }
+    records.RaiseDamage();
 }
 
 bool TArchiver::NameInList(const TStringList& list, const std::string& name)
@@ -167,113 +177,224 @@ bool TArchiver::NameInList(const TStringList& list, const std::string& name)
     return list.IndexOfText(name) >= 0;
 }
 
-void TArchiver::ExpandArchive(TStream& stream, TStringList* list)
+namespace {
+
+bool HasDecoder(uint8_t methodIndex, bool customHandler)
 {
+    return methodIndex <= MethodLH5 && (methodIndex != MethodCustom || customHandler);
+}
+
+// Windows refuses to replace a read-only, hidden or system file; it is made
+// plain first and takes the entry's attributes once written.
+void MakeReplaceable(TFileSystem& disk, const std::string& path)
+{
+    const int32_t attributes = disk.GetAttributes(path);
+    constexpr int32_t guarded = faReadOnly | faHidden | faSysFile;
+    if (attributes >= 0 && (attributes & faDirectory) == 0 && (attributes & guarded) != 0)
+        disk.SetAttributes(path, (attributes & ~guarded) | faArchive);
+}
+
+// A short name in path's directory that nothing stands at, so that a name
+// as long as the system allows can still be written this way.
+std::string TemporaryBeside(TFileSystem& disk, const std::string& path)
+{
+    for (int n = 0;; ++n) {
+        std::string candidate = ExtractFilePath(path) + ".~vk" + Digits(static_cast<unsigned>(n)) + ".tmp";
+        if (!disk.FileExists(candidate) && !disk.IsDirectory(candidate))
+            return candidate;
+    }
+}
+
+} // namespace
+
+std::vector<TEntryResult> TArchiver::ExpandArchive(TStream& stream, TStringList* list, TDecodedBytesProvider* ahead)
+{
+    std::vector<TEntryResult> results;
     TStringList written;
+    const bool empty = BytesLeft(stream) < ArchiveHeaderSize;
     const TArchiveHeader header = ReadArchiveHeader(stream);
     const std::string compressID = header.Identifier();
-    int64_t total = 0;
+    const auto report = [&](TEntryResult& result) {
+        results.push_back(std::move(result));
+        if (OnEntryDone)
+            OnEntryDone(results.back());
+    };
 
-    // The sizes of every record read, skipped ones included: the writer makes
-    // TotalSize their sum, so records that end before it mean damage.
-    int64_t walked = 0;
-    bool truncated = false;
-    TEntryHeader entry;
-    std::string name;
-    for (;;) {
-        if (!ReadEntryHeader(stream, entry, name)) {
-            truncated = walked < header.TotalSize;
-            break;
-        }
-        if (total >= header.TotalSize)
-            break;
-        walked += entry.ExpandedSize;
-        if (list != nullptr && !NameInList(*list, name)) {
-            SkipData(stream, entry.StoredSize);
-            total += entry.ExpandedSize;
-            continue;
-        }
-        if (IsUnsafeArchiveName(name))
-            throw EUnsafePath(SUnsafePath + PrintableName(name));
-
-        std::string path = ToNativePath(!name.empty() && name[0] == '\\' ? name : FTargetPath + name);
-        if (OnCheckFile) {
-            OnCheckFile(path, cpExpanding);
-            if (path.empty()) {
-                SkipData(stream, entry.StoredSize);
+    TArchiveRecords records(stream, header.TotalSize);
+    if (!empty) {
+        TEntryHeader entry;
+        std::string name;
+        while (records.Next(entry, name)) {
+            TEntryResult result;
+            result.Name = name;
+            result.Record = entry;
+            const int64_t dataStart = records.DataStart();
+            if (list != nullptr && !NameInList(*list, name)) {
+                if (ahead != nullptr)
+                    ahead->Pass(dataStart);
+                report(result);
                 continue;
             }
-            if (path == "*")
-                break;
-        }
-        if (SpaceAvailable(path) < entry.ExpandedSize)
-            throw EInsufficientDiskSpace(SInsufficientDiskSpace + PrintableName(path));
-        if (MakeDirectories)
-            MakeDirectoryPath(ExtractFilePath(path));
-
-        std::unique_ptr<TFileStream> file;
-        try {
-            file = FFileSystem.CreateAlways(path);
-        } catch (const EFCreateError&) {
-            if (ExceptionOnFileError)
+            bool stop = false;
+            try {
+                stop = !ExpandListed(stream, entry, name, compressID, dataStart, ahead, result);
+            } catch (const Exception& e) {
+                result.Outcome = TEntryOutcome::eoFailed;
+                result.Reason = e.Message();
+                report(result);
                 throw;
-            SkipData(stream, entry.StoredSize);
-            continue;
+            }
+            if (stop)
+                break;
+            if (result.Outcome == TEntryOutcome::eoWritten)
+                written.Add(result.Path);
+            report(result);
+            records.SkipToNext();
         }
-
-        const int32_t attributes = entry.Attributes; // widened with its sign
-        try {
-            ExpandEntry(*file, stream, entry.StoredSize, entry.ExpandedSize, entry.Checksum, entry.MethodIndex,
-                        compressID, entry.LockMode);
-        } catch (const EInvalidKey&) {
-            file.reset();
-            FFileSystem.RemoveFile(path);
-            throw;
-        } catch (...) {
-            file.reset();
-            FFileSystem.SetAttributes(path, attributes);
-            throw;
-        }
-        // A method with no codec (method 3 without OnExpand, an unknown
-        // index) reads none of its data; step over it, or the walk would
-        // take that data for the next record.
-        if (!(entry.MethodIndex <= MethodLH5 && (entry.MethodIndex != MethodCustom || OnExpand)))
-            SkipData(stream, entry.StoredSize);
-        file->SetDosDateTime(entry.DateTime);
-        written.Add(path);
-        file.reset();
-        FFileSystem.SetAttributes(path, attributes);
-        total += entry.ExpandedSize;
     }
 
+    // Damage found between entries leaves what was written listed.
     if (list != nullptr) {
         list->Clear();
         for (int i = 0; i < written.Count(); ++i)
             list->Add(written[i]);
     }
-    if (truncated)
-        throw ETruncatedArchive(STruncatedArchive);
+    records.RaiseDamage();
+    return results;
 }
 
-void TArchiver::ExpandEntry(TStream& dest, TStream& source, int32_t storedSize, int32_t expandedSize,
-                            uint32_t storedChecksum, uint8_t methodIndex, const std::string& compressID,
-                            int32_t lockMode)
+bool TArchiver::ExpandListed(TStream& stream, const TEntryHeader& entry, const std::string& name,
+                             const std::string& compressID, int64_t dataStart, TDecodedBytesProvider* ahead,
+                             TEntryResult& result)
 {
+    const auto pass = [&] {
+        if (ahead != nullptr)
+            ahead->Pass(dataStart);
+    };
+    if (IsUnsafeArchiveName(name))
+        throw EUnsafePath(SUnsafePath + PrintableName(name));
+
+    std::string path = ToNativePath(!name.empty() && name[0] == '\\' ? name : FTargetPath + name);
+    if (OnCheckFile) {
+        OnCheckFile(path, cpExpanding);
+        if (path.empty()) {
+            pass();
+            return true;
+        }
+        if (path == "*")
+            return false;
+    }
+    result.Path = path;
+    // Everything that can be known from the record is checked before the
+    // target is touched.
+    if (entry.LockMode > 0 && Key == 0)
+        throw EInvalidKey(SInvalidKey);
+    if (!HasDecoder(entry.MethodIndex, static_cast<bool>(OnExpand)))
+        throw EUnrecognizedCompressionMethod(UnrecognizedEntryMethodMessage(entry.MethodIndex));
+    if (SpaceAvailable(path) < entry.ExpandedSize)
+        throw EInsufficientDiskSpace(SInsufficientDiskSpace + PrintableName(path));
+    if (MakeDirectories)
+        MakeDirectoryLevels(FFileSystem, ExtractFilePath(path), NativePathRules);
+
+    const std::string target = ReplaceWhenChecked ? TemporaryBeside(FFileSystem, path) : path;
+    std::unique_ptr<TFileStream> file;
+    try {
+        if (!ReplaceWhenChecked)
+            MakeReplaceable(FFileSystem, path);
+        file = FFileSystem.CreateAlways(target);
+    } catch (const EFCreateError& e) {
+        if (ExceptionOnFileError)
+            throw;
+        pass();
+        result.Outcome = TEntryOutcome::eoFailed;
+        result.Reason = e.Message();
+        return true;
+    }
+
+    const int32_t attributes = entry.Attributes; // widened with its sign
+    try {
+        if (ahead == nullptr || !ahead->Provide(dataStart, *file, OnShowProgress)) {
+            stream.SetPosition(dataStart);
+            ExpandEntry(*file, stream, entry, compressID);
+        }
+    } catch (const EInvalidKey&) {
+        file.reset();
+        FFileSystem.RemoveFile(target);
+        throw;
+    } catch (...) {
+        file.reset();
+        if (ReplaceWhenChecked)
+            FFileSystem.RemoveFile(target);
+        else
+            FFileSystem.SetAttributes(path, attributes);
+        throw;
+    }
+    file->SetDosDateTime(entry.DateTime);
+    file.reset();
+    if (ReplaceWhenChecked) {
+        MakeReplaceable(FFileSystem, path);
+        if (!FFileSystem.MoveFileReplacing(target, path)) {
+            FFileSystem.RemoveFile(target);
+            throw EFCreateError("Cannot replace \"" + path + "\"");
+        }
+    }
+    FFileSystem.SetAttributes(path, attributes);
+    result.Outcome = TEntryOutcome::eoWritten;
+    return true;
+}
+
+bool TArchiver::ExpandNamedEntry(TStream& stream, const std::string& name,
+                                 const std::function<TStream&(const TEntryHeader&)>& destination)
+{
+    if (BytesLeft(stream) < ArchiveHeaderSize)
+        return false;
+    const TArchiveHeader header = ReadArchiveHeader(stream);
+    TArchiveRecords records(stream, header.TotalSize);
+    TEntryHeader entry, found;
+    std::string stored;
+    int64_t dataStart = -1;
+    // The last of several entries of one name is the one x leaves on disk.
+    while (records.Next(entry, stored)) {
+        if (SameText(stored, name)) {
+            found = entry;
+            dataStart = records.DataStart();
+        }
+        records.SkipToNext();
+    }
+    records.RaiseDamage();
+    if (dataStart < 0)
+        return false;
+    TStream& dest = destination(found);
+    if (found.LockMode > 0 && Key == 0)
+        throw EInvalidKey(SInvalidKey);
+    if (!HasDecoder(found.MethodIndex, static_cast<bool>(OnExpand)))
+        throw EUnrecognizedCompressionMethod(UnrecognizedEntryMethodMessage(found.MethodIndex));
+    stream.SetPosition(dataStart);
+    ExpandEntry(dest, stream, found, header.Identifier());
+    return true;
+}
+
+void TArchiver::ExpandEntry(TStream& dest, TStream& source, const TEntryHeader& entry, const std::string& compressID)
+{
+    const int32_t lockMode = entry.LockMode;
+    const uint8_t methodIndex = entry.MethodIndex;
+    const uint32_t storedChecksum = entry.Checksum;
     if (lockMode > 0 && Key == 0)
         throw EInvalidKey(SInvalidKey);
+    const int64_t before = dest.Position();
     uint32_t computed = 0;
     // The handler of method 3 reads without the channel: nothing to vouch against.
     FCodec->FInputCut = FCodec->FReadPastData = false;
     if (methodIndex == MethodCustom) {
         if (OnExpand) {
             auto checksum = static_cast<int32_t>(computed);
-            OnExpand(dest, source, storedSize, expandedSize, compressID, checksum);
+            OnExpand(dest, source, entry.StoredSize, entry.ExpandedSize, compressID, checksum);
             computed = static_cast<uint32_t>(checksum);
         }
     } else {
         try {
-            RunCodec(dest, source, storedSize, expandedSize, methodIndex, computed, TCodecDirection::cdExpand,
-                     lockMode == 2);
+            RunCodec(dest, source, entry.StoredSize, entry.ExpandedSize, methodIndex, computed,
+                     TCodecDirection::cdExpand, lockMode == 2);
         } catch (const ELZHBadDecodeTable&) {
             if (lockMode > 0)
                 throw EInvalidKey(SInvalidKey);
@@ -283,16 +404,23 @@ void TArchiver::ExpandEntry(TStream& dest, TStream& source, int32_t storedSize, 
     // Data that ended early, or a decoder that read past it, leaves an
     // incomplete file that no byte sum may vouch for (zeros add nothing).
     const bool complete = !FCodec->FInputCut && !FCodec->FReadPastData;
-    if (complete && computed == storedChecksum)
-        return;
-    if (complete && storedChecksum == 0 && methodIndex == MethodStored)
-        return;
-    if (lockMode > 0) {
+    const bool sized = dest.Position() - before == entry.ExpandedSize;
+    bool accepted = complete && computed == storedChecksum;
+    accepted = accepted || (complete && storedChecksum == 0 && methodIndex == MethodStored);
+    if (!accepted && lockMode > 0) {
         if (complete && static_cast<uint32_t>(Key) + computed == storedChecksum)
-            return;
-        throw EInvalidKey(SInvalidKey);
+            accepted = true;
+        else
+            throw EInvalidKey(SInvalidKey);
     }
-    throw EBadChecksum(SBadChecksum);
+    if (!accepted)
+        throw EBadChecksum(SBadChecksum);
+    // A byte sum cannot tell missing zeros; the record's size can.
+    if (!sized) {
+        if (lockMode > 0)
+            throw EInvalidKey(SInvalidKey);
+        throw EBadExpandedSize(SBadExpandedSize);
+    }
 }
 
 int32_t TArchiver::SpaceAvailable(const std::string& path)
@@ -331,16 +459,6 @@ float TArchiver::FreeDiskSpace(int drive)
         return -1.0f;
     return static_cast<float>(space.SectorsPerCluster) * static_cast<float>(space.BytesPerSector) *
            static_cast<float>(space.FreeClusters);
-}
-
-bool TArchiver::IsDirectory(const std::string& path)
-{
-    return FFileSystem.IsDirectory(path);
-}
-
-void TArchiver::MakeDirectoryPath(const std::string& directory)
-{
-    MakeDirectoryLevels(FFileSystem, directory, NativePathRules);
 }
 
 void MakeDirectoryLevels(TFileSystem& fileSystem, const std::string& directory, const TPathRules& rules)

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "archive/ArchiveFormat.h"
 #include "archive/ArchiverErrors.h"
@@ -29,6 +30,31 @@ using TExpandEvent = std::function<void(TStream& dest, TStream& source, int32_t 
 using TCompressEvent = std::function<void(TStream& dest, TStream& source, std::string& CompressID,
                                           int32_t& Outputsize, int32_t& checksum)>;
 using TRecognizeEvent = std::function<void(const std::string& CompressID, bool& recognized)>;
+
+// What became of one entry of an expansion.
+enum class TEntryOutcome { eoWritten, eoSkipped, eoFailed };
+struct TEntryResult {
+    std::string Name;      // as stored
+    std::string Path;      // where it was (or was to be) written; empty when skipped before OnCheckFile
+    TEntryHeader Record;
+    TEntryOutcome Outcome = TEntryOutcome::eoSkipped;
+    std::string Reason;    // the failure's message
+};
+using TEntryDoneEvent = std::function<void(const TEntryResult& result)>;
+
+// Entries decoded ahead of the walk, the mirror of the writer's AddCoded: the
+// walk offers it every entry in archive order, by where its data starts.
+class TDecodedBytesProvider {
+public:
+    virtual ~TDecodedBytesProvider() = default;
+    // Writes the entry's decoded, checked bytes to dest and returns true,
+    // raising what decoding it raised (after writing what it made); or
+    // returns false to have the walk decode it. show takes the entry's
+    // progress figures on the caller's thread.
+    virtual bool Provide(int64_t dataStart, TStream& dest, const TShowProgressEvent& show) = 0;
+    // The walk passes over the entry without expanding it.
+    virtual void Pass(int64_t dataStart) = 0;
+};
 
 class TArchiver {
 public:
@@ -55,38 +81,56 @@ public:
     // The coders for RunCodec's compress direction; none unless set.
     const TCoderTable* Coders = nullptr;
 
+    // Expansion options. ReplaceWhenChecked writes each entry to a new file
+    // beside its target and puts it in the target's place only once the
+    // entry checked out, so a failed entry leaves an existing file as it was.
+    bool ReplaceWhenChecked = false;
+    // Sees the result of each entry the walk reaches, as it is known.
+    TEntryDoneEvent OnEntryDone;
+
     // A read-only stream over resource type "ARCHIVE", from the program's own
     // module (library empty) or from the named library.
     std::unique_ptr<TStream> OpenArchiveResource(const std::string& resourceName,
                                                  const std::string& libraryFileName);
-    // Appends one line per entry (its stored name, with a TCompressedFileInfo).
+    // Appends one line per entry (its stored name, with a TCompressedFileInfo),
+    // then raises, as the expansion would, when the records end short of the
+    // header's total or are followed by something that is no record.
     void ListArchiveContents(TStream& stream, TStringList& list);
     // Expands every entry, or those named in list; on return list holds the
-    // paths of the written files. Records that end before their sizes reach
-    // the header's total raise ETruncatedArchive once the rest is written.
-    void ExpandArchive(TStream& stream, TStringList* list);
+    // paths of the written files. Every record is read, also past the
+    // header's total, and accounted for in the result, one per entry in
+    // archive order (also through OnEntryDone). A failure leaves as its
+    // exception after the entry's result, eoFailed with the message, was
+    // reported. ahead, when given, may hand over entries decoded already.
+    std::vector<TEntryResult> ExpandArchive(TStream& stream, TStringList* list,
+                                            TDecodedBytesProvider* ahead = nullptr);
+    // Decodes and checks the last entry named name (ASCII case ignored)
+    // into the stream destination gives for its record; false when no entry
+    // has that name. The archive's records are checked as by the expansion.
+    bool ExpandNamedEntry(TStream& stream, const std::string& name,
+                          const std::function<TStream&(const TEntryHeader&)>& destination);
     // Fills a fresh archive header.
     void InitArchiveHeader(TArchiveHeader& header, const std::string& identifier, uint8_t archiveType,
                            int32_t totalSize) const;
 
-    // Internal operations, open to the archive writer and to tests.
     TArchiveHeader ReadArchiveHeader(TStream& stream);
-    bool ReadEntryHeader(TStream& stream, TEntryHeader& header, std::string& name);
     int RecognizeMethod(const std::string& identifier);
-    void ExpandEntry(TStream& dest, TStream& source, int32_t storedSize, int32_t expandedSize,
-                     uint32_t storedChecksum, uint8_t methodIndex, const std::string& compressID, int32_t lockMode);
+    // Decodes one entry's data from source into dest and checks its byte
+    // sum, its key and its expanded size.
+    void ExpandEntry(TStream& dest, TStream& source, const TEntryHeader& entry, const std::string& compressID);
     int32_t RunCodec(TStream& dest, TStream& source, int32_t sourceSize, int32_t expandedSize, uint8_t methodIndex,
                      uint32_t& checksum, TCodecDirection direction, bool unlock);
     int32_t SpaceAvailable(const std::string& path);
     float FreeDiskSpace(int drive);
-    void MakeDirectoryPath(const std::string& directory);
-    bool IsDirectory(const std::string& path);
     static bool NameInList(const TStringList& list, const std::string& name);
     static int32_t PercentOf(int32_t done, int32_t total) { return ::PercentOf(done, total); }
 
-    TFileSystem& FileSystem() { return FFileSystem; }
-
 private:
+    // One listed entry: false when OnCheckFile stops the walk.
+    bool ExpandListed(TStream& stream, const TEntryHeader& entry, const std::string& name,
+                      const std::string& compressID, int64_t dataStart, TDecodedBytesProvider* ahead,
+                      TEntryResult& result);
+
     TFileSystem& FFileSystem;
     TResourceProvider* FResources;
     std::unique_ptr<TCodecState> FCodec;

@@ -15,6 +15,12 @@ DECLARE_EXCEPTION(EInvalidKey);
 DECLARE_EXCEPTION(EUnsafePath);
 // The entries end before their sizes add up to the header's total.
 DECLARE_EXCEPTION(ETruncatedArchive);
+// Bytes after the last entry that form no entry record.
+DECLARE_EXCEPTION(ETrailingData);
+// Entries whose sizes pass the header's total.
+DECLARE_EXCEPTION(ETotalSizeMismatch);
+// An entry that expanded to another byte count than its record gives.
+DECLARE_EXCEPTION(EBadExpandedSize);
 
 inline constexpr const char* SInvalidHeader = "Can't recognize compressed file header";
 inline constexpr const char* SInvalidArchiveType = "Archive type must be caMulti";
@@ -23,6 +29,9 @@ inline constexpr const char* SBadChecksum = "Bad checksum during expansion -- da
 inline constexpr const char* SInvalidKey = "File locked -- valid key required";
 inline constexpr const char* SUnsafePath = "Unsafe path in archive: ";
 inline constexpr const char* STruncatedArchive = "Archive is truncated";
+inline constexpr const char* STrailingData = "Trailing data after the archive";
+inline constexpr const char* STotalSizeMismatch = "Entry sizes do not add up to the archive's total size";
+inline constexpr const char* SBadExpandedSize = "Expanded size differs from the entry record -- data may be invalid";
 
 // A name or path as messages show it: control characters (0x00-0x1F, 0x7F)
 // become "?", so that a crafted name cannot drive a terminal; bytes from
@@ -31,3 +40,6 @@ std::string PrintableName(std::string name);
 
 // "Unrecognized compression method: \"XYZ\" in header"
 std::string UnrecognizedMethodMessage(const std::string& identifier);
+// "Unrecognized compression method: \"CUS\" in entry", "#7" for an index
+// that names no method.
+std::string UnrecognizedEntryMethodMessage(unsigned methodIndex);

@@ -82,16 +82,13 @@ void TInstallRun::InstallFiles(const std::string& dirName)
         if (preservedSites >= 0)
             FFileList.Delete(preservedSites);
 
-        std::vector<std::string> listed;
-        for (int i = 0; i < FFileList.Count(); ++i)
-            listed.push_back(FFileList[i]);
-        FDestinations.clear();
+        std::vector<TEntryResult> results;
         {
             const auto archive = Comp.OpenArchiveResource("data", "");
             progress.ProcessMessages();
-            Comp.ExpandArchive(*archive, &FFileList);
+            results = Comp.ExpandArchive(*archive, &FFileList);
         }
-        ExpandMissingFiles(listed);
+        ExpandMissingFiles(results);
         progress.SetFileName("");
         progress.SetStatusText("Creating Registry Entries...");
         progress.ProcessMessages();
@@ -124,29 +121,33 @@ void TInstallRun::BackUp(const std::string& name, const std::string& backupDir)
     files.MoveFileChecked(FInstallDir + name, backupDir + name);
 }
 
-void TInstallRun::ExpandMissingFiles(const std::vector<std::string>& listed)
+void TInstallRun::ExpandMissingFiles(const std::vector<TEntryResult>& results)
 {
     // The engine skips a file that it cannot create, as when the installed
     // program runs and holds it; the old file would stay unnoticed.
-    for (size_t i = 0; i < FDestinations.size() && i < listed.size(); ++i) {
-        const std::string& path = FDestinations[i];
-        while (FFileList.IndexOfText(path) < 0) {
-            if (!FServices.Questions.Retry("Cannot write \"" + path +
+    for (const TEntryResult& result : results) {
+        bool written = result.Outcome != TEntryOutcome::eoFailed;
+        while (!written) {
+            if (!FServices.Questions.Retry("Cannot write \"" + result.Path +
                                            "\". Close the program that uses it, then choose Retry."))
-                throw EInstallIncomplete("Cannot write \"" + path + "\". " + FSettings.ProgramName +
+                throw EInstallIncomplete("Cannot write \"" + result.Path + "\". " + FSettings.ProgramName +
                                          " is not completely installed.");
             TStringList only;
-            only.Add(listed[i]);
+            only.Add(result.Name);
             FRetrying = true;
+            std::vector<TEntryResult> again;
             try {
-                Comp.ExpandArchive(*Comp.OpenArchiveResource("data", ""), &only);
+                again = Comp.ExpandArchive(*Comp.OpenArchiveResource("data", ""), &only);
             } catch (...) {
                 FRetrying = false;
                 throw;
             }
             FRetrying = false;
-            for (int k = 0; k < only.Count(); ++k)
-                FFileList.Add(only[k]);
+            for (const TEntryResult& retried : again)
+                if (retried.Outcome == TEntryOutcome::eoWritten) {
+                    FFileList.Add(retried.Path);
+                    written = true;
+                }
         }
     }
 }
@@ -160,7 +161,6 @@ void TInstallRun::CompCheckFile(std::string& filepath, TCProcessMode)
         filepath = FWinDir + name; // the uninstaller must outlive the destination directory
     if (FRetrying)
         return;
-    FDestinations.push_back(filepath);
     if (!uninstaller)
         Log("Copy: " + filepath);
 }

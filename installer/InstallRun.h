@@ -71,14 +71,12 @@ private:
     std::string Now();
     // Moves FInstallDir + name into backupDir (with its "\"), making the directory when it is missing.
     void BackUp(const std::string& name, const std::string& backupDir);
-    // Asks for each listed name whose file the expansion did not write; listed in the engine's order.
-    void ExpandMissingFiles(const std::vector<std::string>& listed);
+    // Asks again for each entry whose file the expansion could not create.
+    void ExpandMissingFiles(const std::vector<TEntryResult>& results);
 
     const TSetupControl& FSettings;
     const std::string FWinDir;
     TStringList& FFileList;
     TInstallServices FServices;
-    // The paths the engine was to write, one per listed entry, in its order.
-    std::vector<std::string> FDestinations;
     bool FRetrying = false; // an entry expanded again: its path is known and logged already
 };

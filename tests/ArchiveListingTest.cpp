@@ -82,47 +82,65 @@ TEST_F(ListingFixture, ShortStreamsListNothingWithoutLookingAtTheHeader)
     EXPECT_THROW(ListBytes(junk), EInvalidHeader);
 }
 
-TEST_F(ListingFixture, ListingIgnoresTotalSize)
+// The entries before the damage are listed; then the lister raises what
+// the expansion raises at the same record.
+TEST_F(ListingFixture, DamagedRecordsAreListedUpToTheDamageThenReported)
 {
-    TArchiveBuilder builder;
-    builder.TotalFromEntries = false;
-    builder.Header.TotalSize = 0;
-    builder.Add(StoredEntry("1", Bytes("a"))).Add(StoredEntry("2", Bytes("b"))).Add(StoredEntry("3", Bytes("c")));
-    ListBytes(builder.Build());
-    EXPECT_EQ(List.Count(), 3);
-}
-
-TEST_F(ListingFixture, TruncatedOrDamagedRecordsEndTheSequence)
-{
-    const auto full = ThreeEntries();
-    // Cut inside the third record, then inside the third name.
+    // The third entry holds bytes: a cut before an empty last entry leaves
+    // entries that add up, which nothing in the format can tell.
+    const auto full = TArchiveBuilder()
+                          .Add(StoredEntry("a.txt", Bytes("alpha")))
+                          .Add(StoredEntry("dir\\b.bin", Bytes("bravo!")))
+                          .Add(StoredEntry("c", Bytes("c")))
+                          .Build();
     const size_t third = 21 + (25 + 5 + 5) + (25 + 9 + 6);
-    for (size_t cut : {third + 10, third + 25}) {
-        List.Clear();
-        ListBytes(std::vector<uint8_t>(full.begin(), full.begin() + static_cast<long>(cut)));
-        EXPECT_EQ(List.Count(), 2) << cut;
-    }
-    // A stored size that reaches past the end lists the entry and then stops.
+    const auto cut = [&](size_t n) { return std::vector<uint8_t>(full.begin(), full.begin() + static_cast<long>(n)); };
+    const auto patched = [](std::vector<uint8_t> bytes, size_t at, std::vector<uint8_t> with) {
+        std::copy(with.begin(), with.end(), bytes.begin() + static_cast<long>(at));
+        return bytes;
+    };
     TRawEntry longer = StoredEntry("long", Bytes("abc"));
     longer.StoredSize = 1000;
-    List.Clear();
-    ListBytes(TArchiveBuilder().Add(StoredEntry("x", Bytes("1"))).Add(longer).Add(StoredEntry("y", {})).Build());
-    EXPECT_EQ(List.Count(), 2);
-    // Negative lengths would walk backwards: they end the entries instead.
-    for (int which = 0; which < 2; ++which) {
-        TRawEntry bad = StoredEntry("bad", Bytes("abc"));
-        auto bytes = TArchiveBuilder().Add(StoredEntry("x", Bytes("1"))).Add(bad).Build();
-        const size_t record = 21 + 25 + 1 + 1;
-        if (which == 0) {
-            bytes[record + 0] = 0xFF; // NameLength -1
-            bytes[record + 1] = 0xFF;
-        } else {
-            for (int i = 12; i < 16; ++i) // StoredSize -1
-                bytes[record + static_cast<size_t>(i)] = 0xFF;
-        }
+    TArchiveBuilder zeroTotal;
+    zeroTotal.TotalFromEntries = false;
+    zeroTotal.Header.TotalSize = 0;
+    zeroTotal.Add(StoredEntry("1", Bytes("a"))).Add(StoredEntry("2", Bytes("b")));
+    auto appended = full;
+    appended.insert(appended.end(), {'j', 'u', 'n', 'k', '\n'});
+    auto appendedRecord = full;
+    const auto more = TArchiveBuilder().Add(StoredEntry("more", Bytes("more"))).Build();
+    appendedRecord.insert(appendedRecord.end(), more.begin() + 21, more.end());
+    const size_t second = 21 + 25 + 5 + 5;
+
+    const struct {
+        const char* Label;
+        std::vector<uint8_t> Bytes;
+        int Listed;
+        const char* Message;
+    } rows[] = {
+        {"cut inside the third record", cut(third + 10), 2, STruncatedArchive},
+        {"cut inside the third name", cut(third + 25), 2, STruncatedArchive},
+        {"cut at the third record", cut(third), 2, STruncatedArchive},
+        {"stored size past the end",
+         TArchiveBuilder().Add(StoredEntry("x", Bytes("1"))).Add(longer).Add(StoredEntry("y", {})).Build(), 1,
+         STruncatedArchive},
+        {"negative name length", patched(full, second, {0xFF, 0xFF}), 1, STruncatedArchive},
+        {"negative stored size", patched(full, second + 12, {0xFF, 0xFF, 0xFF, 0xFF}), 1, STruncatedArchive},
+        {"total 0 before entries", zeroTotal.Build(), 0, STotalSizeMismatch},
+        {"bytes appended", appended, 3, STrailingData},
+        // Indistinguishable from a total damaged to less than the entries.
+        {"a record appended", appendedRecord, 3, STotalSizeMismatch},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Label);
         List.Clear();
-        ListBytes(bytes);
-        EXPECT_EQ(List.Count(), 1) << which;
+        try {
+            ListBytes(row.Bytes);
+            ADD_FAILURE() << "no error";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), row.Message);
+        }
+        EXPECT_EQ(List.Count(), row.Listed);
     }
 }
 

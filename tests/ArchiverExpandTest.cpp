@@ -12,6 +12,7 @@
 #include "platform/Resources.h"
 #include "platform/Stream.h"
 #include "tests/support/ArchiveBuilder.h"
+#include "tests/support/FaultyFileSystem.h"
 #include "tests/support/MemoryFileSystem.h"
 
 namespace {
@@ -84,25 +85,41 @@ TEST_F(ExpandFixture, NoListExpandsAllAnEmptyListNothing)
     EXPECT_EQ(Disk.Files.size(), 6u);
 }
 
-TEST_F(ExpandFixture, TotalSizeStopsTheWalk)
+// Every record is read: empty files after the total is reached are written
+// too, and a total that the entries do not add up to is damage, not a stop.
+TEST_F(ExpandFixture, EveryRecordIsExpandedAndTheTotalChecked)
 {
-    TArchiveBuilder b;
-    b.TotalFromEntries = false;
-    b.Header.TotalSize = 0;
-    b.Add(StoredEntry("1", Bytes("a"))).Add(StoredEntry("2", Bytes("b")));
-    Expand(b.Build());
-    EXPECT_TRUE(Disk.Files.empty());
+    Expand(TArchiveBuilder()
+               .Add(StoredEntry("a.txt", Bytes("a")))
+               .Add(StoredEntry("b.txt", {}))
+               .Add(StoredEntry("c.txt", {}))
+               .Build());
+    EXPECT_EQ(Disk.Files.size(), 3u);
+    EXPECT_TRUE(Disk.Contents(InRoot("c.txt")).empty());
+    Disk.Files.clear();
+    Expand(TArchiveBuilder().Add(StoredEntry("e1", {})).Add(StoredEntry("e2", {})).Build());
+    EXPECT_EQ(Disk.Files.size(), 2u);
 
-    // A total reached after the second entry leaves the third alone, also when
-    // the first two were not selected (they still count).
-    TArchiveBuilder c;
-    c.TotalFromEntries = false;
-    c.Header.TotalSize = 2;
-    c.Add(StoredEntry("1", Bytes("a"))).Add(StoredEntry("2", Bytes("b"))).Add(StoredEntry("3", Bytes("c")));
-    TStringList list;
-    list.Add("3");
-    Expand(c.Build(), &list);
-    EXPECT_TRUE(Disk.Files.empty());
+    const struct {
+        int32_t Total;
+        size_t Written;
+        const char* Message;
+    } rows[] = {{0, 0, STotalSizeMismatch}, {1, 1, STotalSizeMismatch}, {2, 2, STotalSizeMismatch}, {4, 3, STruncatedArchive}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Total);
+        Disk.Files.clear();
+        TArchiveBuilder c;
+        c.TotalFromEntries = false;
+        c.Header.TotalSize = row.Total;
+        c.Add(StoredEntry("1", Bytes("a"))).Add(StoredEntry("2", Bytes("b"))).Add(StoredEntry("3", Bytes("c")));
+        try {
+            Expand(c.Build());
+            ADD_FAILURE() << "no error";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), row.Message);
+        }
+        EXPECT_EQ(Disk.Files.size(), row.Written);
+    }
 }
 
 // Records that end before the header's total are a cut-off archive: what
@@ -166,24 +183,6 @@ TEST_F(ExpandFixture, CheckFileCanRedirectSkipAndStop)
     EXPECT_FALSE(Disk.FileExists(InRoot("f4.txt")));
 }
 
-TEST_F(ExpandFixture, SkippedEntryDoesNotCountTowardsTheTotal)
-{
-    // Total covers two entries; the skipped first one must not use it up.
-    TArchiveBuilder b;
-    b.TotalFromEntries = false;
-    b.Header.TotalSize = 2;
-    b.Add(StoredEntry("1", Bytes("a"))).Add(StoredEntry("2", Bytes("b"))).Add(StoredEntry("3", Bytes("c")));
-    int n = 0;
-    Comp.OnCheckFile = [&](std::string& path, TCProcessMode) {
-        if (n++ == 0)
-            path.clear();
-    };
-    Expand(b.Build());
-    EXPECT_FALSE(Disk.FileExists(InRoot("1")));
-    EXPECT_TRUE(Disk.FileExists(InRoot("2")));
-    EXPECT_TRUE(Disk.FileExists(InRoot("3")));
-}
-
 TEST_F(ExpandFixture, TargetPathAndAbsoluteNames)
 {
     Comp.SetTargetPath("x");
@@ -244,18 +243,25 @@ TEST_F(ExpandFixture, MethodsWithoutCodecAndTheCustomHandler)
     // Method 0 with checksum 0 is accepted whatever it holds.
     TRawEntry zero = StoredEntry("zero", Bytes("whatever"));
     zero.Checksum = 0;
-    // Method 3 without a handler: empty file, accepted only with checksum 0.
-    TRawEntry custom0 = StoredEntry("custom0", Bytes("junk"));
+    Expand(TArchiveBuilder().Add(zero).Build());
+    EXPECT_EQ(Disk.Contents(InRoot("zero")), Bytes("whatever"));
+
+    // A method with no decoder is refused before its file is touched.
+    TRawEntry custom0 = StoredEntry("zero", Bytes("junk"));
     custom0.MethodIndex = MethodCustom;
     custom0.Checksum = 0;
-    TRawEntry method9 = StoredEntry("m9", Bytes("junk"));
+    TRawEntry method9 = custom0;
     method9.MethodIndex = 9;
-    method9.Checksum = 0;
-    Expand(TArchiveBuilder().Add(zero).Add(custom0).Add(method9).Build());
-    EXPECT_EQ(Disk.Contents(InRoot("zero")), Bytes("whatever"));
-    EXPECT_TRUE(Disk.FileExists(InRoot("custom0")));
-    EXPECT_TRUE(Disk.Contents(InRoot("custom0")).empty());
-    EXPECT_TRUE(Disk.Contents(InRoot("m9")).empty());
+    for (const auto& [entry, message] : {std::pair{custom0, "Unrecognized compression method: \"CUS\" in entry"},
+                                         std::pair{method9, "Unrecognized compression method: \"#9\" in entry"}}) {
+        try {
+            Expand(TArchiveBuilder().Add(entry).Build());
+            ADD_FAILURE() << "accepted";
+        } catch (const EUnrecognizedCompressionMethod& e) {
+            EXPECT_EQ(e.Message(), message);
+        }
+        EXPECT_EQ(Disk.Contents(InRoot("zero")), Bytes("whatever"));
+    }
 
     TRawEntry custom = StoredEntry("custom", Bytes("dcba"));
     custom.MethodIndex = MethodCustom;
@@ -549,6 +555,131 @@ TEST(ArchiverFailures, MissingLibraryOrResource)
     }
     EXPECT_THROW(comp.OpenArchiveResource("other", ""), EResNotFound);
     EXPECT_EQ(comp.OpenArchiveResource("data", "")->Size(), 4);
+}
+
+} // namespace
+
+namespace {
+
+// What stands at a target path when its entry fails is left as it was; a
+// read-only, hidden or system file is replaced when its entry checks out,
+// and takes the entry's attributes.
+TEST(ArchiverTargets, AFailedEntryLeavesTheFileItWouldReplace)
+{
+    const std::vector<uint8_t> old = Bytes("the user's file");
+    TRawEntry locked = Locked(2);
+    TRawEntry custom = StoredEntry("bad", Bytes("junk"));
+    custom.MethodIndex = MethodCustom;
+    TRawEntry unknown = custom;
+    unknown.MethodIndex = 9;
+    TRawEntry corrupt = StoredEntry("bad", Bytes("new bytes"));
+    corrupt.Checksum += 1;
+    TRawEntry shortStored = StoredEntry("bad", Bytes("12345"));
+    shortStored.ExpandedSize = 10; // the byte sum of five bytes matches
+    TRawEntry zeros = StoredEntry("bad", std::vector<uint8_t>(4, 0));
+    zeros.MethodIndex = MethodRLE;
+    zeros.ExpandedSize = 9;
+    TRawEntry fresh = StoredEntry("bad", Bytes("new bytes"));
+    fresh.Attributes = faReadOnly | faArchive;
+
+    const struct {
+        const char* Label;
+        TRawEntry Entry;
+        bool ReplaceWhenChecked;
+        int32_t Key;
+        int32_t OldAttributes;
+        std::string Message; // empty: the entry is written
+    } rows[] = {
+        {"locked, no key", locked, false, 0, faArchive, "File locked -- valid key required"},
+        {"locked, wrong key, beside", locked, true, 7, faArchive, "File locked -- valid key required"},
+        {"method 3 without a handler", custom, false, 0, faArchive, "Unrecognized compression method: \"CUS\" in entry"},
+        {"method 9", unknown, false, 0, faArchive, "Unrecognized compression method: \"#9\" in entry"},
+        {"bad checksum, beside", corrupt, true, 0, faArchive, "Bad checksum during expansion -- data may be invalid"},
+        {"stored short of its record, beside", shortStored, true, 0, faArchive,
+         "Expanded size differs from the entry record -- data may be invalid"},
+        {"run-length zeros short of their record, beside", zeros, true, 0, faArchive,
+         "Expanded size differs from the entry record -- data may be invalid"},
+        {"read-only target", fresh, false, 0, faReadOnly | faArchive, ""},
+        {"hidden system target, beside", fresh, true, 0, faHidden | faSysFile, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Label);
+        TMemoryFileSystem disk;
+        disk.Directories.insert(Root);
+        disk.AddFile(InRoot("bad"), old);
+        disk.Files[InRoot("bad")].Attributes = row.OldAttributes;
+        TArchiver comp(disk);
+        comp.SetTargetPath(Root);
+        comp.ReplaceWhenChecked = row.ReplaceWhenChecked;
+        comp.Key = row.Key;
+        std::vector<TEntryResult> seen;
+        comp.OnEntryDone = [&](const TEntryResult& r) { seen.push_back(r); };
+        TMemoryStream stream(GoodThenBad(row.Entry));
+        try {
+            comp.ExpandArchive(stream, nullptr);
+            EXPECT_EQ(row.Message, "") << "no exception";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), row.Message);
+        }
+        ASSERT_GE(seen.size(), 2u);
+        EXPECT_EQ(seen[1].Name, "bad");
+        EXPECT_EQ(seen[1].Outcome, row.Message.empty() ? TEntryOutcome::eoWritten : TEntryOutcome::eoFailed);
+        EXPECT_EQ(seen[1].Reason, row.Message);
+        if (row.Message.empty()) {
+            EXPECT_EQ(disk.Contents(InRoot("bad")), Bytes("new bytes"));
+            EXPECT_EQ(disk.Files[InRoot("bad")].Attributes, faReadOnly | faArchive);
+            EXPECT_EQ(seen.size(), 3u);
+        } else {
+            EXPECT_EQ(disk.Contents(InRoot("bad")), old);
+            EXPECT_EQ(disk.Files[InRoot("bad")].Attributes, row.OldAttributes);
+        }
+        // Nothing is left beside the targets.
+        EXPECT_EQ(disk.Files.size(), row.Message.empty() ? 3u : 2u);
+    }
+}
+
+// One result per entry, in archive order: written, skipped (not selected or
+// turned away by OnCheckFile), or failed with its reason; the install run
+// asks again for the failed ones.
+TEST(ArchiverTargets, EveryEntryHasItsResult)
+{
+    TFaultyFileSystem disk;
+    disk.Directories.insert(Root);
+    disk.AddFile(InRoot("ro"), Bytes("old"));
+    disk.Files[InRoot("ro")].Attributes = faReadOnly;
+    // The attribute change that would make "ro" writable (the second, after
+    // "a" took its attributes) fails: its creation is refused, and the
+    // entry is reported, not dropped.
+    disk.FailAttributesAt = 2;
+    TArchiver comp(disk);
+    comp.SetTargetPath(Root);
+    comp.OnCheckFile = [](std::string& path, TCProcessMode) {
+        if (path == InRoot("turned"))
+            path.clear();
+    };
+    const auto bytes = TArchiveBuilder()
+                           .Add(StoredEntry("a", Bytes("a")))
+                           .Add(StoredEntry("unlisted", Bytes("u")))
+                           .Add(StoredEntry("turned", Bytes("t")))
+                           .Add(StoredEntry("ro", Bytes("new")))
+                           .Add(StoredEntry("empty", {}))
+                           .Build();
+    TMemoryStream stream(bytes);
+    TStringList list;
+    for (const char* name : {"a", "turned", "ro", "empty"})
+        list.Add(name);
+    const std::vector<TEntryResult> results = comp.ExpandArchive(stream, &list);
+    ASSERT_EQ(results.size(), 5u);
+    const TEntryOutcome expected[] = {TEntryOutcome::eoWritten, TEntryOutcome::eoSkipped, TEntryOutcome::eoSkipped,
+                                      TEntryOutcome::eoFailed, TEntryOutcome::eoWritten};
+    for (size_t i = 0; i < results.size(); ++i)
+        EXPECT_EQ(results[i].Outcome, expected[i]) << results[i].Name;
+    EXPECT_EQ(results[3].Path, InRoot("ro"));
+    EXPECT_EQ(results[3].Reason, "Cannot create file \"" + InRoot("ro") + "\". Access is denied.");
+    EXPECT_EQ(disk.Contents(InRoot("ro")), Bytes("old"));
+    EXPECT_EQ(results[4].Record.ExpandedSize, 0);
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list[1], InRoot("empty"));
 }
 
 } // namespace

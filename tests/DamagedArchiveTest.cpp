@@ -1,6 +1,7 @@
 // Valid two-entry archives of every method, damaged systematically: cut at
 // every offset, every bit of the header and of the first record flipped,
-// lengths set to extremes, totals above the entries, hostile names. Each row
+// lengths set to extremes, totals above the entries, bytes appended, hostile
+// names. Each row
 // states what must come out (the messages it may end with, the files that
 // must be intact or absent); on every row nothing may land outside the target
 // and a run reported as a success must have written only intact files.
@@ -29,6 +30,10 @@ std::string InRoot(const std::string& name) { return Root + PathDelim + ToNative
 
 const std::string Success;
 const std::string Truncated = "Archive is truncated";
+const std::string Trailing = "Trailing data after the archive";
+const std::string Mismatch = "Entry sizes do not add up to the archive's total size";
+const std::string BadSize = "Expanded size differs from the entry record -- data may be invalid";
+const std::string NoMethod = "Unrecognized compression method: *";
 const std::string Checksum = "Bad checksum during expansion -- data may be invalid";
 const std::string BadTable = "Bad decode table in archive!";
 const std::string Locked = "File locked -- valid key required";
@@ -155,26 +160,27 @@ void Expect(const std::string& label, const std::vector<uint8_t>& bytes, const T
         outcome.Extra(disk);
 }
 
-// The walk's rule for a header total and the entries' expanded sizes: each
-// entry is written while the running total is below the header's; records
-// that end before it mean a truncated archive.
+// The walk's rule for a header total and the entries' expanded sizes: every
+// record is read; a record whose size would pass the total is refused before
+// it is written, and records that end short of the total are a truncated
+// archive.
 TOutcome ByTotal(int32_t total, int32_t firstSize, int32_t secondSize)
 {
     TOutcome o;
     int64_t running = 0;
     const int32_t sizes[] = {firstSize, secondSize};
-    bool stopped = false;
     for (int i = 0; i < 2; ++i) {
-        if (running >= total) {
-            stopped = true;
+        if (sizes[i] < 0 || running + sizes[i] > total) {
+            // Records that run on to the end past the total: the total is wrong.
+            o.Messages = {sizes[i] < 0 ? Truncated : Mismatch};
             for (int j = i; j < 2; ++j)
                 o.Absent.push_back(j);
-            break;
+            return o;
         }
         o.Intact.push_back(i);
         running += sizes[i];
     }
-    o.Messages = {!stopped && running < total ? Truncated : Success};
+    o.Messages = {running < total ? Truncated : Success};
     return o;
 }
 
@@ -226,14 +232,10 @@ TEST_P(DamagedArchive, CutAtEveryOffset)
         TOutcome o;
         if (cut < ArchiveHeaderSize)
             o = {{Success}, {}, {0, 1}, {}}; // too short to be looked at
-        else if (cut < Base.DataAt[0])
+        else if (cut < Base.DataEnd[0]) // refused before it is decoded
             o = {{Truncated}, {}, {0, 1}, {}};
-        else if (cut < Base.DataEnd[0])
-            o = {Garbled(), {}, {1}, {}};
-        else if (cut < Base.DataAt[1])
-            o = {{Truncated}, {0}, {1}, {}};
         else
-            o = {Garbled(), {0}, {}, {}};
+            o = {{Truncated}, {0}, {1}, {}};
         Expect("cut at " + std::to_string(cut), bytes, o);
     }
 }
@@ -266,7 +268,7 @@ TEST_P(DamagedArchive, EveryBitOfTheFirstRecordFlipped)
 {
     const std::set<std::string> desynchronised = [&] {
         auto s = Garbled();
-        s.insert({Truncated, Unsafe, DiskFull, BadTable});
+        s.insert({Truncated, Trailing, Mismatch, BadSize, NoMethod, Unsafe, DiskFull, BadTable});
         return s;
     }();
     for (size_t field = 0; field < EntryHeaderSize; ++field)
@@ -289,9 +291,11 @@ TEST_P(DamagedArchive, EveryBitOfTheFirstRecordFlipped)
                      }};
             } else if (field < 12) { // ExpandedSize
                 const auto size = static_cast<int32_t>(Get32(bytes, Record + 8));
-                if (!Coded())
-                    o = ByTotal(Size0 + Size1, size, Size1); // the copy ignores it; the walk does not
-                else // a decoder stops where its data ends, not at a claimed gigabyte
+                if (size < 0 || size > Size0 + Size1)
+                    o = ByTotal(Size0 + Size1, size, Size1);
+                else if (!Coded()) // the copy writes what the data holds; the record is wrong
+                    o = {{BadSize}, {}, {1}, {}};
+                else // the decoder stops at the size claimed, or runs out of data
                     o = {Garbled(), {}, {1}, {}};
             } else if (field < 16) { // StoredSize: the data ends early or takes the next record
                 o = {desynchronised, {}, {}, {}};
@@ -301,12 +305,11 @@ TEST_P(DamagedArchive, EveryBitOfTheFirstRecordFlipped)
             } else if (field == 16) { // MethodIndex
                 const uint8_t method = bytes[at];
                 if (method == MethodCustom || method > MethodLH5) {
-                    o = {{Checksum}, {}, {1}, {}}; // nothing decoded, an empty file
+                    o = {{NoMethod}, {}, {0, 1}, {}}; // refused before the file is made
                     Expect(label, bytes, o);
                     continue;
                 }
-                else
-                    o = {desynchronised, {}, {}, {}};
+                o = {desynchronised, {}, {}, {}};
                 o.Messages.insert(Success);
             } else if (field < 21) { // Checksum
                 o = {{Checksum}, {}, {1}, [](TMemoryFileSystem& d) {
@@ -325,7 +328,7 @@ TEST_P(DamagedArchive, LengthsAtTheirExtremes)
     const auto streamEnd = static_cast<uint32_t>(Base.Bytes.size());
     const std::set<std::string> garbledOrCut = [&] {
         auto s = Garbled();
-        s.insert(Truncated);
+        s.insert({Truncated, Trailing, Mismatch, BadSize, NoMethod, DiskFull});
         return s;
     }();
     for (uint32_t value : {0u, 0xFFFFFFFFu, streamEnd + 1}) {
@@ -336,26 +339,22 @@ TEST_P(DamagedArchive, LengthsAtTheirExtremes)
         nameLength[Record + 1] = static_cast<uint8_t>(value >> 8);
         const auto asName = static_cast<int16_t>(value);
         if (asName == 0)
-            Expect("NameLength" + v, nameLength, {garbledOrCut, {}, {0, 1}, {}});
+            Expect("NameLength" + v, nameLength, {garbledOrCut, {}, {}, {}});
         else
             Expect("NameLength" + v, nameLength, {{Truncated}, {}, {0, 1}, {}});
 
         const auto expanded = static_cast<int32_t>(value);
-        if (!Coded())
+        if (expanded < 0 || expanded > Size0 + Size1)
             Expect("ExpandedSize" + v, With32(Record + 8, value), ByTotal(Size0 + Size1, expanded, Size1));
         else
-            Expect("ExpandedSize" + v, With32(Record + 8, value), {Garbled(), {}, {1}, {}});
+            Expect("ExpandedSize" + v, With32(Record + 8, value), {Coded() ? Garbled() : std::set{BadSize}, {}, {1}, {}});
 
         const auto stored = static_cast<int32_t>(value);
         TOutcome storedOutcome;
-        if (stored < 0)
-            storedOutcome = {{Truncated}, {}, {0, 1}, {}};
-        else if (stored == 0)
+        if (stored == 0)
             storedOutcome = {garbledOrCut, {}, {1}, {}};
-        else if (Coded()) // the decoder stops at its size; the next record was eaten
-            storedOutcome = {{Truncated}, {0}, {1}, {}};
-        else
-            storedOutcome = {Garbled(), {}, {1}, {}};
+        else // past the end: refused before it is decoded
+            storedOutcome = {{Truncated}, {}, {0, 1}, {}};
         Expect("StoredSize" + v, With32(Record + 12, value), storedOutcome);
     }
 }
@@ -367,6 +366,18 @@ TEST_P(DamagedArchive, TotalsAboveTheEntriesPresent)
     Expect("largest total", With32(8, 0x7FFFFFFF), {{Truncated}, {0, 1}, {}, {}});
     const std::vector<uint8_t> firstOnly(Base.Bytes.begin(), Base.Bytes.begin() + static_cast<long>(Base.DataEnd[0]));
     Expect("second entry missing", firstOnly, {{Truncated}, {0}, {1}, {}});
+}
+
+// Whatever is appended after a complete archive is refused, and nothing of
+// it is written; entries before it are.
+TEST_P(DamagedArchive, DataAppended)
+{
+    for (const std::vector<uint8_t>& tail :
+         {Bytes("x"), Bytes("junk after the archive, more than a record's worth of it\n"), Base.Bytes}) {
+        auto bytes = Base.Bytes;
+        bytes.insert(bytes.end(), tail.begin(), tail.end());
+        Expect("appended " + std::to_string(tail.size()), bytes, {{Trailing}, {0, 1}, {}, {}});
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryMethod, DamagedArchive,

@@ -141,6 +141,26 @@ TEST(InstallRunTest, ReinstallBacksUpReplacedFilesOnlyWhenAsked)
     }
 }
 
+// A payload file kept read-only, hidden or system by a first install is
+// replaced by the next one without a question; an empty last file is
+// written like any other.
+TEST(InstallRunTest, ReinstallReplacesGuardedFilesAndWritesAnEmptyLastFile)
+{
+    TInstallBench bench;
+    bench.Payload.push_back({"zz-empty.txt", {}});
+    bench.AddFile(DestDir + "\\ZarnFTP.HLP", "old help");
+    bench.AddFile(DestDir + "\\zz-empty.txt", "old bytes");
+    bench.Disk.Files[ToNativePath(DestDir + "\\ZarnFTP.HLP")].Attributes = faReadOnly | faHidden | faSysFile;
+    bench.Disk.Files[ToNativePath(DestDir + "\\zz-empty.txt")].Attributes = faReadOnly;
+    bench.Install();
+    EXPECT_EQ(bench.Disk.Contents(ToNativePath(DestDir + "\\ZarnFTP.HLP")), bench.Payload[1].second);
+    EXPECT_EQ(bench.Disk.Files[ToNativePath(DestDir + "\\ZarnFTP.HLP")].Attributes, faArchive);
+    EXPECT_EQ(bench.Text(DestDir + "\\zz-empty.txt"), "");
+    EXPECT_EQ(bench.Answers.Asked.size(), 1u) << "only the shortcuts question";
+    const std::vector<std::string> log = bench.LogLines();
+    EXPECT_NE(std::find(log.begin(), log.end(), "Copy: " + ToNativePath(DestDir + "\\zz-empty.txt")), log.end());
+}
+
 TEST(InstallRunTest, CopyDialogFollowsTheRun)
 {
     TInstallBench bench;

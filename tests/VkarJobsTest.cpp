@@ -269,15 +269,6 @@ TEST(VkarJobs, FailuresAsWithOneJob)
              box.WriteFile("a.vk", VkarRawArchive({TVkarRawEntry{"1.txt", "one"}, locked, TVkarRawEntry{"3.txt", "three"}}));
          },
          {"x", "-C", "out", "a.vk"}},
-        {"x: data padded past what the decoder takes, so the next record is read from the padding", false,
-         [](const TVkarSandbox& box) {
-             box.WriteFile("f.txt", std::string(3000, 'f'));
-             box.WriteFile("g.txt", "g\n");
-             DateInputs(box, {"f.txt", "g.txt"});
-             ASSERT_EQ(box.Run({"c", "-q", "-j", "1", "-m", "LZH", "a.vk", "f.txt", "g.txt"}).Status, 0);
-             box.WriteFile("a.vk", VkarPadFirstEntry(box.ReadFile("a.vk"), 40000));
-         },
-         {"x", "-C", "out", "a.vk"}},
         {"x: an archive cut at a record boundary is truncated", false,
          [](const TVkarSandbox& box) {
              MakeFiveFileArchive(box, "NON");

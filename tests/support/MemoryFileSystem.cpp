@@ -93,6 +93,10 @@ std::unique_ptr<TFileStream> TMemoryFileSystem::CreateAlways(const std::string& 
     if (FailCreate.count(path) != 0 || Directories.count(path) != 0 ||
         (!parent.empty() && Directories.count(parent) == 0))
         throw EFCreateError("Cannot create file \"" + path + "\"");
+    // As on Windows, a read-only, hidden or system file is not replaced.
+    const auto existing = Files.find(path);
+    if (existing != Files.end() && (existing->second.Attributes & (faReadOnly | faHidden | faSysFile)) != 0)
+        throw EFCreateError("Cannot create file \"" + path + "\". Access is denied.");
     TFile& file = Files[path];
     file = TFile();
     return std::make_unique<TMemoryFileStream>(path, file.Bytes, &file.DosDateTime, true, FileCapacity);

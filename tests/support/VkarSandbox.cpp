@@ -143,6 +143,10 @@ TVkarResult TVkarSandbox::Run(const std::vector<std::string>& args, const TVkarR
         ::dup2(in, 0);
         ::dup2(out, 1);
         ::dup2(err, 2);
+        for (const std::string& setting : settings.Environment)
+            ::putenv(const_cast<char*>(setting.c_str()));
+        for (int fd : settings.Closed)
+            ::close(fd);
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
@@ -165,9 +169,19 @@ TVkarResult TVkarSandbox::Run(const std::vector<std::string>& args, const TVkarR
     TVkarResult result;
     const auto deadline = std::chrono::steady_clock::now() + RunTimeout;
     int status = 0;
+    bool signalled = settings.Signal == 0;
     for (;;) {
         if (master >= 0)
             ReadAvailable(master, result.Err);
+        if (!signalled) {
+            std::error_code error;
+            for (const auto& entry : std::filesystem::directory_iterator(FWork, error))
+                if (entry.path().filename().string().rfind(settings.SignalWhen, 0) == 0) {
+                    ::kill(child, settings.Signal);
+                    signalled = true;
+                    break;
+                }
+        }
         const pid_t done = ::waitpid(child, &status, WNOHANG);
         if (done == child)
             break;

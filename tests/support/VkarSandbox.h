@@ -24,6 +24,10 @@ struct TVkarRunSettings {
     std::string StdinFile;        // standard input reads this file of Work(), which can seek
     bool StdinFromPipe = false;   // standard input is a pipe that carries StdinBytes
     std::string StdinBytes;
+    std::vector<int> Closed;               // descriptors (0-2) closed when vkar starts
+    std::vector<std::string> Environment;  // NAME=value set for vkar
+    int Signal = 0;                        // sent once a file of Work() begins with SignalWhen
+    std::string SignalWhen;
 };
 
 // Whether vkar can run without root's rights: run by another user, or by

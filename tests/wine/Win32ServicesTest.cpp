@@ -4,6 +4,8 @@
 // the archive resource of a program.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <windows.h>
 #include <objbase.h>
 
@@ -14,6 +16,7 @@
 #include "platform/NativeServices.h"
 #include "platform/Registry.h"
 #include "platform/ShellLinks.h"
+#include "platform/Stream.h"
 #include "platform/SystemInfo.h"
 #include "tests/wine/WineSupport.h"
 
@@ -127,6 +130,60 @@ TEST(Win32FileSystem, DatesAttributesAndMoves)
     EXPECT_FALSE(FileExists(path));
     EXPECT_EQ(ReadWholeFile(moved), std::vector<char>({'d', 'a', 't', 'e', 'd'}));
     EXPECT_TRUE(files.RemoveFile(moved));
+}
+
+// The engine replaces a read-only, hidden and system file, which Windows
+// does not let be created over, and gives it the entry's attributes; an
+// entry that fails leaves it as it was.
+TEST(Win32FileSystem, TheEngineReplacesGuardedFiles)
+{
+    TFileSystem& files = NativeFileSystem();
+    const std::string path = TempDir() + "zarn-guarded.txt";
+    const auto archiveOf = [](const std::string& bytes, uint32_t checksum) {
+        TEntryHeader entry;
+        entry.NameLength = 16;
+        entry.Attributes = faReadOnly | faArchive;
+        entry.ExpandedSize = entry.StoredSize = static_cast<int32_t>(bytes.size());
+        entry.Checksum = checksum;
+        TArchiveHeader header;
+        std::memcpy(header.CompressID, "NON", 3);
+        header.TotalSize = entry.ExpandedSize;
+        std::vector<uint8_t> archive;
+        for (uint8_t b : header.Pack())
+            archive.push_back(b);
+        for (uint8_t b : entry.Pack())
+            archive.push_back(b);
+        for (char c : std::string("zarn-guarded.txt") + bytes)
+            archive.push_back(static_cast<uint8_t>(c));
+        return archive;
+    };
+    for (const bool beside : {false, true}) {
+        SCOPED_TRACE(beside ? "written beside" : "written in place");
+        files.SetAttributes(path, faArchive);
+        files.RemoveFile(path);
+        {
+            auto file = files.CreateAlways(path);
+            file->WriteBuffer("old", 3);
+        }
+        ASSERT_TRUE(files.SetAttributes(path, faReadOnly | faHidden | faSysFile));
+        TArchiver comp(files);
+        comp.SetTargetPath(TempDir());
+        comp.ReplaceWhenChecked = beside;
+        if (beside) {
+            TMemoryStream bad(archiveOf("new", ByteSum("new", 3) + 1));
+            EXPECT_THROW(comp.ExpandArchive(bad, nullptr), EBadChecksum);
+            EXPECT_EQ(ReadWholeFile(path), std::vector<char>({'o', 'l', 'd'}));
+            EXPECT_FALSE(FileExists(TempDir() + ".~vk0.tmp"));
+        }
+        TMemoryStream good(archiveOf("new", ByteSum("new", 3)));
+        const std::vector<TEntryResult> results = comp.ExpandArchive(good, nullptr);
+        ASSERT_EQ(results.size(), 1u);
+        EXPECT_EQ(results[0].Outcome, TEntryOutcome::eoWritten) << results[0].Reason;
+        EXPECT_EQ(ReadWholeFile(path), std::vector<char>({'n', 'e', 'w'}));
+        EXPECT_EQ(files.GetAttributes(path) & (faReadOnly | faHidden | faSysFile | faArchive), faReadOnly | faArchive);
+    }
+    files.SetAttributes(path, faArchive);
+    EXPECT_TRUE(files.RemoveFile(path));
 }
 
 TEST(Win32SystemServices, RegionalTextAndWindowsDirectory)

@@ -6,6 +6,8 @@
 #include <map>
 
 #include "archive/ArchiveWriter.h"
+#include "archive/CodeAhead.h"
+#include "archive/CodingJobs.h"
 #include "archive/Archiver.h"
 #include "codecs/Coders.h"
 #include "installer/Shortcuts.h"
@@ -175,23 +177,31 @@ std::vector<uint8_t> PackPayload(TFileSystem& files, const std::vector<TPayloadF
     archiver.Coders = &StandardCoders();
     TArchiveWriter writer(archiver, archive, ArchiveIdentifierOf(method));
     int64_t total = 0;
-    for (const TPayloadFile& file : plan) {
-        TArchiveFileInfo info;
-        info.Name = file.Name;
-        info.DateTime = EntryDate(file.Path, latest);
+    const auto open = [&](size_t index) {
+        const TPayloadFile& file = plan[index];
+        TSourceToCode source;
+        source.Info.Name = file.Name;
+        source.Info.DateTime = EntryDate(file.Path, latest);
         const int32_t attributes = files.GetAttributes(file.Path);
-        info.Attributes = static_cast<int16_t>(attributes < 0 ? faArchive
-                                                              : attributes & (faReadOnly | faHidden | faSysFile | faArchive));
-        std::unique_ptr<TStream> source;
+        source.Info.Attributes = static_cast<int16_t>(
+            attributes < 0 ? faArchive : attributes & (faReadOnly | faHidden | faSysFile | faArchive));
         if (file.Bytes)
-            source = std::make_unique<TReadOnlyMemoryStream>(file.Bytes->data(), static_cast<int64_t>(file.Bytes->size()));
+            source.File = std::make_unique<TReadOnlyMemoryStream>(file.Bytes->data(),
+                                                                  static_cast<int64_t>(file.Bytes->size()));
         else
-            source = files.OpenRead(file.Path);
-        total += source->Size();
+            source.File = files.OpenRead(file.Path);
+        source.Start = source.File->Position();
+        source.Size = source.File->Size() - source.Start;
+        return source;
+    };
+    TCodingEvents events;
+    events.Begin = [&](size_t, int64_t size) {
+        total += size;
         if (total > INT32_MAX)
             throw EMkSetupError("the payload holds more than 2147483647 bytes, more than an archive can");
-        writer.AddFile(info, *source, method);
-    }
+    };
+    // Every core codes; the archive's bytes are those of coding one by one.
+    AddFilesOnCores(writer, archiver, plan.size(), open, method, DefaultCodingJobs(), events);
     writer.Finish();
     return archive.Bytes();
 }

@@ -68,10 +68,15 @@ bool IsSymlink(const std::string& path)
     return std::filesystem::is_symlink(std::filesystem::symlink_status(path, error));
 }
 
-bool IsRegularFile(const std::string& path)
+// What stands at path, or why the system cannot tell (a name too long, a
+// directory that may not be searched): the reason then, else "".
+std::string Probe(const std::string& path, std::filesystem::file_status& status)
 {
     std::error_code error;
-    return std::filesystem::is_regular_file(std::filesystem::status(path, error));
+    status = std::filesystem::status(path, error);
+    if (error && error != std::errc::no_such_file_or_directory)
+        return error.message();
+    return std::string();
 }
 
 class TSourceWalk {
@@ -89,17 +94,23 @@ public:
             name = name.empty() ? level : name + "\\" + level;
         }
         const std::string probe = path.empty() ? "." : path;
-        if (FFileSystem.IsDirectory(probe))
+        std::filesystem::file_status status;
+        const std::string reason = Probe(probe, status);
+        if (!reason.empty())
+            throw TWalkError{operand, reason, VkarExitFailure};
+        if (std::filesystem::is_directory(status))
             AddTree(probe, name);
-        else if (IsRegularFile(probe))
+        else if (std::filesystem::is_regular_file(status))
             AddFile(probe, name);
-        else if (FFileSystem.FileExists(probe))
+        else if (std::filesystem::exists(status))
             throw TWalkError{operand, "Not a regular file", VkarExitFailure};
         else
             throw TWalkError{operand, "No such file or directory", VkarExitFailure};
     }
 
     const std::vector<TVkarSource>& Sources() const { return FSources; }
+    // Items named as left out: each makes the status 1, as in tar.
+    int Skipped() const { return FSkipped; }
 
 private:
     void AddTree(const std::string& path, const std::string& name)
@@ -112,25 +123,31 @@ private:
         for (const TDirectoryEntry& entry : entries) {
             const std::string childPath = path == "." && name.empty() ? entry.Name : JoinPath(path, entry.Name);
             const std::string childName = name.empty() ? entry.Name : name + "\\" + entry.Name;
+            std::filesystem::file_status status;
+            const std::string reason = Probe(childPath, status);
             if (entry.Name.find('\\') != std::string::npos) {
                 // Only POSIX names hold one; the archive would take it for a
                 // level boundary.
-                VkarReportError((name.empty() ? "" : shown + "/") + entry.Name, "Name holds \"\\\"; not stored");
-            } else if (entry.IsDirectory) {
+                Skip((name.empty() ? "" : shown + "/") + entry.Name, "Name holds \"\\\"; not stored");
+            } else if (!reason.empty()) {
+                Skip(VkarDisplayName(childName), reason + "; not stored");
+            } else if (std::filesystem::is_directory(status)) {
                 // A linked directory may lead back up the tree; only
                 // directories named on the command line are followed.
                 if (IsSymlink(childPath))
-                    VkarReportError(VkarDisplayName(childName), "Linked directory skipped");
+                    Skip(VkarDisplayName(childName), "Linked directory skipped");
                 else
                     AddTree(childPath, childName);
-            } else if (IsRegularFile(childPath)) {
+            } else if (std::filesystem::is_regular_file(status)) {
                 AddFile(childPath, childName);
+            } else if (!std::filesystem::exists(status)) {
+                Skip(VkarDisplayName(childName), "No such file or directory; not stored");
             } else {
-                VkarReportError(VkarDisplayName(childName), "Not a regular file; skipped");
+                Skip(VkarDisplayName(childName), "Not a regular file; skipped");
             }
         }
         if (entries.empty() && FSources.size() == before)
-            VkarReportError(shown, "Empty directory not stored (the archive holds no directories)");
+            Skip(shown, "Empty directory not stored (the archive holds no directories)");
     }
 
     void AddFile(const std::string& path, const std::string& name)
@@ -145,17 +162,24 @@ private:
 
     // A name that x would refuse ("...", control characters, "X:") is left
     // out rather than stored for nothing.
-    static bool Refused(const std::string& name, const std::string& shown)
+    bool Refused(const std::string& name, const std::string& shown)
     {
         if (!IsUnsafeArchiveName(name))
             return false;
-        VkarReportError(shown, "Name that x would refuse; not stored");
+        Skip(shown, "Name that x would refuse; not stored");
         return true;
+    }
+
+    void Skip(const std::string& shown, const std::string& message)
+    {
+        VkarReportError(shown, message);
+        ++FSkipped;
     }
 
     TFileSystem& FFileSystem;
     std::vector<TVkarSource> FSources;
     std::set<std::string> FNames;
+    int FSkipped = 0;
 };
 
 } // namespace
@@ -184,7 +208,7 @@ int RunCreate(const TVkarOptions& options)
     archiver.OnShowProgress = progress.Handler();
     TArchiveWriter writer(archiver, dest, ArchiveIdentifierOf(options.Method));
 
-    const TVkarCreateTotals totals = VkarAddSources(options, walk.Sources(), fileSystem, target, writer, progress);
+    const TVkarCreateTotals totals = VkarAddSources(options, walk.Sources(), fileSystem, target, writer, archiver, progress);
     if (totals.Status != VkarExitOK)
         return totals.Status;
     writer.Finish();
@@ -192,5 +216,5 @@ int RunCreate(const TVkarOptions& options)
     if (options.Verbose)
         VkarPrintLine(std::to_string(totals.Files) + (totals.Files == 1 ? " file, " : " files, ") +
                       std::to_string(totals.Expanded) + " -> " + std::to_string(totals.Stored) + " bytes");
-    return VkarExitOK;
+    return walk.Skipped() + totals.Skipped > 0 ? VkarExitFailure : VkarExitOK;
 }

@@ -1,15 +1,11 @@
 #include "tools/vkar/VkarCreateEntries.h"
 
-#include <exception>
-#include <memory>
-#include <optional>
-
 #include "archive/ArchiveWriter.h"
 #include "archive/Archiver.h"
-#include "codecs/Coders.h"
+#include "archive/CodeAhead.h"
+#include "archive/CodingJobs.h"
 #include "platform/FileSystem.h"
 #include "tools/vkar/VkarCommands.h"
-#include "tools/vkar/VkarJobs.h"
 #include "tools/vkar/VkarNewArchive.h"
 #include "tools/vkar/VkarProgress.h"
 #include "tools/vkar/VkarReport.h"
@@ -19,17 +15,9 @@ namespace {
 // The archive's sizes are signed 32-bit.
 constexpr int64_t MaxArchiveBytes = INT32_MAX;
 
-// A file opened for coding: its record's fields and its size.
-struct TOpenedSource {
-    TArchiveFileInfo Info;
-    std::unique_ptr<TFileStream> File;
-    int64_t Start = 0;
-    int64_t Size = 0;
-};
-
-TOpenedSource OpenSource(TFileSystem& fileSystem, const TVkarSource& source)
+TSourceToCode OpenSource(TFileSystem& fileSystem, const TVkarSource& source)
 {
-    TOpenedSource opened;
+    TSourceToCode opened;
     opened.Info.Name = source.Name;
     opened.Info.DateTime = fileSystem.GetDosDateTime(source.Path);
     const int32_t attributes = fileSystem.GetAttributes(source.Path);
@@ -43,169 +31,66 @@ TOpenedSource OpenSource(TFileSystem& fileSystem, const TVkarSource& source)
     return opened;
 }
 
-void CheckTotal(int64_t expandedTotal, int64_t size)
-{
-    if (expandedTotal + size > MaxArchiveBytes)
-        throw Exception("Archive would hold more than 2147483647 expanded bytes");
-}
-
-// Counts an entry that is out and prints its line.
-void Account(const TVkarOptions& options, const std::string& shown, const TWrittenEntry& written,
-             TVkarCreateTotals& totals)
-{
-    totals.Expanded += written.Header.ExpandedSize;
-    totals.Stored += written.Header.StoredSize;
-    ++totals.Files;
-    if (options.Verbose)
-        VkarPrintLine(shown + "  " + std::to_string(written.Header.ExpandedSize) + " -> " +
-                      std::to_string(written.Header.StoredSize) + "  " + VkarMethodName(written.Header.MethodIndex));
-    else if (!options.Quiet)
-        VkarPrintLine(shown);
-}
-
-// What a worker made of one file: the entry coded apart into memory, or the
-// file left open for the caller to code in its turn (too large to hold), or
-// the failure to raise in its turn.
-struct TCodedSource {
-    std::optional<TOpenedSource> Opened;
-    bool Direct = false;
-    std::unique_ptr<TVkarSpool> Coded;
-    TWrittenEntry Written;
-    std::exception_ptr Error;
-};
-
-void CodeApart(const TVkarOptions& options, TFileSystem& fileSystem, const TVkarSource& source, size_t limit,
-               const TVkarJobs::TReport& report, TCodedSource& slot)
-{
-    try {
-        slot.Opened = OpenSource(fileSystem, source);
-        TOpenedSource& opened = *slot.Opened;
-        // Coded data is never longer than the file, which would be stored.
-        const int64_t room = static_cast<int64_t>(limit) - ArchiveHeaderSize - EntryHeaderSize -
-                             static_cast<int64_t>(source.Name.size());
-        if (opened.Size > room) {
-            slot.Direct = true;
-            return;
-        }
-        TArchiver archiver(fileSystem);
-        archiver.Coders = &StandardCoders();
-        archiver.Key = options.Key;
-        archiver.OnShowProgress = [&report](int32_t& percent) { report(percent); };
-        auto spool = std::make_unique<TVkarSpool>(limit);
-        TArchiveWriter writer(archiver, *spool, ArchiveIdentifierOf(options.Method));
-        slot.Written = writer.AddFile(opened.Info, *opened.File, options.Method);
-        opened.File.reset();
-        spool->SetPosition(ArchiveHeaderSize);
-        slot.Coded = std::move(spool);
-    } catch (const EVkarSpoolFull&) {
-        slot.Direct = true;
-    } catch (...) {
-        slot.Error = std::current_exception();
-    }
-}
-
-TVkarCreateTotals AddOneByOne(const TVkarOptions& options, const std::vector<TVkarSource>& sources,
-                              TFileSystem& fileSystem, TVkarNewArchive& target, TArchiveWriter& writer,
-                              TVkarProgress& progress)
-{
-    TVkarCreateTotals totals;
-    for (const TVkarSource& source : sources) {
-        const std::string shown = VkarDisplayName(source.Name);
-        // An archive written below one of the named directories is not
-        // added to itself.
-        if (target.IsTheArchive(source.Path)) {
-            VkarReportError(shown, "Is the archive itself; not stored");
-            continue;
-        }
-        try {
-            TOpenedSource opened = OpenSource(fileSystem, source);
-            CheckTotal(totals.Expanded, opened.Size);
-            progress.Begin(shown);
-            const TWrittenEntry& written = writer.AddFile(opened.Info, *opened.File, options.Method);
-            progress.Clear();
-            Account(options, shown, written, totals);
-        } catch (const Exception& e) {
-            progress.Clear();
-            VkarReportError(shown, e.Message());
-            totals.Status = VkarExitFailure;
-            return totals;
-        }
-    }
-    return totals;
-}
-
-// Workers code the files ahead into memory; this thread takes their entries
-// in order, with the checks, messages and progress of AddOneByOne.
-TVkarCreateTotals AddInParallel(const TVkarOptions& options, unsigned workers, const std::vector<TVkarSource>& sources,
-                                TFileSystem& fileSystem, TVkarNewArchive& target, TArchiveWriter& writer,
-                                TVkarProgress& progress)
-{
-    std::vector<bool> itself(sources.size());
-    for (size_t i = 0; i < sources.size(); ++i)
-        itself[i] = target.IsTheArchive(sources[i].Path);
-    std::vector<TCodedSource> slots(sources.size());
-    const size_t limit = TVkarJobs::BytesPerJob(workers);
-    TVkarJobs jobs(workers, sources.size(), [&](size_t index, const TVkarJobs::TReport& report) {
-        if (!itself[index])
-            CodeApart(options, fileSystem, sources[index], limit, report, slots[index]);
-    });
-    const TShowProgressEvent handler = progress.Handler();
-    const auto show = [&handler](int32_t percent) {
-        if (handler)
-            handler(percent);
-    };
-
-    TVkarCreateTotals totals;
-    for (size_t i = 0; i < sources.size(); ++i) {
-        const std::string shown = VkarDisplayName(sources[i].Name);
-        TCodedSource& slot = slots[i];
-        if (itself[i]) {
-            jobs.WaitDone(i, nullptr);
-            VkarReportError(shown, "Is the archive itself; not stored");
-            continue;
-        }
-        // The first figure comes once the file is open and its size known.
-        const bool started = jobs.WaitStarted(i);
-        try {
-            if (!started)
-                jobs.WaitDone(i, nullptr);
-            if (!slot.Opened)
-                std::rethrow_exception(slot.Error);
-            CheckTotal(totals.Expanded, slot.Opened->Size);
-            progress.Begin(shown);
-            if (started)
-                jobs.WaitDone(i, show);
-            const TWrittenEntry* written = nullptr;
-            if (slot.Direct) {
-                TOpenedSource& opened = *slot.Opened;
-                opened.File->SetPosition(opened.Start);
-                written = &writer.AddFile(opened.Info, *opened.File, options.Method);
-            } else {
-                if (slot.Error)
-                    std::rethrow_exception(slot.Error);
-                written = &writer.AddCoded(slot.Written, *slot.Coded);
-            }
-            progress.Clear();
-            Account(options, shown, *written, totals);
-            slot = TCodedSource();
-        } catch (const Exception& e) {
-            progress.Clear();
-            VkarReportError(shown, e.Message());
-            totals.Status = VkarExitFailure;
-            return totals;
-        }
-    }
-    return totals;
-}
-
 } // namespace
 
 TVkarCreateTotals VkarAddSources(const TVkarOptions& options, const std::vector<TVkarSource>& sources,
                                  TFileSystem& fileSystem, TVkarNewArchive& target, TArchiveWriter& writer,
-                                 TVkarProgress& progress)
+                                 TArchiver& archiver, TVkarProgress& progress)
 {
-    const unsigned workers = options.Jobs != 0 ? options.Jobs : VkarDefaultJobs();
-    if (workers <= 1 || sources.size() <= 1)
-        return AddOneByOne(options, sources, fileSystem, target, writer, progress);
-    return AddInParallel(options, workers, sources, fileSystem, target, writer, progress);
+    // An archive written below one of the named directories is not added
+    // to itself. That is expected whenever the archive is made inside a
+    // directory it stores; not a loss, so not a failure.
+    std::vector<const TVkarSource*> coded;
+    for (const TVkarSource& source : sources) {
+        if (target.IsTheArchive(source.Path))
+            VkarReportError(VkarDisplayName(source.Name), "Is the archive itself; not stored");
+        else
+            coded.push_back(&source);
+    }
+
+    TVkarCreateTotals totals;
+    size_t current = 0;
+    TCodingEvents events;
+    events.Begin = [&](size_t index, int64_t size) {
+        current = index;
+        if (totals.Expanded + size > MaxArchiveBytes)
+            throw Exception("Archive would hold more than 2147483647 expanded bytes");
+        progress.Begin(VkarDisplayName(coded[index]->Name));
+    };
+    const TShowProgressEvent handler = progress.Handler();
+    events.Progress = [&handler](int32_t percent) {
+        if (handler)
+            handler(percent);
+    };
+    events.Done = [&](size_t index, const TWrittenEntry& written, bool changed) {
+        progress.Clear();
+        const std::string shown = VkarDisplayName(coded[index]->Name);
+        totals.Expanded += written.Header.ExpandedSize;
+        totals.Stored += written.Header.StoredSize;
+        ++totals.Files;
+        if (options.Verbose)
+            VkarPrintLine(shown + "  " + std::to_string(written.Header.ExpandedSize) + " -> " +
+                          std::to_string(written.Header.StoredSize) + "  " +
+                          VkarMethodName(written.Header.MethodIndex));
+        else if (!options.Quiet)
+            VkarPrintLine(shown);
+        // A file that grew or shrank since it was opened is stored as far
+        // as it was seen then; the archive stays sound, the status says so.
+        if (changed) {
+            VkarReportError(shown, "File changed as it was read; stored as first seen");
+            ++totals.Skipped;
+        }
+        current = index + 1;
+    };
+    const unsigned jobs = options.Jobs != 0 ? options.Jobs : DefaultCodingJobs();
+    try {
+        AddFilesOnCores(
+            writer, archiver, coded.size(), [&](size_t index) { return OpenSource(fileSystem, *coded[index]); },
+            options.Method, jobs, events);
+    } catch (const Exception& e) {
+        progress.Clear();
+        VkarReportError(VkarDisplayName(coded[current]->Name), e.Message());
+        totals.Status = VkarExitFailure;
+    }
+    return totals;
 }

@@ -1,9 +1,10 @@
 // The two disks the engine expands onto for vkar: the real one with tar's
-// policy for what already stands at a target path (x), and one that takes
-// every file and keeps nothing (t), so that t walks exactly as x does.
+// policy for what already stands at a target path (x), and a model of an
+// empty one (t), so that t walks exactly as x does.
 #pragma once
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -38,24 +39,36 @@ private:
     TFileSystem& FInner;
 };
 
-// A disk on which every directory exists and every file takes its bytes and
-// keeps none; nothing can be read back.
-class TVkarDiscardFileSystem : public TFileSystem {
+// The disk t expands onto: it keeps the names of the directories and files
+// made, not their bytes, and refuses what the platform would refuse (a file
+// where a directory stands and the reverse, a name level or a path too
+// long, a reserved device name), so that t fails where x into an empty
+// directory would.
+class TVkarModelFileSystem : public TFileSystem {
 public:
     std::unique_ptr<TFileStream> CreateAlways(const std::string& path) override;
     std::unique_ptr<TFileStream> OpenRead(const std::string& path) override;
-    bool FileExists(const std::string&) override { return false; }
-    bool IsDirectory(const std::string&) override { return true; }
-    void MakeDirectory(const std::string&) override {}
-    bool RemoveFile(const std::string&) override { return true; }
+    bool FileExists(const std::string& path) override { return FFiles.count(Key(path)) != 0; }
+    bool IsDirectory(const std::string& path) override;
+    void MakeDirectory(const std::string& path) override;
+    bool RemoveFile(const std::string& path) override { return FFiles.erase(Key(path)) != 0; }
     bool IsReparsePoint(const std::string&) override { return false; }
-    bool RemoveEmptyDirectory(const std::string&) override { return true; }
-    bool MoveFileReplacing(const std::string&, const std::string&) override { return true; }
-    bool SetAttributes(const std::string&, int32_t) override { return true; }
-    int32_t GetAttributes(const std::string&) override { return -1; }
+    bool RemoveEmptyDirectory(const std::string&) override { return false; }
+    bool MoveFileReplacing(const std::string& from, const std::string& to) override;
+    bool SetAttributes(const std::string& path, int32_t) override { return FileExists(path); }
+    int32_t GetAttributes(const std::string& path) override;
     uint32_t GetDosDateTime(const std::string&) override { return 0; }
     bool QueryFreeSpace(const std::string&, TDiskFreeSpace&) override { return false; }
     std::vector<TDirectoryEntry> ListDirectory(const std::string&) override { return {}; }
+
+private:
+    // A path as the platform compares it (without a trailing delimiter;
+    // Windows ignores case).
+    static std::string Key(const std::string& path);
+    // Raises EFCreateError when the platform would refuse path's name.
+    static void CheckName(const std::string& path);
+
+    std::set<std::string> FFiles, FDirectories;
 };
 
 // Whether anything but a directory stands at path: a file, a device, a

@@ -11,6 +11,7 @@
 #include "tools/vkar/VkarCommands.h"
 #include "tools/vkar/VkarOptions.h"
 #include "tools/vkar/VkarReport.h"
+#include "tools/vkar/VkarSignals.h"
 
 namespace {
 
@@ -32,6 +33,7 @@ int Run(const TVkarOptions& options)
 
 int main(int argc, char** argv)
 {
+    VkarOpenStandardDescriptors();
     int status = VkarExitFailure;
     try {
         TVkarOptions options;

@@ -10,6 +10,7 @@
 
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
+#include "tools/vkar/VkarSignals.h"
 #include "tools/vkar/VkarStreams.h"
 
 #ifdef _WIN32
@@ -91,14 +92,17 @@ TStream& TVkarNewArchive::Open()
     std::string hidden = ".";
     hidden.append(target.filename().string()).append(".vkar");
     const std::string stem = (target.parent_path() / hidden).string();
+    VkarRemoveOnSignal("");
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = stem + std::to_string(VKAR_PID) + "-" + std::to_string(attempt);
+        TVkarSignalsHeld held;
         const int fd = ::open(name.c_str(), VKAR_OPEN_FLAGS, VKAR_OPEN_MODE);
         if (fd < 0 && errno == EEXIST)
             continue;
         if (fd < 0)
             throw EFCreateError(std::string("Cannot create the archive: ") + std::strerror(errno));
         FTemporary = name;
+        VkarRemoveOnSignal(FTemporary);
 #ifndef _WIN32
         // A replaced archive keeps its permissions.
         struct stat st {};
@@ -134,12 +138,15 @@ void TVkarNewArchive::Commit()
     if (!moved)
         throw EWriteError(std::string("Cannot put the new archive in place: ") + std::strerror(errno));
     FCommitted = true;
+    VkarRemoveOnSignal("");
 }
 
 void TVkarNewArchive::Discard()
 {
     FStream.reset();
     std::error_code error;
-    if (!FTemporary.empty() && !FCommitted)
+    if (!FTemporary.empty() && !FCommitted) {
         fs::remove(FTemporary, error);
+        VkarRemoveOnSignal("");
+    }
 }

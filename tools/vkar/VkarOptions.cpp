@@ -233,11 +233,13 @@ std::string VkarUsageText()
            "  l ARCHIVE\n"
            "        list the entries: sizes, ratio, method, date, attributes, lock\n"
            "  t [-K KEY] [-j N] ARCHIVE\n"
-           "        walk the archive as x does, writing no file: passes when x would\n"
+           "        walk the archive as x does, writing no file: passes when x into an\n"
+           "        empty directory would\n"
            "  x [-K KEY] [-C DIR] [-k] [--absolute] [-j N] ARCHIVE [NAME...]\n"
            "        expand every entry, or the named ones (case is ignored)\n"
            "  p [-K KEY] ARCHIVE NAME\n"
-           "        write one entry's expanded bytes to standard output\n"
+           "        write one entry's expanded bytes to standard output, checked first\n"
+           "        (the last entry of that name, the one x leaves)\n"
            "\n"
            "ARCHIVE \"-\" is standard output (c) or standard input (l, t, x, p).\n"
            "\n"
@@ -257,5 +259,6 @@ std::string VkarUsageText()
            "  --help       show this text\n"
            "  --version    show the version\n"
            "\n"
-           "Exit status: 0 success, 1 damaged archive or failed entry, 2 usage error.\n";
+           "Exit status: 0 success, 1 damaged archive, failed entry or skipped item,\n"
+           "2 usage error.\n";
 }

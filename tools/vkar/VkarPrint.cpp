@@ -1,5 +1,5 @@
-// p: decodes the named entry straight from the entry records onto standard
-// output.
+// p: decodes the entry of a name (the last of several, the one x leaves on
+// disk) onto standard output.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -13,12 +13,10 @@
 
 namespace {
 
-void Decode(TArchiver& archiver, const TArchiveHeader& header, const TEntryHeader& entry, TStream& source,
-            TStream& dest)
-{
-    archiver.ExpandEntry(dest, source, entry.StoredSize, entry.ExpandedSize, entry.Checksum, entry.MethodIndex,
-                         header.Identifier(), entry.LockMode);
-}
+// An entry up to this size is decoded and checked in memory before its
+// first byte reaches standard output; a larger one is streamed, and a
+// failure then ends output that was already written.
+constexpr int32_t CheckedInMemory = 64 << 20;
 
 } // namespace
 
@@ -31,29 +29,31 @@ int RunPrint(const TVkarOptions& options)
     archiver.OnShowProgress = progress.Handler();
 
     const std::string wanted = VkarArchiveName(options.Operands.at(0));
+    const std::string shown = VkarDisplayName(wanted);
     std::unique_ptr<TStream> stream = VkarOpenArchive(fileSystem, options.Archive);
-    const TArchiveHeader header = archiver.ReadArchiveHeader(*stream);
-    TEntryHeader entry;
-    std::string name;
-    while (archiver.ReadEntryHeader(*stream, entry, name)) {
-        if (!SameText(name, wanted)) {
-            stream->Seek(entry.StoredSize, TSeekOrigin::soCurrent);
-            continue;
-        }
-        const std::string shown = VkarDisplayName(name);
-        progress.Begin(shown);
-        try {
-            TVkarStdoutStream out;
-            Decode(archiver, header, entry, *stream, out);
-            out.Flush();
-            progress.Clear();
-        } catch (const Exception& e) {
-            progress.Clear();
-            VkarReportError(shown, e.Message());
+    TMemoryStream memory;
+    TVkarStdoutStream out;
+    bool buffered = false, started = false;
+    try {
+        const bool found = archiver.ExpandNamedEntry(*stream, wanted, [&](const TEntryHeader& entry) -> TStream& {
+            progress.Begin(shown);
+            started = true;
+            buffered = entry.ExpandedSize <= CheckedInMemory;
+            return buffered ? static_cast<TStream&>(memory) : static_cast<TStream&>(out);
+        });
+        if (!found) {
+            VkarReportError(shown, "Not found in archive");
             return VkarExitFailure;
         }
-        return VkarExitOK;
+        progress.Clear();
+        if (buffered && !memory.Bytes().empty())
+            out.WriteBuffer(memory.Bytes().data(), static_cast<int32_t>(memory.Bytes().size()));
+        out.Flush();
+    } catch (const Exception& e) {
+        progress.Clear();
+        // A damaged archive concerns no single entry until the entry was found.
+        VkarReportError(started ? shown : "", e.Message());
+        return VkarExitFailure;
     }
-    VkarReportError(VkarDisplayName(wanted), "Not found in archive");
-    return VkarExitFailure;
+    return VkarExitOK;
 }

@@ -5,8 +5,12 @@
 
 #include <string>
 
-// A stored name in the platform's spelling, with control characters shown as
-// "?" so that a crafted name cannot drive the terminal.
+// Text with every control character (C0, C1 raw or UTF-8 encoded, DEL) and
+// every bidirectional override or isolate (U+202A-U+202E, U+2066-U+2069)
+// shown as "?", so that a crafted name can neither drive the terminal nor
+// read as another.
+std::string VkarPrintable(const std::string& text);
+// A stored name in the platform's spelling, printable as above.
 std::string VkarDisplayName(const std::string& storedName);
 // A name typed by the user in archive spelling ("\" between levels).
 std::string VkarArchiveName(const std::string& userName);

@@ -3,11 +3,13 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <vector>
 
 #include "archive/ArchiveFormat.h"
+#include "archive/ArchiverErrors.h"
 #include "platform/Exception.h"
 #include "platform/PEFileResources.h"
 
@@ -19,6 +21,7 @@
 #define VKAR_TRUNCATE(fd, size) (_chsize_s((fd), (size)) == 0 ? 0 : -1)
 #define VKAR_FILENO _fileno
 #else
+#include <fcntl.h>
 #include <unistd.h>
 #define VKAR_FSEEK fseeko
 #define VKAR_FTELL ftello
@@ -45,8 +48,17 @@ std::unique_ptr<TStream> OpenStandardInput()
 #endif
     if (IsRegularStream(stdin))
         return std::make_unique<TVkarFileStream>(stdin, false);
-    std::unique_ptr<TVkarFileStream> spool = VkarAnonymousFile();
+    // What is no archive is told before anything is spooled.
     std::vector<char> buffer(64 * 1024);
+    const size_t head = std::fread(buffer.data(), 1, ArchiveHeaderSize, stdin);
+    const bool program = head >= 2 && buffer[0] == 'M' && buffer[1] == 'Z';
+    if (!program && head < static_cast<size_t>(ArchiveHeaderSize) && !std::ferror(stdin))
+        throw Exception(SNotAnArchive);
+    if (!program && head == static_cast<size_t>(ArchiveHeaderSize) && std::memcmp(buffer.data(), "VKAR\x1A", 5) != 0)
+        throw EInvalidHeader(SInvalidHeader);
+    std::unique_ptr<TVkarFileStream> spool = VkarAnonymousFile();
+    if (head > 0)
+        spool->WriteBuffer(buffer.data(), static_cast<int32_t>(head));
     for (;;) {
         const size_t n = std::fread(buffer.data(), 1, buffer.size(), stdin);
         if (n > 0)
@@ -150,7 +162,22 @@ void TVkarFileStream::Flush()
 
 std::unique_ptr<TVkarFileStream> VkarAnonymousFile()
 {
+#ifdef _WIN32
     std::FILE* file = std::tmpfile();
+#else
+    // In TMPDIR, where the user keeps room for such files; gone once closed.
+    const char* dir = std::getenv("TMPDIR");
+    std::string name = std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/vkar-XXXXXX";
+    const int fd = ::mkstemp(name.data());
+    std::FILE* file = nullptr;
+    if (fd >= 0) {
+        ::unlink(name.c_str());
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        file = ::fdopen(fd, "w+b");
+        if (file == nullptr)
+            ::close(fd);
+    }
+#endif
     if (file == nullptr)
         throw EFCreateError(std::string("Cannot create a temporary file: ") + std::strerror(errno));
     return std::make_unique<TVkarFileStream>(file, true);

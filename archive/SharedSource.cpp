@@ -1,21 +1,21 @@
-#include "tools/vkar/VkarSharedSource.h"
+#include "archive/SharedSource.h"
 
 #include "platform/Exception.h"
 
-int32_t TVkarSharedSource::ReadAt(int64_t position, void* buffer, int32_t count)
+int32_t TSharedSource::ReadAt(int64_t position, void* buffer, int32_t count)
 {
     std::lock_guard<std::mutex> lock(FLock);
     FArchive.SetPosition(position);
     return FArchive.Read(buffer, count);
 }
 
-int64_t TVkarSharedSource::Size()
+int64_t TSharedSource::Size()
 {
     std::lock_guard<std::mutex> lock(FLock);
     return FArchive.Size();
 }
 
-int32_t TVkarSourceReader::Read(void* buffer, int32_t count)
+int32_t TSharedSourceReader::Read(void* buffer, int32_t count)
 {
     if (count <= 0)
         return 0;
@@ -24,12 +24,12 @@ int32_t TVkarSourceReader::Read(void* buffer, int32_t count)
     return n;
 }
 
-int32_t TVkarSourceReader::Write(const void*, int32_t)
+int32_t TSharedSourceReader::Write(const void*, int32_t)
 {
     throw EWriteError("Stream write error");
 }
 
-int64_t TVkarSourceReader::Seek(int64_t offset, TSeekOrigin origin)
+int64_t TSharedSourceReader::Seek(int64_t offset, TSeekOrigin origin)
 {
     const int64_t base = origin == TSeekOrigin::soBeginning ? 0 : origin == TSeekOrigin::soCurrent ? FPosition : FSource.Size();
     if (base + offset < 0)
@@ -38,7 +38,7 @@ int64_t TVkarSourceReader::Seek(int64_t offset, TSeekOrigin origin)
     return FPosition;
 }
 
-void TVkarSourceReader::SetSize(int64_t)
+void TSharedSourceReader::SetSize(int64_t)
 {
     throw EWriteError("Stream write error");
 }

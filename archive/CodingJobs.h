@@ -1,4 +1,4 @@
-// The -j machinery: entries are worked on by several threads, each with its
+// Coding and decoding on several cores: entries are worked on by several threads, each with its
 // own archiver (and so its own codec state), while the caller takes their
 // results strictly in archive order. What a worker produces is held in
 // memory until the caller takes it, so the number of entries in flight and
@@ -15,36 +15,36 @@
 
 #include "platform/Stream.h"
 
-// The number of entries worked on at once when -j is not given: one per
-// processor (1 when the system does not say).
-unsigned VkarDefaultJobs();
+// The number of entries worked on at once by default: one per processor (1
+// when the system does not say).
+unsigned DefaultCodingJobs();
 
 // At most this many bytes of coded or expanded data are held in memory by
 // all the entries in flight together; an entry that needs more than its
-// share is done by the caller itself, in its turn, as with -j 1.
-inline constexpr size_t VkarInFlightBytes = size_t{256} << 20;
+// share is done by the caller itself, in its turn, as with one job.
+inline constexpr size_t CodingInFlightBytes = size_t{256} << 20;
 
 // Runs work(index, report) for jobs 0 .. count-1 on workers threads, starting
 // no job more than window jobs ahead of the one the caller waits for. report
 // records a progress figure of the job (and turns it into -1, a cancel, once
 // the jobs are being stopped); the caller sees each figure of job i in order
 // while it waits for it.
-class TVkarJobs {
+class TCodingJobs {
 public:
     using TReport = std::function<void(int32_t& percent)>;
     using TWork = std::function<void(size_t index, const TReport& report)>;
 
-    TVkarJobs(unsigned workers, size_t count, TWork work);
+    TCodingJobs(unsigned workers, size_t count, TWork work);
     // Starts no more jobs, cancels those running and waits for them.
-    ~TVkarJobs();
-    TVkarJobs(const TVkarJobs&) = delete;
-    TVkarJobs& operator=(const TVkarJobs&) = delete;
+    ~TCodingJobs();
+    TCodingJobs(const TCodingJobs&) = delete;
+    TCodingJobs& operator=(const TCodingJobs&) = delete;
 
     // How many jobs may be in flight with workers threads, two more than the
     // workers so that each can start its next job while the caller takes
     // the one before; and the bytes each may hold in memory.
     static size_t Window(unsigned workers) { return static_cast<size_t>(workers < 1 ? 1 : workers) + 2; }
-    static size_t BytesPerJob(unsigned workers) { return VkarInFlightBytes / Window(workers); }
+    static size_t BytesPerJob(unsigned workers) { return CodingInFlightBytes / Window(workers); }
 
     // Waits until job index has reported a figure (true) or ended without
     // one (false). Jobs must be waited for in order.
@@ -75,10 +75,10 @@ private:
 
 // A memory stream that refuses to grow past a limit: the worker then leaves
 // the entry to the caller.
-struct EVkarSpoolFull {};
-class TVkarSpool : public TMemoryStream {
+struct ESpoolFull {};
+class TBoundedSpool : public TMemoryStream {
 public:
-    explicit TVkarSpool(size_t limit) : FLimit(limit) {}
+    explicit TBoundedSpool(size_t limit) : FLimit(limit) {}
     int32_t Write(const void* buffer, int32_t count) override;
     void SetSize(int64_t size) override;
 

@@ -7,9 +7,9 @@
 
 #include "platform/Stream.h"
 
-class TVkarSharedSource {
+class TSharedSource {
 public:
-    explicit TVkarSharedSource(TStream& archive) : FArchive(archive) {}
+    explicit TSharedSource(TStream& archive) : FArchive(archive) {}
 
     int32_t ReadAt(int64_t position, void* buffer, int32_t count);
     int64_t Size();
@@ -20,9 +20,9 @@ private:
 };
 
 // A read-only stream over the shared archive.
-class TVkarSourceReader : public TStream {
+class TSharedSourceReader : public TStream {
 public:
-    TVkarSourceReader(TVkarSharedSource& source, int64_t position) : FSource(source), FPosition(position) {}
+    TSharedSourceReader(TSharedSource& source, int64_t position) : FSource(source), FPosition(position) {}
 
     int32_t Read(void* buffer, int32_t count) override;
     int32_t Write(const void* buffer, int32_t count) override;
@@ -30,6 +30,6 @@ public:
     void SetSize(int64_t size) override;
 
 private:
-    TVkarSharedSource& FSource;
+    TSharedSource& FSource;
     int64_t FPosition;
 };

@@ -1,14 +1,14 @@
-#include "tools/vkar/VkarJobs.h"
+#include "archive/CodingJobs.h"
 
 #include <algorithm>
 
-unsigned VkarDefaultJobs()
+unsigned DefaultCodingJobs()
 {
     const unsigned processors = std::thread::hardware_concurrency();
     return processors == 0 ? 1 : processors;
 }
 
-TVkarJobs::TVkarJobs(unsigned workers, size_t count, TWork work)
+TCodingJobs::TCodingJobs(unsigned workers, size_t count, TWork work)
     : FWork(std::move(work)), FCount(count), FWindow(Window(workers)), FSlots(count)
 {
     const size_t threads = std::min<size_t>(std::max<unsigned>(workers, 1), count);
@@ -16,7 +16,7 @@ TVkarJobs::TVkarJobs(unsigned workers, size_t count, TWork work)
         FThreads.emplace_back([this] { Worker(); });
 }
 
-TVkarJobs::~TVkarJobs()
+TCodingJobs::~TCodingJobs()
 {
     {
         std::lock_guard<std::mutex> lock(FLock);
@@ -27,7 +27,7 @@ TVkarJobs::~TVkarJobs()
         thread.join();
 }
 
-void TVkarJobs::Worker()
+void TCodingJobs::Worker()
 {
     std::unique_lock<std::mutex> lock(FLock);
     for (;;) {
@@ -59,7 +59,7 @@ void TVkarJobs::Worker()
     }
 }
 
-bool TVkarJobs::WaitStarted(size_t index)
+bool TCodingJobs::WaitStarted(size_t index)
 {
     std::unique_lock<std::mutex> lock(FLock);
     FWaited = index;
@@ -69,7 +69,7 @@ bool TVkarJobs::WaitStarted(size_t index)
     return !slot.Figures.empty();
 }
 
-void TVkarJobs::WaitDone(size_t index, const std::function<void(int32_t)>& show)
+void TCodingJobs::WaitDone(size_t index, const std::function<void(int32_t)>& show)
 {
     std::unique_lock<std::mutex> lock(FLock);
     FWaited = index;
@@ -94,16 +94,16 @@ void TVkarJobs::WaitDone(size_t index, const std::function<void(int32_t)>& show)
     FChanged.notify_all();
 }
 
-int32_t TVkarSpool::Write(const void* buffer, int32_t count)
+int32_t TBoundedSpool::Write(const void* buffer, int32_t count)
 {
     if (count > 0 && static_cast<size_t>(Position()) + static_cast<size_t>(count) > FLimit)
-        throw EVkarSpoolFull();
+        throw ESpoolFull();
     return TMemoryStream::Write(buffer, count);
 }
 
-void TVkarSpool::SetSize(int64_t size)
+void TBoundedSpool::SetSize(int64_t size)
 {
     if (size > 0 && static_cast<size_t>(size) > FLimit)
-        throw EVkarSpoolFull();
+        throw ESpoolFull();
     TMemoryStream::SetSize(size);
 }
