@@ -7,8 +7,8 @@
 
 #include <map>
 
-#include "installer/UninstallRun.h"
-#include "installer/WindowsPath.h"
+#include "uninstaller/UninstallRun.h"
+#include "uninstaller/WindowsPath.h"
 #include "platform/PathRules.h"
 #include "platform/UserQuestions.h"
 #include "tests/support/ArchiveBuilder.h"

@@ -7,10 +7,10 @@
 #include <set>
 
 #include "installer/Shortcuts.h"
-#include "installer/UninstallCommandLine.h"
-#include "installer/UninstallLog.h"
-#include "installer/UninstallPlan.h"
-#include "installer/UninstallRun.h"
+#include "uninstaller/UninstallCommandLine.h"
+#include "uninstaller/UninstallLog.h"
+#include "uninstaller/UninstallPlan.h"
+#include "uninstaller/UninstallRun.h"
 #include "platform/PathRules.h"
 #include "tests/support/ArchiveBuilder.h"
 #include "tests/support/InstallBench.h"

@@ -11,8 +11,8 @@
 
 #include "archive/StringList.h"
 #include "installer/BuildSettings.h"
-#include "installer/UninstallCommandLine.h"
-#include "installer/UninstallRun.h"
+#include "uninstaller/UninstallCommandLine.h"
+#include "uninstaller/UninstallRun.h"
 #include "platform/FileSystem.h"
 #include "platform/NativeServices.h"
 #include "platform/Registry.h"

@@ -1,11 +1,11 @@
-#include "installer/UninstallPlan.h"
+#include "uninstaller/UninstallPlan.h"
 
 #include <algorithm>
 
 #include "archive/StringList.h"
 #include "installer/Shortcuts.h"
-#include "installer/UninstallCommandLine.h"
-#include "installer/WindowsPath.h"
+#include "uninstaller/UninstallCommandLine.h"
+#include "uninstaller/WindowsPath.h"
 #include "platform/FileSystem.h"
 #include "platform/ShellLinks.h"
 

@@ -1,4 +1,4 @@
-#include "installer/UninstallCommandLine.h"
+#include "uninstaller/UninstallCommandLine.h"
 
 #include "archive/StringList.h"
 

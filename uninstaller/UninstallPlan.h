@@ -11,7 +11,7 @@
 #include "installer/PathCompare.h"
 #include <vector>
 
-#include "installer/UninstallLog.h"
+#include "uninstaller/UninstallLog.h"
 
 class TFileSystem;
 class TShellLinks;

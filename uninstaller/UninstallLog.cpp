@@ -1,6 +1,6 @@
-#include "installer/UninstallLog.h"
+#include "uninstaller/UninstallLog.h"
 
-#include "installer/WindowsPath.h"
+#include "uninstaller/WindowsPath.h"
 #include "platform/FileSystem.h"
 
 namespace {

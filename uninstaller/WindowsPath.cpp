@@ -1,4 +1,4 @@
-#include "installer/WindowsPath.h"
+#include "uninstaller/WindowsPath.h"
 
 #include <string_view>
 

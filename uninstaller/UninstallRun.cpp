@@ -1,11 +1,11 @@
-#include "installer/UninstallRun.h"
+#include "uninstaller/UninstallRun.h"
 
 #include <iterator>
 
 #include "installer/ProtocolValues.h"
 #include "installer/Shortcuts.h"
-#include "installer/UninstallLog.h"
-#include "installer/UninstallPlan.h"
+#include "uninstaller/UninstallLog.h"
+#include "uninstaller/UninstallPlan.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "platform/UserQuestions.h"
