@@ -167,7 +167,7 @@ TEST(UninstallConfinement, OnlyTheInstallationsFilesGo)
             disk.ReparsePoints.insert(ToNativePath(junction));
         links.Links = row.Links;
 
-        TUninstallRun run("ZarnFTP.exe", {files, registry, links, answers, report});
+        TUninstallRun run("ZarnFTP", "ZarnFTP.exe", {files, registry, links, answers, report});
         const TUninstallOutcome outcome = run.Execute(row.LogPath);
 
         for (const std::string& path : row.Survive)

@@ -79,7 +79,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         const std::unique_ptr<TRegistry> registry = MakeNativeRegistry();
         TMessageBoxQuestions questions;
         TMessageBoxReport report;
-        TUninstallRun run(BuildSettings().ExeName,
+        TUninstallRun run(BuildSettings().ProgramName, BuildSettings().ExeName,
                           {NativeFileSystem(), *registry, NativeShellLinks(), questions, report});
         outcome = run.Execute(logPath);
     });

@@ -1,6 +1,6 @@
 #include "uninstaller/UninstallCommandLine.h"
 
-#include "archive/StringList.h"
+#include "installer/PathCompare.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ std::string ArgumentsAfterProgram(const std::string& commandLine, const std::str
         end = commandLine.find('"', start + 1);
         end = end == std::string::npos ? commandLine.size() : end + 1;
     } else if (!programPath.empty() && commandLine.size() - start >= programPath.size() &&
-               SameText(commandLine.substr(start, programPath.size()), programPath) &&
+               SamePath(commandLine.substr(start, programPath.size()), programPath) &&
                (commandLine.size() == start + programPath.size() ||
                 commandLine.find_first_of(Blanks, start + programPath.size()) == start + programPath.size())) {
         end = start + programPath.size();
