@@ -343,6 +343,48 @@ TEST_F(UninstallRunTest, EntriesThatAnotherInstallationTookOverAreKept)
     EXPECT_EQ(Bench.Registry.Value(rkClassesRoot, "ftp\\shell\\open\\command", ""), nullptr);
 }
 
+// The Uninstall key is the product's own, and ours only when its command
+// names this log; the log's AppName picks nothing.
+TEST_F(UninstallRunTest, OnlyTheProductsKeyThatNamesThisLogGoes)
+{
+    const std::string keys = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+    struct TCase {
+        const char* Name;
+        std::string UninstallString; // "" for none
+        bool Removed;
+    };
+    const std::vector<TCase> cases = {
+        {"this log", "C:\\WINDOWS\\unzarn.exe " + LogPath, true},
+        {"this log, other case and quotes", "c:\\windows\\UNZARN.EXE \"" + LogPath + "\"", true},
+        {"no command", "", false},
+        {"another log", "C:\\WINDOWS\\unzarn.exe D:\\Z\\install.log", false},
+        {"this log, another program", "C:\\WINDOWS\\other.exe " + LogPath, false},
+        {"the log's path as a suffix of another", "C:\\WINDOWS\\unzarn.exe X" + LogPath, false},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        // The wizard makes the destination and its Backup before each install.
+        Bench.AddDirectory(DestDir);
+        Bench.AddDirectory(D + "Backup");
+        Install();
+        if (c.UninstallString.empty())
+            Bench.Registry.RemoveKey(rkLocalMachine, keys + "ZarnFTP");
+        // A Windows component's key without a command, named by a log that says it is that program.
+        Bench.Registry.SetValue(rkLocalMachine, keys + "AddressBook", "DisplayName", "Address Book");
+        Bench.Registry.SetValue(rkLocalMachine, keys + "ZarnFTP", "DisplayName", "ZarnFTP");
+        if (!c.UninstallString.empty())
+            Bench.Registry.SetValue(rkLocalMachine, keys + "ZarnFTP", "UninstallString", c.UninstallString);
+        std::string log = Bench.Text(LogPath);
+        log.replace(log.find("AppName: ZarnFTP"), 16, "AppName: AddressBook");
+        Bench.AddFile(LogPath, log);
+        Uninstall({true, false});
+        EXPECT_TRUE(Bench.Registry.KeyExists(rkLocalMachine, keys + "AddressBook"));
+        EXPECT_EQ(Bench.Registry.KeyExists(rkLocalMachine, keys + "ZarnFTP"), !c.Removed);
+        Bench.Registry.RemoveKey(rkLocalMachine, keys + "AddressBook");
+        Bench.Registry.RemoveKey(rkLocalMachine, keys + "ZarnFTP");
+    }
+}
+
 TEST_F(UninstallRunTest, TheSettingsAndSiteListStayUnlessTheUserSaysNo)
 {
     for (bool keep : {true, false}) {

@@ -186,9 +186,12 @@ TUninstallPlan MakeUninstallPlan(const TUninstallLog& log, const std::string& lo
     // The log may name any program; the key is the one this uninstaller's product made.
     plan.UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + programName;
     plan.AppPathsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + exeName;
-    plan.Refusal = InstallFolderRefusal(plan.DestinationDir, files);
-    if (!plan.Refusal.empty())
+    const std::string refusal = InstallFolderRefusal(dir.Text(), files);
+    if (!refusal.empty()) {
+        plan.Refusal = "\"" + dir.Text() + "\" cannot be removed safely: " + refusal +
+                       ". Nothing has been removed. If you no longer need the folder, remove it by hand.";
         return plan;
+    }
 
     // The program's own files: a file both copied and created (the site
     // list the payload starts) is the user's too.

@@ -36,7 +36,7 @@ struct TUninstallPlan {
     std::string BackupDir;                // InstallDir + "Backup"
     std::string DestinationDir;           // InstallDir without its last "\"
     std::string UninstallKey;             // under HKEY_LOCAL_MACHINE: the product's own name
-    std::string Refusal;                  // why nothing on the disk may be touched ("" when it may)
+    std::string Refusal;                  // the message when nothing on the disk may be touched ("" when it may)
     std::string AppPathsKey;              // under HKEY_LOCAL_MACHINE
 };
 

@@ -123,8 +123,7 @@ TUninstallOutcome TUninstallRun::Execute(const std::string& logPath)
     // An elevated program acting where others may change the folder could
     // be led to any file: nothing there is touched.
     if (!plan.Refusal.empty()) {
-        FServices.Report.ShowError("\"" + plan.DestinationDir + "\" cannot be removed safely: " + plan.Refusal +
-                                   ". Nothing has been removed. If you no longer need the folder, remove it by hand.");
+        FServices.Report.ShowError(plan.Refusal);
         outcome.Result = urRefused;
         return outcome;
     }
