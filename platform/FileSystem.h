@@ -134,7 +134,8 @@ public:
     virtual bool OthersMayChange(const std::string& directory) { return true; }
     // Gives a directory this program has just made the permissions of a
     // protected program folder: the administrators and the system change it,
-    // users read and run it, nothing is inherited from the folder above.
+    // users read and run it, nothing is inherited from the folder above. A
+    // folder inside the system's program folders keeps what they pass down.
     // EInOutError when that fails.
     virtual void ProtectDirectory(const std::string& directory) {}
 };
