@@ -128,9 +128,10 @@ public:
     {
         throw EInOutError("Cannot read directory \"" + directory.Path() + "\"");
     }
-    // True when anyone but the administrators and the system may write in,
-    // add to, delete or re-permit the directory at path, or when that cannot
-    // be told: such a folder is no place for an elevated program to act in.
+    // True when anyone but the administrators, the system and the running
+    // administrator account itself may write in, add to, delete or re-permit
+    // the directory at path, or when that cannot be told: such a folder is no
+    // place for an elevated program to act in.
     virtual bool OthersMayChange(const std::string& directory) { return true; }
     // Gives a directory this program has just made the permissions of a
     // protected program folder: the administrators and the system change it,

@@ -173,6 +173,31 @@ bool IsAdministrativeSid(PSID sid)
     return installer;
 }
 
+// The running user, when its token counts as an administrator: a folder only
+// that user (besides the administrators) may change is no other user's to
+// swap. Nothing when the user is not an administrator.
+std::vector<BYTE> AdministratorUserSid()
+{
+    std::vector<BYTE> sid;
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return sid;
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> user(size);
+    BYTE administrators[SECURITY_MAX_SID_SIZE];
+    DWORD adminSize = sizeof administrators;
+    BOOL member = FALSE;
+    if (size > 0 && GetTokenInformation(token, TokenUser, user.data(), size, &size) &&
+        CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &adminSize) &&
+        CheckTokenMembership(nullptr, administrators, &member) && member) {
+        const PSID own = reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid;
+        sid.assign(static_cast<BYTE*>(own), static_cast<BYTE*>(own) + GetLengthSid(own));
+    }
+    CloseHandle(token);
+    return sid;
+}
+
 class TWin32FileSystem : public TFileSystem {
 public:
     std::unique_ptr<TFileStream> CreateAlways(const std::string& path) override
@@ -453,8 +478,12 @@ public:
                                   OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr, &dacl,
                                   nullptr, &descriptor) != ERROR_SUCCESS)
             return true;
+        std::vector<BYTE> self = AdministratorUserSid();
+        const auto trusted = [&](PSID sid) {
+            return IsAdministrativeSid(sid) || (!self.empty() && EqualSid(sid, self.data()));
+        };
         // The owner may always change the permissions; no list at all lets everyone in.
-        bool open = owner == nullptr || dacl == nullptr || !IsAdministrativeSid(owner);
+        bool open = owner == nullptr || dacl == nullptr || !trusted(owner);
         const DWORD changes = FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD | FILE_WRITE_ATTRIBUTES |
                               FILE_WRITE_EA | DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
         for (DWORD i = 0; !open && i < dacl->AceCount; ++i) {
@@ -471,7 +500,7 @@ public:
                 break;
             }
             const auto* ace = reinterpret_cast<ACCESS_ALLOWED_ACE*>(header);
-            if ((ace->Mask & changes) != 0 && !IsAdministrativeSid(const_cast<DWORD*>(&ace->SidStart)))
+            if ((ace->Mask & changes) != 0 && !trusted(const_cast<DWORD*>(&ace->SidStart)))
                 open = true;
         }
         LocalFree(descriptor);
