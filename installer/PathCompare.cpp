@@ -1,22 +1,30 @@
 #include "installer/PathCompare.h"
 
+#include "platform/CodePage.h"
+
 namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// A path's text in UTF-16 with one separator, as the system looks at it.
+std::u16string Comparable(const std::string& path)
+{
+    std::u16string text = AnsiToUtf16(path, AnsiCodePage());
+    for (char16_t& c : text)
+        if (c == u'/')
+            c = u'\\';
+    return text;
+}
 
 } // namespace
 
 bool SamePath(const std::string& a, const std::string& b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        const char x = a[i] >= 'a' && a[i] <= 'z' ? static_cast<char>(a[i] - 'a' + 'A') : a[i];
-        const char y = b[i] >= 'a' && b[i] <= 'z' ? static_cast<char>(b[i] - 'a' + 'A') : b[i];
-        if (x != y && !(IsSeparator(x) && IsSeparator(y)))
-            return false;
+    try {
+        return SameTextIgnoringCase(Comparable(a), Comparable(b));
+    } catch (const EConvertError&) {
+        return a == b; // text the code page does not define equals only itself
     }
-    return true;
 }
 
 bool PathStartsWith(const std::string& path, const std::string& prefix)

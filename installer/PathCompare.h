@@ -1,5 +1,5 @@
-// Windows paths compared as Windows compares them, as plain text: ASCII case
-// and the two separators alike. Shared by the install run (whose protocol
+// Windows paths compared as Windows compares them, as plain text: converted
+// from the ANSI code page, ordinally ignoring case, the two separators alike. Shared by the install run (whose protocol
 // values it recognises) and the uninstaller.
 #pragma once
 

@@ -1,6 +1,6 @@
 #include "installer/UninstallCommandLine.h"
 
-#include "archive/StringList.h"
+#include "installer/PathCompare.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ std::string ArgumentsAfterProgram(const std::string& commandLine, const std::str
         end = commandLine.find('"', start + 1);
         end = end == std::string::npos ? commandLine.size() : end + 1;
     } else if (!programPath.empty() && commandLine.size() - start >= programPath.size() &&
-               SameText(commandLine.substr(start, programPath.size()), programPath) &&
+               SamePath(commandLine.substr(start, programPath.size()), programPath) &&
                (commandLine.size() == start + programPath.size() ||
                 commandLine.find_first_of(Blanks, start + programPath.size()) == start + programPath.size())) {
         end = start + programPath.size();
@@ -51,7 +51,7 @@ TUninstallCommand ParseUninstallArguments(const std::string& arguments)
 {
     TUninstallCommand command;
     const std::string text = Trimmed(arguments);
-    if (text.size() >= 2 && SameText(text.substr(0, 2), "/S") &&
+    if (text.size() >= 2 && SamePath(text.substr(0, 2), "/S") &&
         (text.size() == 2 || text.find_first_of(Blanks, 2) == 2)) {
         command.Silent = true;
         command.LogPath = LogPathFromArguments(text.substr(2));

@@ -1,9 +1,13 @@
 // A path as Windows resolves it, for the uninstaller that must decide from
 // text in a file a user can edit whether a path lies inside the installation.
+// The text is ANSI text of a code page: Windows converts it to UTF-16 before
+// it looks for separators or compares names, so this does too (the second
+// byte of a double-byte character may be "\" or an ASCII letter).
 #pragma once
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // An absolute path: its root ("C:" or "\\server\share") and its levels, with
@@ -11,22 +15,33 @@
 struct TWindowsPath {
     std::string Root;
     std::vector<std::string> Levels;
+    unsigned CodePage = 1252; // of Root and Levels
 
     // Root and levels joined by "\" ("C:\" for a drive's root).
     std::string Text() const;
     // The path one level up (itself at the root).
     TWindowsPath Parent() const;
-    // Below directory, at any depth, comparing as Windows does (ASCII case ignored).
+    // A network share's path ("\\server\share\..."), not a drive's.
+    bool OnShare() const;
+    // Below directory, at any depth, comparing as Windows does (ordinal, ignoring case).
     bool IsBelow(const TWindowsPath& directory) const;
     bool Same(const TWindowsPath& other) const;
+    bool SameRoot(const TWindowsPath& other) const;
 };
 
 // The path as Windows would resolve it; nothing for a path that never names
 // a file of an installation: relative, drive-relative or rooted without a
 // drive, the "\\?\" and "\\.\" forms, a stream name (a second ":"), a
-// character no file name may hold, or a level of dots alone.
+// character no file name may hold, a level of dots alone, a device name as a
+// level, or text that is not valid in codePage.
+std::optional<TWindowsPath> ResolveWindowsPath(const std::string& path, unsigned codePage);
+// The same in the running system's ANSI code page.
 std::optional<TWindowsPath> ResolveWindowsPath(const std::string& path);
 
 // A single file or folder name: no separator, ":" or wildcard, not dots
-// alone, no trailing dot or blank.
+// alone, no trailing dot or blank, not a device name.
 bool IsPlainName(const std::string& name);
+// A name Windows takes for a device wherever it stands: CON, PRN, AUX, NUL,
+// COM0-9, LPT0-9 (and with a superscript 1-3), CONIN$, CONOUT$, with or
+// without an extension and blanks before it.
+bool IsDeviceName(std::u16string_view name);

@@ -82,7 +82,7 @@ void TWizardSteps::NextOnDestination()
     if (!files.IsDirectory(P)) {
         if (!FServices.Questions.Confirm(CreateDirectoryQuestion(P)))
             return;
-        ForceDirectories(files, P); // one that cannot be made fails the run's log
+        ForceInstallDirectories(files, P); // one that cannot be made fails the run's log
     }
     view.HideWizard();
     view.HidePage(wpPath);

@@ -45,6 +45,23 @@ struct TDiskFreeSpace {
     uint32_t FreeClusters = 0;
 };
 
+// A directory held open, reached from its root through no junction or
+// symbolic link. While held it names the directory that was checked: Windows
+// refuses to rename, replace or remove it (it is open without delete
+// sharing), and POSIX acts go through its descriptor wherever it has moved.
+class TDirectoryHandle {
+public:
+    explicit TDirectoryHandle(std::string path) : FPath(std::move(path)) {}
+    virtual ~TDirectoryHandle() = default;
+    TDirectoryHandle(const TDirectoryHandle&) = delete;
+    TDirectoryHandle& operator=(const TDirectoryHandle&) = delete;
+    // The path it was opened by.
+    const std::string& Path() const { return FPath; }
+
+private:
+    std::string FPath;
+};
+
 class TFileSystem {
 public:
     virtual ~TFileSystem() = default;
@@ -84,6 +101,44 @@ public:
     virtual bool QueryFreeSpace(const std::string& root, TDiskFreeSpace& space) = 0;
     // The entries of a directory, sorted by name, without "." and "..".
     virtual std::vector<TDirectoryEntry> ListDirectory(const std::string& path) = 0;
+
+    // Acts by handle, for a caller that must not be led out of a directory
+    // it checked: each names its file within a held directory and goes
+    // through no junction or symbolic link. A file system without them
+    // holds nothing, and callers take that as "not a plain directory".
+
+    // Opens the directory at path and holds every level from its root, each
+    // verified to be a plain directory; nothing when a level is missing, is
+    // a junction, a symbolic link or a file, or cannot be examined.
+    virtual std::unique_ptr<TDirectoryHandle> OpenDirectoryChain(const std::string& path) { return nullptr; }
+    // True when name in directory is a plain file (not a link, not a directory).
+    virtual bool FileExistsAt(TDirectoryHandle& directory, const std::string& name) { return false; }
+    // Removes the plain file name from directory, a read-only one too; false when it cannot.
+    virtual bool RemoveFileAt(TDirectoryHandle& directory, const std::string& name) { return false; }
+    // Removes the empty plain directory name (not held by the caller) from directory.
+    virtual bool RemoveDirectoryAt(TDirectoryHandle& directory, const std::string& name) { return false; }
+    // Moves the plain file from into toDirectory as to, where nothing of that name is.
+    virtual bool MoveFileAt(TDirectoryHandle& fromDirectory, const std::string& from, TDirectoryHandle& toDirectory,
+                            const std::string& to)
+    {
+        return false;
+    }
+    // The entries of a held directory, as ListDirectory gives them: EInOutError when it cannot be read.
+    virtual std::vector<TDirectoryEntry> ListDirectoryAt(TDirectoryHandle& directory)
+    {
+        throw EInOutError("Cannot read directory \"" + directory.Path() + "\"");
+    }
+    // True when anyone but the administrators, the system and the running
+    // administrator account itself may write in, add to, delete or re-permit
+    // the directory at path, or when that cannot be told: such a folder is no
+    // place for an elevated program to act in.
+    virtual bool OthersMayChange(const std::string& directory) { return true; }
+    // Gives a directory this program has just made the permissions of a
+    // protected program folder: the administrators and the system change it,
+    // users read and run it, nothing is inherited from the folder above. A
+    // folder inside the system's program folders keeps what they pass down.
+    // EInOutError when that fails.
+    virtual void ProtectDirectory(const std::string& directory) {}
 };
 
 // The file system of the machine the program runs on.

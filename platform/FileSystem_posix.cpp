@@ -106,6 +106,37 @@ private:
 
 std::string SystemMessage() { return std::strerror(errno); }
 
+// Every level from the root down, each an open descriptor; the deepest is
+// where the acts happen, whatever path leads to it meanwhile.
+class TPosixDirectoryHandle : public TDirectoryHandle {
+public:
+    using TDirectoryHandle::TDirectoryHandle;
+    ~TPosixDirectoryHandle() override
+    {
+        for (const int fd : FLevels)
+            ::close(fd);
+    }
+    void Hold(int fd) { FLevels.push_back(fd); }
+    int Fd() const { return FLevels.back(); }
+
+private:
+    std::vector<int> FLevels;
+};
+
+int Fd(TDirectoryHandle& directory) { return static_cast<TPosixDirectoryHandle&>(directory).Fd(); }
+
+// A single name within a directory: nothing that leads elsewhere.
+bool IsPlainName(const std::string& name)
+{
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+}
+
+// What name in directory is, not following a link: false when it is not there.
+bool LookAt(TDirectoryHandle& directory, const std::string& name, struct stat& st)
+{
+    return IsPlainName(name) && ::fstatat(Fd(directory), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
 class TPosixFileSystem : public TFileSystem {
 public:
     std::unique_ptr<TFileStream> CreateAlways(const std::string& path) override
@@ -262,6 +293,99 @@ public:
         std::sort(entries.begin(), entries.end(),
                   [](const TDirectoryEntry& a, const TDirectoryEntry& b) { return a.Name < b.Name; });
         return entries;
+    }
+
+    std::unique_ptr<TDirectoryHandle> OpenDirectoryChain(const std::string& path) override
+    {
+        const std::string native = ToNativePath(path);
+        auto handle = std::make_unique<TPosixDirectoryHandle>(path);
+        const int root = ::open(native.rfind('/', 0) == 0 ? "/" : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (root < 0)
+            return nullptr;
+        handle->Hold(root);
+        for (size_t start = 0; start < native.size();) {
+            size_t end = native.find('/', start);
+            if (end == std::string::npos)
+                end = native.size();
+            const std::string level = native.substr(start, end - start);
+            start = end + 1;
+            if (level.empty() || level == ".")
+                continue;
+            // O_NOFOLLOW refuses a symbolic link; ".." would leave the checked chain.
+            const int fd = level == ".." ? -1
+                                         : ::openat(handle->Fd(), level.c_str(),
+                                                    O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (fd < 0)
+                return nullptr;
+            handle->Hold(fd);
+        }
+        return handle;
+    }
+
+    bool FileExistsAt(TDirectoryHandle& directory, const std::string& name) override
+    {
+        struct stat st {};
+        return LookAt(directory, name, st) && S_ISREG(st.st_mode);
+    }
+
+    bool RemoveFileAt(TDirectoryHandle& directory, const std::string& name) override
+    {
+        // A read-only file goes too: unlinking asks only for the directory's write bit.
+        return FileExistsAt(directory, name) && ::unlinkat(Fd(directory), name.c_str(), 0) == 0;
+    }
+
+    bool RemoveDirectoryAt(TDirectoryHandle& directory, const std::string& name) override
+    {
+        struct stat st {};
+        return LookAt(directory, name, st) && S_ISDIR(st.st_mode) &&
+               ::unlinkat(Fd(directory), name.c_str(), AT_REMOVEDIR) == 0;
+    }
+
+    bool MoveFileAt(TDirectoryHandle& fromDirectory, const std::string& from, TDirectoryHandle& toDirectory,
+                    const std::string& to) override
+    {
+        struct stat st {};
+        return FileExistsAt(fromDirectory, from) && IsPlainName(to) && !LookAt(toDirectory, to, st) &&
+               ::renameat(Fd(fromDirectory), from.c_str(), Fd(toDirectory), to.c_str()) == 0;
+    }
+
+    std::vector<TDirectoryEntry> ListDirectoryAt(TDirectoryHandle& directory) override
+    {
+        const int fd = ::openat(Fd(directory), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        DIR* dir = fd < 0 ? nullptr : ::fdopendir(fd);
+        if (dir == nullptr) {
+            if (fd >= 0)
+                ::close(fd);
+            throw EInOutError("Cannot read directory \"" + directory.Path() + "\". " + SystemMessage());
+        }
+        std::vector<TDirectoryEntry> entries;
+        while (const dirent* e = ::readdir(dir)) {
+            const std::string name = e->d_name;
+            struct stat st {};
+            if (name != "." && name != "..")
+                entries.push_back({name, LookAt(directory, name, st) && S_ISDIR(st.st_mode)});
+        }
+        ::closedir(dir);
+        std::sort(entries.begin(), entries.end(),
+                  [](const TDirectoryEntry& a, const TDirectoryEntry& b) { return a.Name < b.Name; });
+        return entries;
+    }
+
+    bool OthersMayChange(const std::string& directory) override
+    {
+        // The administrator here is root; a folder it does not own, or that
+        // its group or anyone may write, is another user's to change.
+        struct stat st {};
+        if (::lstat(ToNativePath(directory).c_str(), &st) != 0)
+            return true;
+        return !S_ISDIR(st.st_mode) || st.st_uid != 0 || (st.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+    }
+
+    void ProtectDirectory(const std::string& directory) override
+    {
+        const std::string native = ToNativePath(directory);
+        if (::chmod(native.c_str(), 0755) != 0)
+            throw EInOutError("Cannot protect directory \"" + native + "\". " + SystemMessage());
     }
 };
 

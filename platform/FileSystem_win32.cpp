@@ -4,8 +4,13 @@
 #include "platform/FileSystem.h"
 
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <algorithm>
+#include <vector>
+
+#include "platform/CodePage.h"
 
 #include "platform/Exception.h"
 
@@ -87,6 +92,111 @@ private:
     HANDLE FHandle;
     std::string FPath;
 };
+
+// Every level from the root down, each open without delete sharing: no held
+// level can be renamed, replaced or removed, so a path through them leads
+// where it led when they were checked.
+class TWin32DirectoryHandle : public TDirectoryHandle {
+public:
+    using TDirectoryHandle::TDirectoryHandle;
+    ~TWin32DirectoryHandle() override
+    {
+        for (const HANDLE h : FLevels)
+            CloseHandle(h);
+    }
+    void Hold(HANDLE h) { FLevels.push_back(h); }
+    HANDLE Last() const { return FLevels.back(); }
+
+private:
+    std::vector<HANDLE> FLevels;
+};
+
+// The object at path itself, a junction or symbolic link not followed.
+HANDLE OpenNoFollow(const std::string& path, DWORD access, DWORD share)
+{
+    return CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// What a handle is, by the handle: its attributes, or 0 with the reparse
+// bit when they cannot be read (so that it counts as a link).
+DWORD AttributesOf(HANDLE h)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    return GetFileInformationByHandle(h, &info) ? info.dwFileAttributes : FILE_ATTRIBUTE_REPARSE_POINT;
+}
+
+bool IsPlainDirectory(DWORD attributes)
+{
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+}
+
+bool IsPlainFile(DWORD attributes)
+{
+    return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+}
+
+// A single name within a directory: nothing that leads elsewhere or names a stream.
+bool IsPlainName(const std::string& name)
+{
+    return !name.empty() && name != "." && name != ".." && name.find_first_of("\\/:") == std::string::npos;
+}
+
+std::string Join(const TDirectoryHandle& directory, const std::string& name)
+{
+    std::string path = directory.Path();
+    if (!path.empty() && path.back() != '\\')
+        path += '\\';
+    return path + name;
+}
+
+HANDLE LastLevel(TDirectoryHandle& directory) { return static_cast<TWin32DirectoryHandle&>(directory).Last(); }
+
+// Sets the delete-on-close disposition through the handle.
+bool DeleteByHandle(HANDLE h)
+{
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    return SetFileInformationByHandle(h, FileDispositionInfo, &disposition, sizeof disposition) != 0;
+}
+
+// SYSTEM, the Administrators group and TrustedInstaller: who may change a program folder.
+bool IsAdministrativeSid(PSID sid)
+{
+    if (IsWellKnownSid(sid, WinLocalSystemSid) || IsWellKnownSid(sid, WinBuiltinAdministratorsSid))
+        return true;
+    char* text = nullptr;
+    if (!ConvertSidToStringSidA(sid, &text))
+        return false;
+    const bool installer = std::string(text) == "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+    LocalFree(text);
+    return installer;
+}
+
+// The running user, when its token counts as an administrator: a folder only
+// that user (besides the administrators) may change is no other user's to
+// swap. Nothing when the user is not an administrator.
+std::vector<BYTE> AdministratorUserSid()
+{
+    std::vector<BYTE> sid;
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return sid;
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> user(size);
+    BYTE administrators[SECURITY_MAX_SID_SIZE];
+    DWORD adminSize = sizeof administrators;
+    BOOL member = FALSE;
+    if (size > 0 && GetTokenInformation(token, TokenUser, user.data(), size, &size) &&
+        CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &adminSize) &&
+        CheckTokenMembership(nullptr, administrators, &member) && member) {
+        const PSID own = reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid;
+        sid.assign(static_cast<BYTE*>(own), static_cast<BYTE*>(own) + GetLengthSid(own));
+    }
+    CloseHandle(token);
+    return sid;
+}
 
 class TWin32FileSystem : public TFileSystem {
 public:
@@ -211,6 +321,225 @@ public:
         std::sort(entries.begin(), entries.end(),
                   [](const TDirectoryEntry& a, const TDirectoryEntry& b) { return a.Name < b.Name; });
         return entries;
+    }
+
+    std::unique_ptr<TDirectoryHandle> OpenDirectoryChain(const std::string& path) override
+    {
+        // The root: "X:\" or "\\server\share\"; the "\\?\" and "\\.\" forms are not taken.
+        size_t end;
+        if (path.size() >= 3 && path[1] == ':' && path[2] == '\\') {
+            end = 3;
+        } else if (path.rfind("\\\\", 0) == 0 && path.size() > 2 && path[2] != '?' && path[2] != '.') {
+            const size_t server = path.find('\\', 2);
+            end = server == std::string::npos ? std::string::npos : path.find('\\', server + 1);
+            end = end == std::string::npos ? path.size() : end + 1;
+        } else {
+            return nullptr;
+        }
+        auto handle = std::make_unique<TWin32DirectoryHandle>(path);
+        std::string level = path.substr(0, end);
+        if (level.back() != '\\')
+            level += '\\';
+        for (;;) {
+            const HANDLE h = OpenNoFollow(level, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE);
+            if (h == INVALID_HANDLE_VALUE)
+                return nullptr;
+            handle->Hold(h);
+            if (!IsPlainDirectory(AttributesOf(h)))
+                return nullptr;
+            if (end >= path.size())
+                break;
+            size_t next = path.find('\\', end);
+            if (next == std::string::npos)
+                next = path.size();
+            const std::string name = path.substr(end, next - end);
+            end = next + 1;
+            if (name.empty())
+                continue;
+            if (!IsPlainName(name))
+                return nullptr;
+            if (level.back() != '\\')
+                level += '\\';
+            level += name;
+        }
+        // The system's own name for what is held must be the path asked for.
+        char final[MAX_PATH * 2] = {};
+        const DWORD n = GetFinalPathNameByHandleA(handle->Last(), final, sizeof final, FILE_NAME_NORMALIZED);
+        if (n == 0 || n >= sizeof final)
+            return nullptr;
+        std::string expected = level;
+        if (expected.rfind("\\\\", 0) == 0)
+            expected = "\\\\?\\UNC\\" + expected.substr(2);
+        else
+            expected = "\\\\?\\" + expected;
+        std::string got(final, n);
+        while (got.size() > 3 && got.back() == '\\')
+            got.pop_back();
+        while (expected.size() > 3 && expected.back() == '\\')
+            expected.pop_back();
+        if (!SameAnsiTextIgnoringCase(got, expected, AnsiCodePage()))
+            return nullptr;
+        return handle;
+    }
+
+    bool FileExistsAt(TDirectoryHandle& directory, const std::string& name) override
+    {
+        if (!IsPlainName(name))
+            return false;
+        const DWORD a = GetFileAttributesA(Join(directory, name).c_str());
+        return a != INVALID_FILE_ATTRIBUTES && IsPlainFile(a);
+    }
+
+    bool RemoveFileAt(TDirectoryHandle& directory, const std::string& name) override
+    {
+        if (!IsPlainName(name))
+            return false;
+        const HANDLE h = OpenNoFollow(Join(directory, name), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+        if (h == INVALID_HANDLE_VALUE)
+            return false;
+        const DWORD attributes = AttributesOf(h);
+        bool done = false;
+        if (IsPlainFile(attributes)) {
+            // A read-only file refuses the disposition: cleared first, put back when that fails.
+            FILE_BASIC_INFO basic{};
+            const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+            if (readOnly) {
+                basic.FileAttributes = (attributes & ~FILE_ATTRIBUTE_READONLY) ? attributes & ~FILE_ATTRIBUTE_READONLY
+                                                                              : FILE_ATTRIBUTE_NORMAL;
+                SetFileInformationByHandle(h, FileBasicInfo, &basic, sizeof basic);
+            }
+            done = DeleteByHandle(h);
+            if (!done && readOnly) {
+                basic.FileAttributes = attributes;
+                SetFileInformationByHandle(h, FileBasicInfo, &basic, sizeof basic);
+            }
+        }
+        CloseHandle(h);
+        return done;
+    }
+
+    bool RemoveDirectoryAt(TDirectoryHandle& directory, const std::string& name) override
+    {
+        if (!IsPlainName(name))
+            return false;
+        const HANDLE h = OpenNoFollow(Join(directory, name), DELETE | FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+        if (h == INVALID_HANDLE_VALUE)
+            return false;
+        // A folder that still holds something refuses the disposition.
+        const bool done = IsPlainDirectory(AttributesOf(h)) && DeleteByHandle(h);
+        CloseHandle(h);
+        return done;
+    }
+
+    bool MoveFileAt(TDirectoryHandle& fromDirectory, const std::string& from, TDirectoryHandle& toDirectory,
+                    const std::string& to) override
+    {
+        if (!IsPlainName(from) || !IsPlainName(to))
+            return false;
+        std::u16string target;
+        try {
+            target = AnsiToUtf16(Join(toDirectory, to), AnsiCodePage());
+        } catch (const EConvertError&) {
+            return false;
+        }
+        const HANDLE h = OpenNoFollow(Join(fromDirectory, from), DELETE | FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+        if (h == INVALID_HANDLE_VALUE)
+            return false;
+        bool done = false;
+        if (IsPlainFile(AttributesOf(h))) {
+            // The target is named through the held levels; an existing file there stays.
+            std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(WCHAR));
+            auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+            rename->ReplaceIfExists = FALSE;
+            rename->RootDirectory = nullptr;
+            rename->FileNameLength = static_cast<DWORD>(target.size() * sizeof(WCHAR));
+            std::copy(target.begin(), target.end(), reinterpret_cast<char16_t*>(rename->FileName));
+            done = SetFileInformationByHandle(h, FileRenameInfo, rename, static_cast<DWORD>(buffer.size())) != 0;
+        }
+        CloseHandle(h);
+        return done;
+    }
+
+    std::vector<TDirectoryEntry> ListDirectoryAt(TDirectoryHandle& directory) override
+    {
+        return ListDirectory(directory.Path());
+    }
+
+    bool OthersMayChange(const std::string& directory) override
+    {
+        PSID owner = nullptr;
+        PACL dacl = nullptr;
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        if (GetNamedSecurityInfoA(directory.c_str(), SE_FILE_OBJECT,
+                                  OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr, &dacl,
+                                  nullptr, &descriptor) != ERROR_SUCCESS)
+            return true;
+        std::vector<BYTE> self = AdministratorUserSid();
+        const auto trusted = [&](PSID sid) {
+            return IsAdministrativeSid(sid) || (!self.empty() && EqualSid(sid, self.data()));
+        };
+        // The owner may always change the permissions; no list at all lets everyone in.
+        bool open = owner == nullptr || dacl == nullptr || !trusted(owner);
+        const DWORD changes = FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD | FILE_WRITE_ATTRIBUTES |
+                              FILE_WRITE_EA | DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+        for (DWORD i = 0; !open && i < dacl->AceCount; ++i) {
+            ACE_HEADER* header = nullptr;
+            if (!GetAce(dacl, i, reinterpret_cast<void**>(&header))) {
+                open = true;
+                break;
+            }
+            // Denials take nothing away from this question; an entry only for children does not apply here.
+            if (header->AceType == ACCESS_DENIED_ACE_TYPE || (header->AceFlags & INHERIT_ONLY_ACE) != 0)
+                continue;
+            if (header->AceType != ACCESS_ALLOWED_ACE_TYPE) {
+                open = true; // a kind of entry not looked into
+                break;
+            }
+            const auto* ace = reinterpret_cast<ACCESS_ALLOWED_ACE*>(header);
+            if ((ace->Mask & changes) != 0 && !trusted(const_cast<DWORD*>(&ace->SidStart)))
+                open = true;
+        }
+        LocalFree(descriptor);
+        return open;
+    }
+
+    void ProtectDirectory(const std::string& directory) override
+    {
+        for (const char* name : {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432"}) {
+            char folder[MAX_PATH] = {};
+            const DWORD n = GetEnvironmentVariableA(name, folder, MAX_PATH);
+            std::string prefix(folder, n > 0 && n < MAX_PATH ? n : 0);
+            if (prefix.empty())
+                continue;
+            if (prefix.back() != '\\')
+                prefix += '\\';
+            if (directory.size() > prefix.size() &&
+                SameAnsiTextIgnoringCase(directory.substr(0, prefix.size()), prefix, AnsiCodePage()))
+                return;
+        }
+        // As Program Files: SYSTEM and the administrators change it, users read
+        // and run it, the owner is the administrators, the folder above passes nothing down.
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(
+                "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)", SDDL_REVISION_1, &descriptor,
+                nullptr))
+            throw EInOutError("Cannot protect directory \"" + directory + "\". " + SystemMessage(GetLastError()));
+        BOOL present = FALSE, defaulted = FALSE;
+        PACL dacl = nullptr;
+        PSID owner = nullptr;
+        GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+        GetSecurityDescriptorOwner(descriptor, &owner, &defaulted);
+        const DWORD result = SetNamedSecurityInfoA(
+            const_cast<char*>(directory.c_str()), SE_FILE_OBJECT,
+            OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, owner,
+            nullptr, dacl, nullptr);
+        LocalFree(descriptor);
+        if (result != ERROR_SUCCESS)
+            throw EInOutError("Cannot protect directory \"" + directory + "\". " + SystemMessage(result));
     }
 };
 

@@ -7,8 +7,9 @@
 
 #include <map>
 
-#include "installer/UninstallRun.h"
+#include "uninstaller/UninstallRun.h"
 #include "installer/WindowsPath.h"
+#include "platform/CodePage.h"
 #include "platform/PathRules.h"
 #include "platform/UserQuestions.h"
 #include "tests/support/ArchiveBuilder.h"
@@ -16,6 +17,7 @@
 #include "tests/support/MemoryRegistry.h"
 #include "tests/support/NativeSpellingFileSystem.h"
 #include "tests/support/RecordedShellLinks.h"
+#include "tests/support/SteppingFileSystem.h"
 #include "tests/support/TestData.h"
 
 namespace {
@@ -51,7 +53,9 @@ struct TRow {
     std::vector<TShellLinkInfo> Links = {};    // link files on the disk and what they start
     std::string LogPath = D + "install.log";
     std::string AppName = "ZarnFTP";
-    std::string Error = "";              // the log is refused with this in the message
+    std::string Error = "";              // nothing is removed, and the box says this
+    std::vector<std::string> Unreadable = {};   // directories whose attributes cannot be read
+    std::vector<std::string> OpenToOthers = {}; // directories that non-administrators may change
 };
 
 TEST(UninstallConfinement, OnlyTheInstallationsFilesGo)
@@ -135,6 +139,34 @@ TEST(UninstallConfinement, OnlyTheInstallationsFilesGo)
           {UserDir + "SendTo\\ZarnFTP.lnk", D + "ZarnFTP.exe"}}},
         {"an AppName with \"\\\"", {"Copy: " + D + "ZarnFTP.exe"}, {D + "ZarnFTP.exe"}, {D + "ZarnFTP.exe"}, {}, {},
          {}, {}, D + "install.log", "..\\..\\Run", "line 2 is not an install log line"},
+        {"a destination at a drive's root", {"Copy: C:\\windows\\victim.dll", "Copy: C:\\ZarnFTP.exe"},
+         {Victim, "C:\\ZarnFTP.exe"}, {Victim, "C:\\ZarnFTP.exe"}, {}, {}, {}, {}, "C:\\install.log", "ZarnFTP",
+         "\"C:\\\" cannot be removed safely: it is the root of a drive. Nothing has been removed. If you no longer "
+         "need the folder, remove it by hand."},
+        {"a destination at a share's root", {"Copy: \\\\server\\share\\x.dll"}, {"\\\\server\\share\\x.dll"},
+         {"\\\\server\\share\\x.dll"}, {}, {}, {}, {}, "\\\\server\\share\\install.log", "ZarnFTP",
+         "it is the root of a network share"},
+        {"a link above D", {"Copy: " + D + "ZarnFTP.exe"}, {D + "ZarnFTP.exe"}, {D + "ZarnFTP.exe"}, {}, {},
+         {"C:\\Program Files"}, {}, D + "install.log", "ZarnFTP",
+         "it, or a folder above it, is a junction or a symbolic link, or cannot be examined"},
+        {"D itself a link", {"Copy: " + D + "ZarnFTP.exe"}, {D + "ZarnFTP.exe"}, {D + "ZarnFTP.exe"}, {}, {},
+         {"C:\\Program Files\\ZarnFTP"}, {}, D + "install.log", "ZarnFTP", "is a junction or a symbolic link"},
+        {"a level above D that cannot be read", {"Copy: " + D + "ZarnFTP.exe"}, {D + "ZarnFTP.exe"},
+         {D + "ZarnFTP.exe"}, {}, {}, {}, {}, D + "install.log", "ZarnFTP", "or cannot be examined",
+         {"C:\\Program Files"}},
+        {"a level under D that cannot be read", {"Copy: " + D + "lib\\x.dll", "Copy: " + D + "ZarnFTP.exe"},
+         {D + "lib\\x.dll", D + "ZarnFTP.exe"}, {D + "lib\\x.dll"}, {D + "ZarnFTP.exe"}, {D + "lib\\x.dll"}, {}, {},
+         D + "install.log", "ZarnFTP", "", {D + "lib"}},
+        {"a folder others may change", {"Copy: " + D + "ZarnFTP.exe"}, {D + "ZarnFTP.exe"}, {D + "ZarnFTP.exe"}, {},
+         {}, {}, {}, D + "install.log", "ZarnFTP", "users other than the administrators may change it", {},
+         {"C:\\Program Files\\ZarnFTP"}},
+        {"device names",
+         {"Copy: " + D + "NUL", "Copy: " + D + "COM1.txt", "Copy: " + D + "conin$", "Copy: " + D + "Lpt\xB9.log",
+          "Copy: " + D + "aux .dat", "CreateFile: " + D + "CONOUT$", "Copy: " + D + "PRN\\x.dll",
+          "Copy: " + D + "ZarnFTP.exe"},
+         {D + "ZarnFTP.exe"}, {}, {D + "ZarnFTP.exe", D + "install.log"},
+         {D + "NUL", D + "COM1.txt", D + "conin$", D + "Lpt\xB9.log", D + "aux .dat", D + "PRN\\x.dll",
+          D + "CONOUT$"}},
     };
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.Name);
@@ -165,9 +197,13 @@ TEST(UninstallConfinement, OnlyTheInstallationsFilesGo)
         }
         for (const std::string& junction : row.Junctions)
             disk.ReparsePoints.insert(ToNativePath(junction));
+        for (const std::string& dir : row.Unreadable)
+            disk.Unreadable.insert(ToNativePath(dir));
+        for (const std::string& dir : row.OpenToOthers)
+            disk.OpenToOthers.insert(ToNativePath(dir));
         links.Links = row.Links;
 
-        TUninstallRun run("ZarnFTP.exe", {files, registry, links, answers, report});
+        TUninstallRun run("ZarnFTP", "ZarnFTP.exe", {files, registry, links, answers, report});
         const TUninstallOutcome outcome = run.Execute(row.LogPath);
 
         for (const std::string& path : row.Survive)
@@ -179,6 +215,7 @@ TEST(UninstallConfinement, OnlyTheInstallationsFilesGo)
             EXPECT_NE(report.Errors[0].find(row.Error), std::string::npos) << report.Errors[0];
             EXPECT_TRUE(report.Summaries.empty());
             EXPECT_TRUE(files.FileExists(row.LogPath));
+            EXPECT_TRUE(outcome.Result == urUnusableLog || outcome.Result == urRefused);
             continue;
         }
         ASSERT_EQ(report.Summaries.size(), 1u);
@@ -223,10 +260,58 @@ TEST(UninstallConfinement, PathsResolveAsWindowsResolvesThem)
     EXPECT_FALSE(ResolveWindowsPath("D:\\Program Files\\ZarnFTP\\a")->IsBelow(d));
     EXPECT_TRUE(ResolveWindowsPath("C:\\PROGRAM FILES\\ZarnFTP.")->Same(d));
 
+    // Double-byte names: a second byte that is an ASCII letter is no letter
+    // of its own (katakana A and DI differ only in its case), and a second
+    // byte "\" separates nothing; full-width letters have their cases.
+    const auto japanese = [](const std::string& path) { return ResolveWindowsPath(path, cpJapanese); };
+    EXPECT_FALSE(japanese("C:\\\x83" "A\\x")->Same(*japanese("C:\\\x83" "a\\x")));
+    EXPECT_FALSE(japanese("C:\\\x83" "a\\x")->IsBelow(*japanese("C:\\\x83" "A")));
+    EXPECT_TRUE(japanese("C:\\\x82\x60\\x")->Same(*japanese("C:\\\x82\x81\\X")));
+    EXPECT_EQ(japanese("C:\\\x95\\\\\x83\\.\\x")->Levels,
+              (std::vector<std::string>{"\x95\\", "\x83\\", "x"}));
+    EXPECT_FALSE(japanese("C:\\\x83").has_value()); // a lead byte alone is no text
+    EXPECT_TRUE(ResolveWindowsPath("C:\\\x83" "A\\x", cpWestern)->Same(*ResolveWindowsPath("C:\\\x83" "a\\X", cpWestern)));
+
     for (const std::string& name : {"ZarnFTP", "Zarn FTP 2.7", "x"})
         EXPECT_TRUE(IsPlainName(name)) << name;
-    for (const std::string& name : {"", ".", "..", "a\\b", "a/b", "C:", "a.", "a ", " a", "a*", "a|b"})
+    for (const std::string& name : {"", ".", "..", "a\\b", "a/b", "C:", "a.", "a ", " a", "a*", "a|b", "nul", "COM\xB2.txt"})
         EXPECT_FALSE(IsPlainName(name)) << name;
+}
+
+// A line on another computer's share is outside, and not even looked at:
+// a look would hand that computer the elevated user's credentials.
+TEST(UninstallConfinement, NoCallReachesAnotherComputer)
+{
+    TMemoryFileSystem disk;
+    TNativeSpellingFileSystem native(disk);
+    TSteppingFileSystem files(native);
+    TMemoryRegistry registry;
+    TRecordedShellLinks links;
+    TGreedyAnswers answers;
+    TRecordingReport report;
+    registry.SetValue(rkCurrentUser, ShellFolders, "Desktop", "\\\\host\\home\\Desktop");
+    const std::vector<std::string> lines = {"CreateFile: \\\\host\\share\\ZarnFTP.lnk",
+                                            "CreateFile: \\\\host\\share\\ZarnFTP\\whatsnew.lnk",
+                                            "Copy: \\\\host\\share\\x.dll", "Copy: //host/share/y.dll",
+                                            "Copy: " + D + "ZarnFTP.exe"};
+    std::string log = "*** Install started: x\r\nAppName: ZarnFTP\r\n";
+    for (const std::string& line : lines)
+        log += line + "\r\n";
+    for (const std::string& dir : {"C:", "C:\\Program Files", "C:\\Program Files\\ZarnFTP"})
+        disk.Directories.insert(ToNativePath(dir));
+    disk.AddFile(ToNativePath(D + "install.log"), Bytes(log));
+    disk.AddFile(ToNativePath(D + "ZarnFTP.exe"), Bytes("x"));
+
+    TUninstallRun run("ZarnFTP", "ZarnFTP.exe", {files, registry, links, answers, report});
+    EXPECT_EQ(run.Execute(D + "install.log").Result, urRemoved);
+    EXPECT_FALSE(disk.FileExists(ToNativePath(D + "ZarnFTP.exe")));
+    ASSERT_FALSE(files.Calls.empty());
+    for (const std::string& call : files.Calls)
+        EXPECT_EQ(call.find("host"), std::string::npos) << call;
+    EXPECT_TRUE(links.Loaded.empty());
+    ASSERT_EQ(report.Summaries.size(), 1u);
+    EXPECT_NE(report.Summaries[0].find("\\\\host\\share\\x.dll\n//host/share/y.dll"), std::string::npos)
+        << report.Summaries[0];
 }
 
 } // namespace

@@ -8,9 +8,9 @@
 
 #include "installer/Shortcuts.h"
 #include "installer/UninstallCommandLine.h"
-#include "installer/UninstallLog.h"
-#include "installer/UninstallPlan.h"
-#include "installer/UninstallRun.h"
+#include "uninstaller/UninstallLog.h"
+#include "uninstaller/UninstallPlan.h"
+#include "uninstaller/UninstallRun.h"
 #include "platform/PathRules.h"
 #include "tests/support/ArchiveBuilder.h"
 #include "tests/support/InstallBench.h"
@@ -113,14 +113,19 @@ TEST(UninstallPlanTest, OnlyExistingLoggedFilesOnceEachAndTheirBackups)
                    {UserDir + "Desktop\\Uninstall ZarnFTP.lnk", WindowsDir + "unzarn.exe", LogPath}};
     for (const std::string& path : {D + "ZarnFTP.exe", D + "SITES.INI", D + "Backup\\ZarnFTP.exe", D + "zarnftp.ini",
                                     D + "Backup\\notes.txt", UserDir + "Desktop\\Uninstall ZarnFTP.lnk", uninstallLink,
-                                    LogPath})
+                                    LogPath}) {
         disk.AddFile(ToNativePath(path), Bytes("x"));
+        for (std::string dir = path; !(dir = ExtractFilePath(ToNativePath(dir))).empty();) {
+            dir.pop_back();
+            disk.Directories.insert(dir);
+        }
+    }
     TUninstallLog log;
     log.AppName = "ZarnFTP";
     log.Copied = {D + "ZarnFTP.exe", D + "README.TXT", D + "SITES.INI", D + ".\\ZarnFTP.EXE"};
     log.Created = {UserDir + "Desktop\\Uninstall ZarnFTP.lnk", uninstallLink, D + "sites.ini", D + "zarnftp.ini",
                    D + "stats.dat", LogPath};
-    const TUninstallPlan plan = MakeUninstallPlan(log, LogPath, "ZarnFTP.exe", files, links, {});
+    const TUninstallPlan plan = MakeUninstallPlan(log, LogPath, "ZarnFTP", "ZarnFTP.exe", files, links, {});
     EXPECT_EQ(plan.Files, std::vector<std::string>{D + "ZarnFTP.exe"});
     // The site list the payload started is the user's, like what the program wrote.
     EXPECT_EQ(plan.DataFiles, (std::vector<std::string>{D + "SITES.INI", D + "zarnftp.ini"}));
@@ -135,7 +140,7 @@ TEST(UninstallPlanTest, OnlyExistingLoggedFilesOnceEachAndTheirBackups)
     EXPECT_EQ(plan.DestinationDir, DestDir);
     EXPECT_EQ(plan.AppPathsKey, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\ZarnFTP.exe");
 
-    EXPECT_THROW(MakeUninstallPlan(log, "install.log", "ZarnFTP.exe", files, links, {}), EUninstallLogError);
+    EXPECT_THROW(MakeUninstallPlan(log, "install.log", "ZarnFTP", "ZarnFTP.exe", files, links, {}), EUninstallLogError);
 }
 
 class TRecordingReport : public TUninstallReport {
@@ -156,6 +161,11 @@ public:
             return false;
         return TNativeSpellingFileSystem::RemoveFile(path);
     }
+    bool RemoveFileAt(TDirectoryHandle& directory, const std::string& name) override
+    {
+        return InUse.count(directory.Path() + PathDelim + name) == 0 &&
+               TNativeSpellingFileSystem::RemoveFileAt(directory, name);
+    }
 };
 
 struct TSnapshot {
@@ -170,7 +180,8 @@ protected:
     UninstallRunTest()
     {
         // Folders that a configured system has before any install.
-        for (const char* dir : {"C:\\Users\\ann\\Start Menu", "C:\\Users\\ann\\Start Menu\\Programs"})
+        for (const char* dir : {"C:", "C:\\Users", "C:\\Users\\ann", "C:\\Users\\ann\\Start Menu",
+                                "C:\\Users\\ann\\Start Menu\\Programs"})
             Bench.AddDirectory(dir);
     }
 
@@ -203,7 +214,7 @@ protected:
     {
         Bench.Answers.Answers = std::move(answers);
         Bench.Answers.Asked.clear();
-        TUninstallRun run("ZarnFTP.exe", {Disk, Bench.Registry, Bench.Links, Bench.Answers, Report});
+        TUninstallRun run("ZarnFTP", "ZarnFTP.exe", {Disk, Bench.Registry, Bench.Links, Bench.Answers, Report});
         return run.Execute(logPath);
     }
 
@@ -337,6 +348,48 @@ TEST_F(UninstallRunTest, EntriesThatAnotherInstallationTookOverAreKept)
     EXPECT_TRUE(Bench.Registry.KeyExists(rkLocalMachine, appPaths));
     ASSERT_NE(Bench.Registry.Value(rkClassesRoot, "ftp\\DefaultIcon", ""), nullptr);
     EXPECT_EQ(Bench.Registry.Value(rkClassesRoot, "ftp\\shell\\open\\command", ""), nullptr);
+}
+
+// The Uninstall key is the product's own, and ours only when its command
+// names this log; the log's AppName picks nothing.
+TEST_F(UninstallRunTest, OnlyTheProductsKeyThatNamesThisLogGoes)
+{
+    const std::string keys = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+    struct TCase {
+        const char* Name;
+        std::string UninstallString; // "" for none
+        bool Removed;
+    };
+    const std::vector<TCase> cases = {
+        {"this log", "C:\\WINDOWS\\unzarn.exe " + LogPath, true},
+        {"this log, other case and quotes", "c:\\windows\\UNZARN.EXE \"" + LogPath + "\"", true},
+        {"no command", "", false},
+        {"another log", "C:\\WINDOWS\\unzarn.exe D:\\Z\\install.log", false},
+        {"this log, another program", "C:\\WINDOWS\\other.exe " + LogPath, false},
+        {"the log's path as a suffix of another", "C:\\WINDOWS\\unzarn.exe X" + LogPath, false},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        // The wizard makes the destination and its Backup before each install.
+        Bench.AddDirectory(DestDir);
+        Bench.AddDirectory(D + "Backup");
+        Install();
+        if (c.UninstallString.empty())
+            Bench.Registry.RemoveKey(rkLocalMachine, keys + "ZarnFTP");
+        // A Windows component's key without a command, named by a log that says it is that program.
+        Bench.Registry.SetValue(rkLocalMachine, keys + "AddressBook", "DisplayName", "Address Book");
+        Bench.Registry.SetValue(rkLocalMachine, keys + "ZarnFTP", "DisplayName", "ZarnFTP");
+        if (!c.UninstallString.empty())
+            Bench.Registry.SetValue(rkLocalMachine, keys + "ZarnFTP", "UninstallString", c.UninstallString);
+        std::string log = Bench.Text(LogPath);
+        log.replace(log.find("AppName: ZarnFTP"), 16, "AppName: AddressBook");
+        Bench.AddFile(LogPath, log);
+        Uninstall({true, false});
+        EXPECT_TRUE(Bench.Registry.KeyExists(rkLocalMachine, keys + "AddressBook"));
+        EXPECT_EQ(Bench.Registry.KeyExists(rkLocalMachine, keys + "ZarnFTP"), !c.Removed);
+        Bench.Registry.RemoveKey(rkLocalMachine, keys + "AddressBook");
+        Bench.Registry.RemoveKey(rkLocalMachine, keys + "ZarnFTP");
+    }
 }
 
 TEST_F(UninstallRunTest, TheSettingsAndSiteListStayUnlessTheUserSaysNo)

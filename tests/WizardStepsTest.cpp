@@ -171,6 +171,7 @@ TEST(WizardStepsTest, ExistingDestinationSkipsTheCreationQuestion)
         EXPECT_EQ(bench.Answers.Asked, std::vector<std::string>{BackupQuestion});
         EXPECT_EQ(bench.Wizard.FBackup, backup);
         EXPECT_EQ(bench.IsDirectory("C:\\Program Files\\ZarnFTP\\Backup"), backup);
+        EXPECT_TRUE(bench.Disk.Protected.empty()); // a folder the wizard did not make keeps its permissions
         EXPECT_EQ(bench.Installs, std::vector<std::string>{"C:\\Program Files\\ZarnFTP" +
                                                            std::string(backup ? " backup" : " no backup")});
         EXPECT_EQ(bench.Wizard.FInstallDir, "C:\\Program Files\\ZarnFTP\\");
@@ -196,6 +197,7 @@ TEST(WizardStepsTest, MissingDestinationIsCreatedOnlyOnYes)
         EXPECT_EQ(bench.Answers.Asked, std::vector<std::string>{question});
         EXPECT_FALSE(bench.IsDirectory(P));
         EXPECT_TRUE(bench.Files.Made.empty());
+        EXPECT_TRUE(bench.Disk.Protected.empty());
         EXPECT_EQ(bench.FStep, 2);
         EXPECT_EQ(bench.View.Page(), "pnlPath");
         EXPECT_TRUE(bench.View.WizardVisible);
@@ -218,6 +220,8 @@ TEST(WizardStepsTest, MissingDestinationIsCreatedOnlyOnYes)
         EXPECT_EQ(bench.Files.Made,
                   (std::vector<std::string>{"C:\\Apps", "C:\\Apps\\Zarn FTP", P, P + "\\Backup"}));
         EXPECT_EQ(bench.Installs, std::vector<std::string>{P + " backup"});
+        // The top folder made gets a program folder's protection; what is below inherits it.
+        EXPECT_EQ(bench.Disk.Protected, std::set<std::string>{ToNativePath("C:\\Apps")});
     }
     {
         SCOPED_TRACE("a file of that name is not a directory");

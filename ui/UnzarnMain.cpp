@@ -14,7 +14,7 @@
 #include "installer/ExitCodes.h"
 #include "installer/SilentQuestions.h"
 #include "installer/UninstallCommandLine.h"
-#include "installer/UninstallRun.h"
+#include "uninstaller/UninstallRun.h"
 #include "platform/FileSystem.h"
 #include "platform/NativeServices.h"
 #include "platform/Registry.h"
@@ -91,7 +91,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     TUninstallOutcome outcome;
     const auto execute = [&](TUserQuestions& questions, TUninstallReport& report) {
         const std::unique_ptr<TRegistry> registry = MakeNativeRegistry();
-        TUninstallRun run(BuildSettings().ExeName,
+        TUninstallRun run(BuildSettings().ProgramName, BuildSettings().ExeName,
                           {NativeFileSystem(), *registry, NativeShellLinks(), questions, report});
         outcome = run.Execute(logPath);
     };

@@ -29,6 +29,25 @@ public:
     bool QueryFreeSpace(const std::string& r, TDiskFreeSpace& s) override { return FInner.QueryFreeSpace(r, s); }
     std::vector<TDirectoryEntry> ListDirectory(const std::string& p) override { return FInner.ListDirectory(N(p)); }
 
+    // Handles are the inner file system's; names within them have no separator to respell.
+    std::unique_ptr<TDirectoryHandle> OpenDirectoryChain(const std::string& p) override
+    {
+        return FInner.OpenDirectoryChain(N(p));
+    }
+    bool FileExistsAt(TDirectoryHandle& d, const std::string& n) override { return FInner.FileExistsAt(d, n); }
+    bool RemoveFileAt(TDirectoryHandle& d, const std::string& n) override { return FInner.RemoveFileAt(d, n); }
+    bool RemoveDirectoryAt(TDirectoryHandle& d, const std::string& n) override
+    {
+        return FInner.RemoveDirectoryAt(d, n);
+    }
+    bool MoveFileAt(TDirectoryHandle& fd, const std::string& f, TDirectoryHandle& td, const std::string& t) override
+    {
+        return FInner.MoveFileAt(fd, f, td, t);
+    }
+    std::vector<TDirectoryEntry> ListDirectoryAt(TDirectoryHandle& d) override { return FInner.ListDirectoryAt(d); }
+    bool OthersMayChange(const std::string& p) override { return FInner.OthersMayChange(N(p)); }
+    void ProtectDirectory(const std::string& p) override { FInner.ProtectDirectory(N(p)); }
+
 private:
     static std::string N(const std::string& path) { return ToNativePath(path); }
     TFileSystem& FInner;

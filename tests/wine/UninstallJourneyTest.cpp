@@ -416,4 +416,78 @@ TEST_F(UninstallJourney, EnterThroughEveryBoxKeepsTheUsersDataAndTouchesNothingE
     RemoveDirectoryA(destination.c_str());
 }
 
+// Another user swaps a folder the uninstall acts in for a link to the Windows
+// directory while the first question is on screen, and Yes is answered:
+// what the link leads to stays untouched, and the uninstall either removes
+// the installation's own files or refuses with its box.
+TEST_F(UninstallJourney, AFolderSwappedForALinkWhileTheQuestionIsOpenLeadsNowhere)
+{
+    const std::string destination = Dest.substr(0, Dest.size() - 1);
+    for (const std::string& swapped : {Dest + "plugins", destination}) {
+        SCOPED_TRACE(swapped);
+        InstallForUninstall();
+        const std::string command = UninstallString();
+        // A file of the installation in a folder of its own, and files of the same names where a link will lead.
+        CreateDirectoryA((Dest + "plugins").c_str(), nullptr);
+        WriteText(Dest + "plugins\zarn-victim.dll", "installed");
+        std::vector<std::string> log = ReadLines(Dest + "install.log");
+        log.insert(log.end() - 1, "Copy: " + Dest + "plugins\zarn-victim.dll");
+        log.insert(log.end() - 1, "Copy: " + Dest + "zarn-victim.dll");
+        std::string text;
+        for (const std::string& line : log)
+            text += line + "\r\n";
+        WriteText(Dest + "install.log", text);
+        WriteText(Dest + "zarn-victim.dll", "installed");
+        const std::string victim = WinDir() + "zarn-victim.dll";
+        WriteText(victim, "the system's");
+
+        TUninstaller uninstaller(command);
+        ASSERT_TRUE(uninstaller.Started);
+        std::string question;
+        const HWND box = WaitForBox("Confirm", &question, 30000);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(question, Question);
+        const std::string away = swapped + "-away";
+        const bool moved = MoveFileA(swapped.c_str(), away.c_str()) != 0;
+        const bool linked = moved && CreateSymbolicLinkA(swapped.c_str(), WinDir().c_str(),
+                                                         SYMBOLIC_LINK_FLAG_DIRECTORY) != 0;
+        const DWORD why = GetLastError();
+        if (!linked) {
+            Answer(box, IDNO);
+            WaitGone(box);
+            EXPECT_EQ(uninstaller.ExitCode(), 2);
+            if (moved)
+                MoveFileA(away.c_str(), swapped.c_str());
+            DeleteFileA(victim.c_str());
+            TUninstaller cleanup(command);
+            AnswerBox("Confirm", IDYES);
+            AnswerBox("Setup", IDOK);
+            cleanup.ExitCode();
+            GTEST_SKIP() << "this system makes no symbolic link to a folder (error " << why << ")";
+        }
+        Answer(box, IDYES);
+        WaitGone(box);
+        WaitUntil(
+            [&] {
+                for (const char* caption : {"Confirm", "Setup"})
+                    if (const HWND next = WaitForBox(caption, nullptr, 100)) {
+                        Answer(next, caption == std::string("Confirm") ? IDNO : IDOK);
+                        WaitGone(next);
+                    }
+                return WaitForSingleObject(uninstaller.Process.hProcess, 0) == WAIT_OBJECT_0;
+            },
+            60000);
+        const int code = uninstaller.ExitCode();
+        EXPECT_TRUE(code == 0 || code == 1 || code == 4) << code;
+        EXPECT_EQ(TextOfFile(victim), "the system's");
+        RemoveDirectoryA(swapped.c_str());
+        MoveFileA(away.c_str(), swapped.c_str());
+        DeleteFileA(victim.c_str());
+        TUninstaller cleanup(command);
+        AnswerBox("Confirm", IDYES);
+        AnswerBox("Setup", IDOK);
+        cleanup.ExitCode();
+    }
+}
+
 } // namespace

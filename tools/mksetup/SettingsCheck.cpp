@@ -1,7 +1,7 @@
 #include "tools/mksetup/SettingsCheck.h"
 
 #include "installer/Shortcuts.h"
-#include "installer/UninstallLog.h"
+#include "uninstaller/UninstallLog.h"
 #include "platform/CodePage.h"
 #include "tools/mksetup/SetupImage.h"
 

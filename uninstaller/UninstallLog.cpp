@@ -1,4 +1,4 @@
-#include "installer/UninstallLog.h"
+#include "uninstaller/UninstallLog.h"
 
 #include "installer/WindowsPath.h"
 #include "platform/FileSystem.h"

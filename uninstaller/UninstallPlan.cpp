@@ -1,8 +1,8 @@
-#include "installer/UninstallPlan.h"
+#include "uninstaller/UninstallPlan.h"
 
 #include <algorithm>
+#include <map>
 
-#include "archive/StringList.h"
 #include "installer/Shortcuts.h"
 #include "installer/UninstallCommandLine.h"
 #include "installer/WindowsPath.h"
@@ -34,10 +34,10 @@ bool IsShortcutName(const TWindowsPath& path)
     if (path.Levels.empty())
         return false;
     const std::string& name = path.Levels.back();
-    if (SameText(name, ProgramLinkName))
+    if (SamePath(name, ProgramLinkName))
         return true;
-    return (SameText(name, WhatsNewLinkName) || SameText(name, UninstallLinkName)) &&
-           SameText(FolderName(path), ProgramGroupName);
+    return (SamePath(name, WhatsNewLinkName) || SamePath(name, UninstallLinkName)) &&
+           SamePath(FolderName(path), ProgramGroupName);
 }
 
 class TPlanner {
@@ -47,21 +47,35 @@ public:
     {
     }
 
-    // The file inside D that line names, reached through no junction or
-    // symbolic link below D; false for any other.
+    // The file inside D that line names, reached from the root through no
+    // junction or symbolic link; false for any other.
     bool InsideInstallation(const std::string& line, TWindowsPath& path)
     {
         const auto resolved = ResolveWindowsPath(line);
-        if (!resolved || !resolved->IsBelow(FDir))
+        if (!resolved || !resolved->IsBelow(FDir) || !PlainChain(resolved->Parent()))
             return false;
-        TWindowsPath level = FDir;
-        for (size_t i = FDir.Levels.size(); i + 1 < resolved->Levels.size(); ++i) {
-            level.Levels.push_back(resolved->Levels[i]);
-            if (FFiles.IsReparsePoint(level.Text()))
-                return false;
-        }
         path = *resolved;
         return true;
+    }
+
+    // Whether directory is reached from its root through plain directories
+    // only; a level that cannot be examined counts as a link.
+    bool PlainChain(const TWindowsPath& directory)
+    {
+        const std::string text = directory.Text();
+        const auto known = FChains.find(text);
+        if (known != FChains.end())
+            return known->second;
+        return FChains[text] = FFiles.OpenDirectoryChain(text) != nullptr;
+    }
+
+    // A plain file at path, in a directory reached through no link.
+    bool PlainFileExists(const TWindowsPath& path)
+    {
+        if (path.Levels.empty() || !PlainChain(path.Parent()))
+            return false;
+        const auto directory = FFiles.OpenDirectoryChain(path.Parent().Text());
+        return directory && FFiles.FileExistsAt(*directory, path.Levels.back());
     }
 
     // The log goes last, by the run itself.
@@ -74,7 +88,7 @@ public:
     // Adds an existing file to list, unless it is planned already.
     void AddOnce(std::vector<std::string>& list, const TWindowsPath& path)
     {
-        if (Contains(FPlanned, path) || !FFiles.FileExists(path.Text()))
+        if (Contains(FPlanned, path) || !PlainFileExists(path))
             return;
         FPlanned.push_back(path);
         list.push_back(path.Text());
@@ -101,19 +115,25 @@ public:
         if (!target)
             return false;
         const std::string& name = link.Levels.back();
-        if (SameText(name, ProgramLinkName))
+        if (SamePath(name, ProgramLinkName))
             return target->Same(Child(FDir, LinkedProgramName));
-        if (SameText(name, WhatsNewLinkName))
+        if (SamePath(name, WhatsNewLinkName))
             return target->Same(Child(FDir, LinkedTextName));
         const auto log = ResolveWindowsPath(LogPathFromArguments(info.Arguments));
-        return SameText(target->Levels.empty() ? std::string() : target->Levels.back(), UninstallerName) && log &&
+        return SamePath(target->Levels.empty() ? std::string() : target->Levels.back(), UninstallerName) && log &&
                log->Same(FLogFile);
     }
 
     // A link the log names (line not empty) or that the shortcut step would make now.
     void AddLink(const TWindowsPath& link, const std::string& line)
     {
-        if (Contains(FPlanned, link) || !FFiles.FileExists(link.Text()))
+        // Even a look at a file on another computer hands it our credentials.
+        if (link.OnShare() && !link.SameRoot(FDir)) {
+            if (!line.empty())
+                LeaveAlone(line);
+            return;
+        }
+        if (Contains(FPlanned, link) || !PlainFileExists(link))
             return;
         if (!StartsThisInstallation(link)) {
             if (!line.empty())
@@ -122,7 +142,7 @@ public:
         }
         FPlanned.push_back(link);
         FPlan.Links.push_back(link.Text());
-        if (!SameText(link.Levels.back(), ProgramLinkName)) {
+        if (!SamePath(link.Levels.back(), ProgramLinkName)) {
             const std::string group = link.Parent().Text();
             if (std::none_of(FPlan.GroupDirs.begin(), FPlan.GroupDirs.end(),
                              [&](const std::string& g) { return SamePath(g, group); }))
@@ -139,11 +159,13 @@ private:
     TFileSystem& FFiles;
     TShellLinks& FLinks;
     std::vector<TWindowsPath> FPlanned; // every file in a list so far
+    std::map<std::string, bool> FChains; // directories looked at: reached through plain directories only
 };
 
 } // namespace
 
-TUninstallPlan MakeUninstallPlan(const TUninstallLog& log, const std::string& logPath, const std::string& exeName,
+TUninstallPlan MakeUninstallPlan(const TUninstallLog& log, const std::string& logPath, const std::string& programName,
+                                 const std::string& exeName,
                                  TFileSystem& files, TShellLinks& links,
                                  const std::vector<std::string>& shortcutFiles)
 {
@@ -161,8 +183,15 @@ TUninstallPlan MakeUninstallPlan(const TUninstallLog& log, const std::string& lo
         plan.DestinationDir.pop_back();
     plan.InstallDir = plan.DestinationDir + "\\";
     plan.BackupDir = plan.InstallDir + "Backup";
-    plan.UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + log.AppName;
+    // The log may name any program; the key is the one this uninstaller's product made.
+    plan.UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + programName;
     plan.AppPathsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + exeName;
+    const std::string refusal = InstallFolderRefusal(dir.Text(), files);
+    if (!refusal.empty()) {
+        plan.Refusal = "\"" + dir.Text() + "\" cannot be removed safely: " + refusal +
+                       ". Nothing has been removed. If you no longer need the folder, remove it by hand.";
+        return plan;
+    }
 
     // The program's own files: a file both copied and created (the site
     // list the payload starts) is the user's too.
@@ -205,15 +234,28 @@ TUninstallPlan MakeUninstallPlan(const TUninstallLog& log, const std::string& lo
     // A reinstall moved each replaced file to Backup under its own name;
     // only those come back, and never through a junction or link.
     const TWindowsPath backup = Child(dir, "Backup");
-    if (!files.IsReparsePoint(backup.Text()))
-        for (const TWindowsPath& file : installed) {
-            if (file.Levels.size() != dir.Levels.size() + 1)
-                continue;
-            const TWindowsPath saved = Child(backup, file.Levels.back());
-            const bool listed = std::any_of(plan.Restores.begin(), plan.Restores.end(),
-                                            [&](const TRestoreMove& m) { return SamePath(m.To, file.Text()); });
-            if (!listed && !files.IsReparsePoint(saved.Text()) && files.FileExists(saved.Text()))
-                plan.Restores.push_back({saved.Text(), file.Text()});
-        }
+    for (const TWindowsPath& file : installed) {
+        if (file.Levels.size() != dir.Levels.size() + 1)
+            continue;
+        const TWindowsPath saved = Child(backup, file.Levels.back());
+        const bool listed = std::any_of(plan.Restores.begin(), plan.Restores.end(),
+                                        [&](const TRestoreMove& m) { return SamePath(m.To, file.Text()); });
+        if (!listed && planner.PlainFileExists(saved))
+            plan.Restores.push_back({saved.Text(), file.Text()});
+    }
     return plan;
+}
+
+std::string InstallFolderRefusal(const std::string& D, TFileSystem& files)
+{
+    const auto dir = ResolveWindowsPath(D);
+    if (!dir)
+        return "it is not named by its full path";
+    if (dir->Levels.empty())
+        return dir->OnShare() ? "it is the root of a network share" : "it is the root of a drive";
+    if (!files.OpenDirectoryChain(dir->Text()))
+        return "it, or a folder above it, is a junction or a symbolic link, or cannot be examined";
+    if (files.OthersMayChange(dir->Text()))
+        return "users other than the administrators may change it";
+    return std::string();
 }

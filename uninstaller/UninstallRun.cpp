@@ -1,11 +1,14 @@
-#include "installer/UninstallRun.h"
+#include "uninstaller/UninstallRun.h"
 
 #include <iterator>
 
+#include "installer/PathCompare.h"
 #include "installer/ProtocolValues.h"
 #include "installer/Shortcuts.h"
-#include "installer/UninstallLog.h"
-#include "installer/UninstallPlan.h"
+#include "installer/UninstallCommandLine.h"
+#include "uninstaller/UninstallLog.h"
+#include "uninstaller/UninstallPlan.h"
+#include "installer/WindowsPath.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "platform/UserQuestions.h"
@@ -38,23 +41,58 @@ void AppendList(std::string& text, const std::string& heading, const std::vector
         text += "\n" + item;
 }
 
+// The directory a resolved path lies in, held from its root, and the
+// path's last name; nothing when a level is not a plain directory now.
+std::unique_ptr<TDirectoryHandle> OpenParent(TFileSystem& files, const std::string& path, std::string& name)
+{
+    const auto resolved = ResolveWindowsPath(path);
+    if (!resolved || resolved->Levels.empty())
+        return nullptr;
+    name = resolved->Levels.back();
+    return files.OpenDirectoryChain(resolved->Parent().Text());
+}
+
+// The uninstaller's command for the log at logPath: any unzarn.exe given
+// that log, as the install run writes it; nothing else proves the entry ours.
+bool IsCommandForLog(const std::string& command, const std::string& logPath)
+{
+    const auto log = ResolveWindowsPath(logPath);
+    if (!log)
+        return false;
+    // The program's path and the log's both may hold blanks: every split is tried.
+    for (size_t blank = command.find(' '); blank != std::string::npos; blank = command.find(' ', blank + 1)) {
+        const auto program = ResolveWindowsPath(command.substr(0, blank));
+        const auto named = ResolveWindowsPath(LogPathFromArguments(command.substr(blank + 1)));
+        if (program && !program->Levels.empty() && SamePath(program->Levels.back(), UninstallerName) && named &&
+            named->Same(*log))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 bool RemoveInstalledFile(TFileSystem& files, const std::string& path)
 {
-    if (files.RemoveFile(path))
-        return true;
-    const int32_t attributes = files.GetAttributes(path);
-    if (attributes < 0 || (attributes & faReadOnly) == 0 || !files.SetAttributes(path, attributes & ~faReadOnly))
-        return false;
-    if (files.RemoveFile(path))
-        return true;
-    files.SetAttributes(path, attributes); // left as it was found
-    return false;
+    std::string name;
+    const auto directory = OpenParent(files, path, name);
+    return directory && files.RemoveFileAt(*directory, name);
 }
 
-TUninstallRun::TUninstallRun(std::string exeName, const TUninstallServices& services)
-    : FExeName(std::move(exeName)), FServices(services)
+namespace {
+
+// Whether a plain file is at path now, looked at through held directories.
+bool InstalledFileExists(TFileSystem& files, const std::string& path)
+{
+    std::string name;
+    const auto directory = OpenParent(files, path, name);
+    return directory && files.FileExistsAt(*directory, name);
+}
+
+} // namespace
+
+TUninstallRun::TUninstallRun(std::string programName, std::string exeName, const TUninstallServices& services)
+    : FProgramName(std::move(programName)), FExeName(std::move(exeName)), FServices(services)
 {
 }
 
@@ -76,9 +114,17 @@ TUninstallOutcome TUninstallRun::Execute(const std::string& logPath)
     outcome.AppName = log.AppName;
     TUninstallPlan plan;
     try {
-        plan = MakeUninstallPlan(log, logPath, FExeName, files, FServices.Links, ShortcutFiles(FServices.Registry));
+        plan = MakeUninstallPlan(log, logPath, FProgramName, FExeName, files, FServices.Links,
+                                 ShortcutFiles(FServices.Registry));
     } catch (const EUninstallLogError& e) {
         FServices.Report.ShowError(e.Message());
+        return outcome;
+    }
+    // An elevated program acting where others may change the folder could
+    // be led to any file: nothing there is touched.
+    if (!plan.Refusal.empty()) {
+        FServices.Report.ShowError(plan.Refusal);
+        outcome.Result = urRefused;
         return outcome;
     }
 
@@ -111,7 +157,7 @@ TUninstallOutcome TUninstallRun::Execute(const std::string& logPath)
         RemoveIfEmpty(group, outcome);
     RemoveIfEmpty(plan.BackupDir, outcome);
     // The log goes last: until then a failed run can be repeated.
-    if (!outcome.Repeatable && files.FileExists(logPath) && !RemoveInstalledFile(files, logPath))
+    if (!outcome.Repeatable && InstalledFileExists(files, logPath) && !RemoveInstalledFile(files, logPath))
         outcome.NotRemoved.push_back(logPath);
     RemoveIfEmpty(plan.DestinationDir, outcome);
 
@@ -133,7 +179,11 @@ void TUninstallRun::RestoreBackups(const TUninstallPlan& plan, TUninstallOutcome
     TFileSystem& files = FServices.Files;
     for (const TRestoreMove& move : plan.Restores) {
         // An installed file that could not be removed is not replaced either.
-        if (files.FileExists(move.To) || !files.MoveFileReplacing(move.From, move.To))
+        std::string from, to;
+        const auto backup = OpenParent(files, move.From, from);
+        const auto destination = OpenParent(files, move.To, to);
+        if (!backup || !destination || files.FileExistsAt(*destination, to) ||
+            !files.MoveFileAt(*backup, from, *destination, to))
             outcome.NotRestored.push_back(move.From);
     }
 }
@@ -145,7 +195,7 @@ void TUninstallRun::RemoveRegistryEntries(const TUninstallPlan& plan, TUninstall
     registry.SetRootKey(rkLocalMachine);
     // A later install elsewhere took these keys over; they are its own now.
     const bool ownEntry = ReadKeyValue(registry, plan.UninstallKey, "UninstallString", value) &&
-                          (value.empty() || PathEndsWith(value, plan.LogPath));
+                          IsCommandForLog(value, plan.LogPath);
     // What the protocol held before the install, kept in our own entry.
     std::string previous[std::size(ProtocolValues)];
     TRegDataType previousType[std::size(ProtocolValues)] = {};
@@ -183,17 +233,24 @@ void TUninstallRun::RemoveRegistryEntries(const TUninstallPlan& plan, TUninstall
 void TUninstallRun::RemoveIfEmpty(const std::string& directory, TUninstallOutcome& outcome)
 {
     TFileSystem& files = FServices.Files;
-    // A junction or link in the place of a folder is not the installation's.
-    if (!files.IsDirectory(directory) || files.IsReparsePoint(directory))
-        return;
+    // A junction or link in the place of a folder, or on the way to it, is
+    // not the installation's.
+    std::string name;
+    const auto parent = OpenParent(files, directory, name);
     bool empty = false;
-    try {
-        empty = files.ListDirectory(directory).empty();
-    } catch (const Exception&) {
+    {
+        const auto held = parent ? files.OpenDirectoryChain(directory) : nullptr;
+        if (!held)
+            return;
+        try {
+            empty = files.ListDirectoryAt(*held).empty();
+        } catch (const Exception&) {
+        }
     }
+    // Released before it goes: its own handle would keep it.
     if (!empty)
         outcome.Kept.push_back(directory);
-    else if (!files.RemoveEmptyDirectory(directory))
+    else if (!files.RemoveDirectoryAt(*parent, name))
         outcome.NotRemoved.push_back(directory);
 }
 

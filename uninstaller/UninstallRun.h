@@ -37,6 +37,7 @@ enum TUninstallResult {
     urIncomplete,  // some of it could not be removed or restored
     urDeclined,    // the user answered No: nothing changed
     urUnusableLog, // no log, or not a log: nothing changed
+    urRefused,     // others may change the folder: nothing on the disk changed
 };
 
 struct TUninstallOutcome {
@@ -53,8 +54,8 @@ struct TUninstallOutcome {
 
 class TUninstallRun {
 public:
-    // exeName: the program's name under App Paths.
-    TUninstallRun(std::string exeName, const TUninstallServices& services);
+    // programName: the product's Uninstall key; exeName: the program's name under App Paths.
+    TUninstallRun(std::string programName, std::string exeName, const TUninstallServices& services);
 
     // The whole uninstall for the log at logPath ("" when none was given).
     TUninstallOutcome Execute(const std::string& logPath);
@@ -65,6 +66,7 @@ private:
     void RemoveRegistryEntries(const TUninstallPlan& plan, TUninstallOutcome& outcome);
     void RemoveIfEmpty(const std::string& directory, TUninstallOutcome& outcome);
 
+    std::string FProgramName;
     std::string FExeName;
     TUninstallServices FServices;
 };
@@ -72,7 +74,9 @@ private:
 // The second question, asked when the program's data files are there; Yes keeps them.
 inline constexpr const char* KeepDataQuestion = "Do you want to keep your ZarnFTP settings and site list?";
 
-// Removes path, clearing a read-only attribute first when that is what stops it.
+// Removes the plain file at path, a read-only one too, by handle in its
+// directory held from the root; false when a level on the way is not a plain
+// directory or the file cannot be removed.
 bool RemoveInstalledFile(TFileSystem& files, const std::string& path);
 // The final message: what was removed, and by name what was left.
 std::string UninstallSummaryText(const TUninstallOutcome& outcome);

@@ -2,16 +2,17 @@
 // the disk before anything changes. The log lies in a directory a user may
 // be able to write, so a line counts only when what it names is the
 // installation's: a file inside the log's directory D (no junction or
-// symbolic link on the way), or one of the shortcut step's links that
-// starts D's program. Every other line is left alone.
+// symbolic link from the drive's root down to it), or one of the shortcut
+// step's links that starts D's program. Every other line is left alone, and
+// no line on a network share other than D's own is looked at.
 #pragma once
 
 #include <string>
-
-#include "installer/PathCompare.h"
 #include <vector>
 
-#include "installer/UninstallLog.h"
+#include "installer/PathCompare.h"
+
+#include "uninstaller/UninstallLog.h"
 
 class TFileSystem;
 class TShellLinks;
@@ -34,14 +35,22 @@ struct TUninstallPlan {
     std::vector<std::string> GroupDirs;   // program groups of the links ("" never)
     std::string BackupDir;                // InstallDir + "Backup"
     std::string DestinationDir;           // InstallDir without its last "\"
-    std::string UninstallKey;             // under HKEY_LOCAL_MACHINE
+    std::string UninstallKey;             // under HKEY_LOCAL_MACHINE: the product's own name
+    std::string Refusal;                  // the message when nothing on the disk may be touched ("" when it may)
     std::string AppPathsKey;              // under HKEY_LOCAL_MACHINE
 };
 
-// exeName is the program's name under App Paths; shortcutFiles are the link
-// files the shortcut step would make now (an earlier install may have made
-// them though the log does not name them). EUninstallLogError when logPath
-// is not a full path.
-TUninstallPlan MakeUninstallPlan(const TUninstallLog& log, const std::string& logPath, const std::string& exeName,
+// programName names the product's Uninstall key, exeName the program under
+// App Paths; shortcutFiles are the link files the shortcut step would make
+// now (an earlier install may have made them though the log does not name
+// them). EUninstallLogError when logPath is not a full path.
+TUninstallPlan MakeUninstallPlan(const TUninstallLog& log, const std::string& logPath, const std::string& programName,
+                                 const std::string& exeName,
                                  TFileSystem& files, TShellLinks& links,
                                  const std::vector<std::string>& shortcutFiles);
+
+// Why an elevated program must not act inside directory D ("" when it may):
+// a drive or share root, a junction or link at D or above it (or a level
+// that cannot be examined), or a folder that others than the administrators
+// may change.
+std::string InstallFolderRefusal(const std::string& D, TFileSystem& files);
