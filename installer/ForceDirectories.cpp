@@ -16,7 +16,7 @@ bool IsShareRoot(const std::string& directory)
 
 } // namespace
 
-bool ForceDirectories(TFileSystem& files, const std::string& directory)
+bool ForceDirectories(TFileSystem& files, const std::string& directory, std::vector<std::string>* made)
 {
     std::string path = directory;
     while (!path.empty() && path.back() == '\\')
@@ -24,12 +24,14 @@ bool ForceDirectories(TFileSystem& files, const std::string& directory)
     if (path.empty() || (path.size() == 2 && path[1] == ':') || IsShareRoot(path) || files.IsDirectory(path))
         return true;
     const size_t last = path.find_last_of('\\');
-    if (last != std::string::npos && !ForceDirectories(files, path.substr(0, last)))
+    if (last != std::string::npos && !ForceDirectories(files, path.substr(0, last), made))
         return false;
     try {
         files.MakeDirectory(path);
     } catch (const Exception&) {
         return false;
     }
+    if (made)
+        made->push_back(path);
     return true;
 }

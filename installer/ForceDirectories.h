@@ -2,10 +2,12 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class TFileSystem;
 
 // Creates directory (Windows spelling, "\" between levels) and every missing
 // level above it; false when a level cannot be made. A drive root, a bare
 // network share and the empty text count as existing.
-bool ForceDirectories(TFileSystem& files, const std::string& directory);
+// made, when given, receives each level this call made, outermost first.
+bool ForceDirectories(TFileSystem& files, const std::string& directory, std::vector<std::string>* made = nullptr);

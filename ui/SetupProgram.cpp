@@ -1,5 +1,6 @@
 #include "ui/SetupProgram.h"
 
+#include "installer/InstalledDirectory.h"
 #include "platform/FileSystem.h"
 #include "platform/NativeServices.h"
 #include "platform/Resources.h"
@@ -13,6 +14,10 @@ TSetupProgram::TSetupProgram(const TSetupControl& settings)
     frmMain = std::make_unique<TMainWindow>(SetupControl, FCancelRule, [this] { WMStartSetup(); });
     FStep = 0;
     WinDir = PrepareStartup(SetupControl, *FRegistry, NativeSystemInfo());
+    // An upgrade goes where the product is installed, not beside it.
+    const std::string installed = InstalledDirectory(*FRegistry, NativeFileSystem(), SetupControl.ProgramName, WinDir);
+    if (!installed.empty())
+        SetupControl.TargetPath = installed;
     frmMain->CoverScreen();
     frmMain->PostStartSetup();
 
@@ -51,5 +56,5 @@ int TSetupProgram::Run()
             DispatchMessageA(&msg);
         }
     }
-    return 0;
+    return ExitCodeFor(FInstallRun->Outcome());
 }

@@ -28,7 +28,8 @@ public:
     TSetupProgram(const TSetupProgram&) = delete;
     TSetupProgram& operator=(const TSetupProgram&) = delete;
 
-    // Shows the background window and runs the event loop; the exit code.
+    // Shows the background window and runs the event loop; the exit code of
+    // the install run's outcome (0, 1602, 1603).
     int Run();
 
 private:
