@@ -1,0 +1,96 @@
+// An upgrade over an installed release: it starts in the installed folder,
+// hands this release's uninstall the files the earlier release brought and
+// this one does not, and keeps the user's own ftp handler, never an earlier
+// install's.
+#include <gtest/gtest.h>
+
+#include "installer/InstalledDirectory.h"
+#include "platform/PathRules.h"
+#include "tests/support/InstallBench.h"
+
+namespace {
+
+const std::string UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZarnFTP";
+
+TEST(InstallUpgradeTest, TheInstalledFolderIsTheOneTheUninstallKeyAndItsLogName)
+{
+    struct TCase {
+        const char* Name;
+        std::string UninstallString; // "" for no key
+        bool LogExists;
+        std::string Expected;
+    };
+    const std::vector<TCase> cases = {
+        {"installed", WindowsDir + "unzarn.exe D:\\Apps\\ZarnFTP\\install.log", true, "D:\\Apps\\ZarnFTP"},
+        {"case of the program ignored", WindowsDir + "UNZARN.EXE D:\\Apps\\ZarnFTP\\install.log", true,
+         "D:\\Apps\\ZarnFTP"},
+        {"the log is gone", WindowsDir + "unzarn.exe D:\\Apps\\ZarnFTP\\install.log", false, ""},
+        {"no key", "", false, ""},
+        {"another uninstaller", "C:\\Tools\\remove.exe D:\\Apps\\ZarnFTP\\install.log", true, ""},
+        {"not a log", WindowsDir + "unzarn.exe D:\\Apps\\ZarnFTP\\setup.txt", true, ""},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TInstallBench bench;
+        if (!c.UninstallString.empty())
+            bench.Registry.SetValue(rkLocalMachine, UninstallKey, "UninstallString", c.UninstallString);
+        if (c.LogExists) {
+            bench.AddDirectory("D:\\Apps\\ZarnFTP");
+            bench.AddFile("D:\\Apps\\ZarnFTP\\install.log", "log");
+            bench.AddFile("D:\\Apps\\ZarnFTP\\setup.txt", "text");
+        }
+        EXPECT_EQ(InstalledDirectory(bench.Registry, bench.Files, "ZarnFTP", WindowsDir), c.Expected);
+    }
+}
+
+TEST(InstallUpgradeTest, FilesOfTheEarlierReleaseThatThisOneDropsStayInTheLog)
+{
+    TInstallBench bench;
+    const std::string D = DestDir + "\\";
+    const std::string engineD = ToNativePath(D);
+    bench.AddFile(D + "ZarnFTP.exe", "old program");
+    bench.AddFile(D + "plugin.dll", "dropped by this release");
+    bench.AddFile("C:\\elsewhere.dll", "not the installation's");
+    bench.AddFile(D + "install.log", "*** Install started: 2023-01-01\r\nAppName: ZarnFTP\r\n"
+                                     "Copy: " + engineD + "ZarnFTP.exe\r\n"
+                                     "Copy: " + D + "plugin.dll\r\n"
+                                     "Copy: " + D + "gone.dll\r\n"
+                                     "Copy: C:\\elsewhere.dll\r\n"
+                                     "Copy: " + D + "..\\escape.dll\r\n"
+                                     "CreateFile: " + D + "zarnftp.ini\r\n");
+    bench.Install();
+    const std::vector<std::string> log = bench.LogLines();
+    ASSERT_GE(log.size(), 9u);
+    // This release's five, then the one the earlier release brought that is still there.
+    EXPECT_EQ(log[6], "Copy: " + engineD + "whatsnew.txt");
+    EXPECT_EQ(log[7], "Copy: " + D + "plugin.dll");
+    EXPECT_EQ(log[8].rfind("RegKey: ", 0), 0u);
+}
+
+TEST(InstallUpgradeTest, AnEarlierInstallsFtpHandlerInAnotherFolderIsNotKeptAsThePrevious)
+{
+    struct TCase {
+        const char* Name;
+        std::string Command; // the ftp command before the run
+        std::string Kept;    // PreviousFtpCommand after it
+    };
+    const std::string user = "C:\\old\\ftp.exe %1";
+    const std::vector<TCase> cases = {
+        {"the user's own", "C:\\Tools\\ftp.exe %1", "C:\\Tools\\ftp.exe %1"},
+        {"an earlier install's, quoted, elsewhere", "\"D:\\Apps\\ZarnFTP\\ZarnFTP.exe\" \"%1\"", user},
+        {"an earlier install's, unquoted", "D:\\Old Apps\\ZarnFTP\\zarnftp.exe %1", user},
+        {"a program merely named like it", "C:\\Tools\\MyZarnFTP.exe %1", "C:\\Tools\\MyZarnFTP.exe %1"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TInstallBench bench;
+        bench.Registry.SetValue(rkLocalMachine, UninstallKey, "PreviousFtpCommand", user);
+        bench.Registry.SetValue(rkClassesRoot, "ftp\\shell\\open\\command", "", c.Command);
+        bench.Install();
+        const auto* kept = bench.Registry.Value(rkLocalMachine, UninstallKey, "PreviousFtpCommand");
+        ASSERT_NE(kept, nullptr);
+        EXPECT_EQ(kept->Data, c.Kept);
+    }
+}
+
+} // namespace
