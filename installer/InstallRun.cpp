@@ -50,6 +50,7 @@ void TInstallRun::InstallFiles(const std::string& dirName)
     FJournal.Clear();
     FJournalFiles.Clear();
     FPrevious = false;
+    FBackedUp.clear();
     // Made for this run, so undone with it: noted first, removed last.
     for (const std::string& dir : FMadeDirectories)
         FJournal.NoteDirectory(dir);
@@ -151,6 +152,14 @@ void TInstallRun::RunSteps(const std::string& dirName)
 
 void TInstallRun::LogPreviousFiles(const std::vector<std::string>& previous)
 {
+    // A file the earlier release installed and this run moved into Backup is
+    // the product's too: the uninstall removes it rather than offering it back.
+    for (const std::string& name : FBackedUp)
+        for (const std::string& path : previous)
+            if (SamePath(path, FInstallDir + name)) {
+                Log("Copy: " + FInstallDir + "Backup\\" + name);
+                break;
+            }
     for (const std::string& path : previous) {
         bool written = false;
         for (const std::string& destination : FDestinations)
@@ -183,6 +192,7 @@ void TInstallRun::BackUp(const std::string& name, const std::string& backupDir)
     for (;;) {
         try {
             files.MoveFileChecked(FInstallDir + name, backupDir + name);
+            FBackedUp.push_back(name);
             return;
         } catch (const EInOutError& e) {
             std::string reason = e.Message();

@@ -110,5 +110,6 @@ private:
     std::vector<std::string> FDestinations;
     bool FRetrying = false; // an entry expanded again: its path is known and logged already
     bool FPrevious = false;  // an earlier installation was found in the destination
+    std::vector<std::string> FBackedUp; // the names moved into Backup, in order
     TInstallOutcome FOutcome = ioNotRun;
 };

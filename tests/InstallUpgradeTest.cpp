@@ -4,7 +4,12 @@
 // install's.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "installer/InstalledDirectory.h"
+#include "installer/UninstallLog.h"
+#include "installer/UninstallPlan.h"
+#include "tests/support/TestData.h"
 #include "platform/PathRules.h"
 #include "tests/support/InstallBench.h"
 
@@ -65,6 +70,34 @@ TEST(InstallUpgradeTest, FilesOfTheEarlierReleaseThatThisOneDropsStayInTheLog)
     EXPECT_EQ(log[6], "Copy: " + engineD + "whatsnew.txt");
     EXPECT_EQ(log[7], "Copy: " + D + "plugin.dll");
     EXPECT_EQ(log[8].rfind("RegKey: ", 0), 0u);
+}
+
+// Upgraded with backup, then uninstalled with Enter in every box: the
+// earlier release's program in Backup goes with the rest; only a file that
+// was never the product's is offered back.
+TEST(InstallUpgradeTest, TheEarlierReleasesFilesInBackupAreRemovedNotRestored)
+{
+    TInstallBench bench;
+    const std::string D = DestDir + "\\";
+    bench.AddFile(D + "ZarnFTP.exe", "2.7.4 program");
+    bench.AddFile(D + "README.TXT", "the user's own readme");
+    bench.AddFile(D + "install.log", "Copy: " + D + "ZarnFTP.exe\r\n");
+    bench.Run.FBackup = true;
+    bench.Install();
+    const std::vector<std::string> log = bench.LogLines();
+    EXPECT_NE(std::find(log.begin(), log.end(), "Copy: " + D + "Backup\\ZarnFTP.exe"), log.end());
+    EXPECT_EQ(std::find(log.begin(), log.end(), "Copy: " + D + "Backup\\README.TXT"), log.end());
+
+    TUninstallLog uninstallLog;
+    uninstallLog.AppName = "ZarnFTP";
+    for (const std::string& line : log)
+        if (line.rfind("Copy: ", 0) == 0)
+            uninstallLog.Copied.push_back(line.substr(6));
+    const TUninstallPlan plan =
+        MakeUninstallPlan(uninstallLog, D + "install.log", "ZarnFTP.exe", bench.Files, bench.Links, {});
+    EXPECT_NE(std::find(plan.Files.begin(), plan.Files.end(), D + "Backup\\ZarnFTP.exe"), plan.Files.end());
+    ASSERT_EQ(plan.Restores.size(), 1u);
+    EXPECT_EQ(plan.Restores[0].From, D + "Backup\\README.TXT");
 }
 
 TEST(InstallUpgradeTest, AnEarlierInstallsFtpHandlerInAnotherFolderIsNotKeptAsThePrevious)
