@@ -5,6 +5,8 @@
 // screenshots directory.
 #include <gtest/gtest.h>
 
+#include "installer/ExitCodes.h"
+
 #include <windows.h>
 #include <objbase.h>
 
@@ -110,12 +112,13 @@ public:
         EXPECT_EQ(question, "Are you sure you want to cancel Setup?");
         return box;
     }
-    // The program ended, with exit code 0, once control was back in its event loop.
-    void ExpectEnded()
+    // The program ended, with its exit code (0 installed, 1602 cancelled,
+    // 1603 failed), once control was back in its event loop.
+    void ExpectEnded(DWORD expected = ExitCodeSuccess)
     {
         DWORD code = 1;
         EXPECT_TRUE(Run.WaitForExit(30000, &code));
-        EXPECT_EQ(code, 0u);
+        EXPECT_EQ(code, expected);
     }
 
     TProgramRun Run;
@@ -323,7 +326,7 @@ TEST_F(SetupJourney, BrowseToAnotherDriveRootAndDirectoryThenCancelAndOk)
 
     const HWND box = setup.Cancel();
     Answer(box, IDYES);
-    setup.ExpectEnded();
+    setup.ExpectEnded(ExitCodeCancelled);
     EXPECT_FALSE(FileExists("D:\\Projects\\ZarnFTP"));
 }
 
@@ -334,7 +337,7 @@ TEST_F(SetupJourney, CancelOnTheWelcomePageEndsTheProgram)
     const HWND box = setup.Cancel();
     ASSERT_TRUE(box);
     Answer(box, IDYES);
-    setup.ExpectEnded();
+    setup.ExpectEnded(ExitCodeCancelled);
 }
 
 TEST_F(SetupJourney, CustomSettingsAskForCredentialsBeforeTheDestination)
@@ -389,7 +392,7 @@ TEST_F(SetupJourney, CustomSettingsAskForCredentialsBeforeTheDestination)
     ASSERT_TRUE(WaitUntil([&] { return setup.OnPage(idPagePath); }));
     box = setup.Cancel();
     Answer(box, IDYES);
-    setup.ExpectEnded();
+    setup.ExpectEnded(ExitCodeCancelled);
 }
 
 TEST_F(SetupJourney, UnwritableDestinationShowsTheErrorThenCancelEnds)
@@ -429,7 +432,7 @@ TEST_F(SetupJourney, UnwritableDestinationShowsTheErrorThenCancelEnds)
     box = setup.Cancel(FindControl(copy, idCopyCancel));
     ASSERT_TRUE(box);
     Answer(box, IDYES);
-    setup.ExpectEnded();
+    setup.ExpectEnded(ExitCodeFailed);
     EXPECT_FALSE(FileExists(unwritable));
 }
 
