@@ -78,7 +78,7 @@ std::string TInstallRun::Undo(const std::string& what)
     // The reason is a sentence of its own, whatever its last character.
     if (!text.empty() && text.back() != '.' && text.back() != '!' && text.back() != '?')
         text += '.';
-    text += "\r\n\r\n";
+    text += "\n\n";
     if (left.empty()) {
         text += FPrevious ? "The previous installation of " + FSettings.ProgramName + " is unchanged."
                           : "Nothing was installed.";
@@ -86,7 +86,7 @@ std::string TInstallRun::Undo(const std::string& what)
     }
     text += "These could not be put back:";
     for (const std::string& line : left)
-        text += "\r\n" + line;
+        text += "\n" + line;
     return text;
 }
 

@@ -16,8 +16,8 @@ namespace {
 const std::string Started = "*** Install started: 2024-03-09 14:05:07";
 const std::string ShortcutQuestion = "Create shortcuts on the Desktop and Programs menu ?";
 const std::string Program = DestDir + "\\ZarnFTP.exe";
-const std::string Unchanged = "\r\n\r\nThe previous installation of ZarnFTP is unchanged.";
-const std::string NothingInstalled = "\r\n\r\nNothing was installed.";
+const std::string Unchanged = "\n\nThe previous installation of ZarnFTP is unchanged.";
+const std::string NothingInstalled = "\n\nNothing was installed.";
 
 // The path as the engine names it.
 std::string EnginePath(const std::string& path) { return ToNativePath(path); }

@@ -191,11 +191,11 @@ TEST(InstallRunTest, FailingLogIsAnErrorAndLeavesNothing)
         std::string Message;
     };
     const std::string log = ToNativePath(DestDir + "\\install.log");
-    const std::string nothing = ".\r\n\r\nNothing was installed.";
+    const std::string nothing = ".\n\nNothing was installed.";
     const std::vector<TCase> cases = {
         {"log cannot be created", 1, 0, "Cannot create file \"" + log + "\"" + nothing},
         {"first Copy line cannot be written", 0, 3, "Cannot write \"" + log + "\": " + DiskFullReason +
-                                                        "\r\n\r\nNothing was installed."},
+                                                        "\n\nNothing was installed."},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -226,7 +226,7 @@ TEST(InstallRunTest, ARegistryErrorUndoesTheRunAndTheCopyDialogStaysUp)
         bench.Install();
         ADD_FAILURE() << "no error";
     } catch (const EInstallFailed& e) {
-        EXPECT_EQ(e.Message(), "Failed to set data for 'DisplayName'.\r\n\r\nThe previous installation of ZarnFTP is unchanged.");
+        EXPECT_EQ(e.Message(), "Failed to set data for 'DisplayName'.\n\nThe previous installation of ZarnFTP is unchanged.");
     }
     EXPECT_FALSE(bench.Run.LogFile.IsOpen());
     EXPECT_EQ(bench.Text(DestDir + "\\install.log"), "the old log\r\n");

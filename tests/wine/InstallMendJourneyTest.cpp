@@ -236,7 +236,7 @@ TEST_F(SetupJourney, RunningProgramHeldThroughAReinstallThenCancelLeavesTheOldIn
     Answer(box, IDCANCEL);
     ASSERT_TRUE(WaitGone(box));
     EXPECT_EQ(setup.ErrorShownAndClosed(),
-              "Setup was cancelled.\r\n\r\nThe previous installation of ZarnFTP is unchanged.");
+              "Setup was cancelled.\n\nThe previous installation of ZarnFTP is unchanged.");
     setup.CancelThroughTheCopyDialog(ExitCodeCancelled);
 
     running.Release();
@@ -267,7 +267,7 @@ TEST_F(SetupJourney, FileNamedBackupStopsAReinstallWithBackupAndLeavesTheOldInst
     ASSERT_TRUE(setup.Wizard);
     ASSERT_TRUE(setup.ToBackupAnswered(IDYES));
     EXPECT_EQ(setup.ErrorShownAndClosed(), "Cannot create \"" + backup + "\": a file of that name is in the way." +
-                                               "\r\n\r\nThe previous installation of ZarnFTP is unchanged.");
+                                               "\n\nThe previous installation of ZarnFTP is unchanged.");
     setup.CancelThroughTheCopyDialog(ExitCodeFailed);
 
     EXPECT_EQ(TextOfFile(backup), "in the way");
