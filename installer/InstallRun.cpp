@@ -210,6 +210,9 @@ void TInstallRun::ExpandMissingFiles(const std::vector<std::string>& listed)
     for (size_t i = 0; i < FDestinations.size() && i < listed.size(); ++i) {
         const std::string& path = FDestinations[i];
         while (FFileList.IndexOfText(path) < 0) {
+            // The dialog names the file in the box, with nothing of it written.
+            FServices.Progress.SetFileName(path.substr(DirectoryOfPath(path).size()));
+            FServices.Progress.SetProgress(0);
             RetryOrCancel("Cannot write \"" + path + "\". Close the program that uses it, then choose Retry.");
             TStringList only;
             only.Add(listed[i]);

@@ -22,6 +22,11 @@ const std::string NothingInstalled = "\n\nNothing was installed.";
 // The path as the engine names it.
 std::string EnginePath(const std::string& path) { return ToNativePath(path); }
 
+std::string FileNamePart(const std::string& path)
+{
+    return path.substr(path.find_last_of("\\/") + 1);
+}
+
 std::string RetryText(const std::string& path)
 {
     return "Cannot write \"" + path + "\". Close the program that uses it, then choose Retry.";
@@ -69,6 +74,10 @@ TEST(InstallRunFailureTest, FileInUseIsOfferedForRetryAndCancelEndsTheRunNamingI
             if (bench.Answers.Asked.back() != RetryText(held))
                 return;
             EXPECT_TRUE(bench.Progress.Visible); // the copy dialog stays up behind the box
+            // showing the file in the box, none of it written, before the box
+            EXPECT_EQ(bench.Progress.FileName, FileNamePart(held));
+            EXPECT_EQ(bench.Progress.Progress, 0);
+            EXPECT_EQ(bench.Progress.Journal.back(), "pending");
             if (++retries == c.FreedAtRetry)
                 bench.Disk.FailCreate.clear();
         };
