@@ -10,6 +10,16 @@ bool SameName(const std::string& a, const std::string& b)
     return SamePath(a, b); // value names and key paths compare as paths do: case ignored
 }
 
+// A file the run wrote may carry the archive's read-only, hidden or system
+// bits, with which the system refuses to delete or replace it.
+void MakeWritable(TFileSystem& files, const std::string& path)
+{
+    const int32_t attributes = files.GetAttributes(path);
+    const int32_t locking = faReadOnly | faHidden | faSysFile;
+    if (attributes >= 0 && (attributes & faDirectory) == 0 && (attributes & locking) != 0)
+        files.SetAttributes(path, attributes & ~locking);
+}
+
 } // namespace
 
 std::string RootKeyName(TRootKey root)
@@ -109,10 +119,12 @@ bool TInstallJournal::UndoAction(const TAction& action, TRegistry& registry)
     switch (action.Kind) {
     case akCreated:
         // Gone already when a later step of the run took it away again.
+        MakeWritable(FFiles, action.Path);
         return FFiles.RemoveFile(action.Path) || !FFiles.FileExists(action.Path);
     case akMoved:
     case akSetAside:
     case akKept:
+        MakeWritable(FFiles, action.Path);
         return FFiles.MoveFileReplacing(action.Other, action.Path);
     case akDirectory:
         // One still holding a file that could not be removed is named with that file.
@@ -161,7 +173,9 @@ bool TInstallJournal::RestoreKey(const TAction& action, TRegistry& registry)
 void TInstallJournal::Commit()
 {
     for (const TAction& action : FActions)
-        if (action.Kind == akSetAside || action.Kind == akKept)
+        if (action.Kind == akSetAside || action.Kind == akKept) {
+            MakeWritable(FFiles, action.Other);
             FFiles.RemoveFile(action.Other);
+        }
     FActions.clear();
 }
