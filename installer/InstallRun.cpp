@@ -154,15 +154,17 @@ void TInstallRun::LogPreviousFiles(const std::vector<std::string>& previous)
 {
     // A file the earlier release installed and this run moved into Backup is
     // the product's too: the uninstall removes it rather than offering it back.
+    std::vector<std::string> logged = FDestinations;
     for (const std::string& name : FBackedUp)
         for (const std::string& path : previous)
             if (SamePath(path, FInstallDir + name)) {
-                Log("Copy: " + FInstallDir + "Backup\\" + name);
+                logged.push_back(FInstallDir + "Backup\\" + name);
+                Log("Copy: " + logged.back());
                 break;
             }
     for (const std::string& path : previous) {
         bool written = false;
-        for (const std::string& destination : FDestinations)
+        for (const std::string& destination : logged)
             written = written || SamePath(destination, path);
         for (const char* name : ApplicationFiles)
             written = written || SamePath(FInstallDir + name, path); // logged as the program's own below

@@ -88,6 +88,11 @@ TEST(InstallUpgradeTest, TheEarlierReleasesFilesInBackupAreRemovedNotRestored)
     EXPECT_NE(std::find(log.begin(), log.end(), "Copy: " + D + "Backup\\ZarnFTP.exe"), log.end());
     EXPECT_EQ(std::find(log.begin(), log.end(), "Copy: " + D + "Backup\\README.TXT"), log.end());
 
+    // Once more, over the upgrade: the earlier backup stays logged, once.
+    bench.Run.InstallFiles(DestDir);
+    const std::vector<std::string> again = bench.LogLines();
+    EXPECT_EQ(std::count(again.begin(), again.end(), "Copy: " + D + "Backup\\ZarnFTP.exe"), 1);
+
     TUninstallLog uninstallLog;
     uninstallLog.AppName = "ZarnFTP";
     for (const std::string& line : log)
