@@ -89,6 +89,7 @@ TEST(InstallUpgradeTest, TheEarlierReleasesFilesInBackupAreRemovedNotRestored)
     EXPECT_EQ(std::find(log.begin(), log.end(), "Copy: " + D + "Backup\\README.TXT"), log.end());
 
     // Once more, over the upgrade: the earlier backup stays logged, once.
+    bench.Answers.Answers = {true};
     bench.Run.InstallFiles(DestDir);
     const std::vector<std::string> again = bench.LogLines();
     EXPECT_EQ(std::count(again.begin(), again.end(), "Copy: " + D + "Backup\\ZarnFTP.exe"), 1);
