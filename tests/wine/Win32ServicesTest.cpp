@@ -73,10 +73,16 @@ TEST(Win32Registry, ValuesOfEveryTypeAreReadAndWrittenBackExactly)
     const DWORD number = 0x01020304;
     RegSetValueExA(handle, "Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
     RegSetValueExA(handle, "List", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>("a\0b\0\0"), 5);
-    const std::string program = "%SystemRoot%\\x.exe"; // stored without its NUL
+    const std::string program = "%SystemRoot%\\x.exe"; // given without its NUL
     RegSetValueExA(handle, "", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(program.data()),
                    static_cast<DWORD>(program.size()));
     RegCloseKey(handle);
+
+    // As the system stores them (its ANSI layer may add a NUL of its own).
+    const char* const names[] = {"Number", "List", ""};
+    std::vector<TRegValue> stored;
+    for (const char* name : names)
+        stored.push_back(QueryValue(HKEY_LOCAL_MACHINE, key, name));
 
     const std::unique_ptr<TRegistry> registry = MakeNativeRegistry();
     registry->SetRootKey(rkLocalMachine);
@@ -90,15 +96,16 @@ TEST(Win32Registry, ValuesOfEveryTypeAreReadAndWrittenBackExactly)
         EXPECT_TRUE(registry->WriteValueData(value)) << value.Name;
     registry->CloseKey();
 
-    const TRegValue n = QueryValue(HKEY_LOCAL_MACHINE, key, "Number");
-    EXPECT_EQ(n.Type, static_cast<DWORD>(REG_DWORD));
-    EXPECT_EQ(n.Data, std::string("\x04\x03\x02\x01", 4));
-    const TRegValue list = QueryValue(HKEY_LOCAL_MACHINE, key, "List");
-    EXPECT_EQ(list.Type, static_cast<DWORD>(REG_MULTI_SZ));
-    EXPECT_EQ(list.Data, std::string("a\0b\0\0", 5));
-    const TRegValue expandable = QueryValue(HKEY_LOCAL_MACHINE, key, "");
-    EXPECT_EQ(expandable.Type, static_cast<DWORD>(REG_EXPAND_SZ));
-    EXPECT_EQ(expandable.Data, program);
+    for (size_t i = 0; i < std::size(names); ++i) {
+        const TRegValue back = QueryValue(HKEY_LOCAL_MACHINE, key, names[i]);
+        EXPECT_TRUE(back.Found) << names[i];
+        EXPECT_EQ(back.Type, stored[i].Type) << names[i];
+        EXPECT_EQ(back.Data, stored[i].Data) << names[i];
+    }
+    EXPECT_EQ(stored[0].Type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(stored[0].Data, std::string("\x04\x03\x02\x01", 4));
+    EXPECT_EQ(stored[1].Type, static_cast<DWORD>(REG_MULTI_SZ));
+    EXPECT_EQ(stored[2].Type, static_cast<DWORD>(REG_EXPAND_SZ));
     registry->DeleteKey(std::string("\\") + key);
 }
 
