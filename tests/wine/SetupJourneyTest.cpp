@@ -441,6 +441,7 @@ TEST_F(SetupJourney, CopyDialogShowsAFilePartWayThroughItsExpansion)
     // The custom build's help file is 8 MB: its expansion lasts long enough
     // to catch the dialog in the middle of it and hold the program there.
     const std::string dir = Dest.substr(0, Dest.size() - 1) + " Custom";
+    ForgetInstalledProduct(); // its own default directory, whatever an earlier journey installed
     TSetupRun setup(ZARN_SETUP_CUSTOM_PROGRAM, "copy-dialog");
     ASSERT_TRUE(setup.Wizard);
     setup.Next();
@@ -491,6 +492,7 @@ TEST_F(SetupJourney, CopyDialogShowsAFilePartWayThroughItsExpansion)
     setup.ExpectEnded();
     EXPECT_EQ(ReadWholeFile(dir + "\\ZarnFTP.HLP"),
               ReadWholeFile(HostPath(std::string(ZARN_LARGE_PAYLOAD_DIR) + "/ZarnFTP.HLP")));
+    ForgetInstalledProduct(); // the journeys after this one start at their own defaults
 }
 
 } // namespace
