@@ -272,3 +272,28 @@ TEST(InstallRunFailureTest, DamagedArchiveEndsTheRunAndLeavesNothing)
 }
 
 } // namespace
+
+namespace {
+
+// When the undo itself cannot put something back, the last box names it and where it is.
+TEST(InstallRunFailureTest, WhatTheUndoCannotPutBackIsNamedWithWhereItIs)
+{
+    TInstallBench bench;
+    bench.AddFile(Program, "old program");
+    bench.Run.FBackup = true;
+    bench.Registry.RefusedKeys = {"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZarnFTP"};
+    const std::string saved = DestDir + "\\Backup\\ZarnFTP.exe";
+    bench.Disk.FailMove.insert(EnginePath(saved)); // held while the run is undone
+    try {
+        bench.Install();
+        ADD_FAILURE() << "no error";
+    } catch (const EInstallFailed& e) {
+        EXPECT_EQ(e.Message(), "Failed to set data for 'DisplayName'.\n\nThese could not be put back:\n" + Program +
+                                   " (it is now " + saved + ")");
+    }
+    EXPECT_EQ(bench.Text(saved), "old program"); // where the box says it is
+    EXPECT_FALSE(bench.Exists(Program));
+    EXPECT_FALSE(bench.Exists(DestDir + "\\install.log"));
+}
+
+} // namespace
