@@ -148,9 +148,14 @@ bool TInstallJournal::RestoreKey(const TAction& action, TRegistry& registry)
         registry.CloseKey();
         return registry.DeleteKey(key);
     }
+    // Unchanged (a write that was refused): nothing to put back, and perhaps no right to.
+    std::vector<TRegValueData> now;
+    if (registry.OpenKeyReadOnly(key) && registry.ReadValues(now) && now == action.Values) {
+        registry.CloseKey();
+        return true;
+    }
     if (!registry.OpenKey(key, false))
         return false;
-    std::vector<TRegValueData> now;
     bool restored = registry.ReadValues(now);
     for (const TRegValueData& value : now) {
         bool before = false;

@@ -238,4 +238,23 @@ TEST(InstallRunTest, ARegistryErrorUndoesTheRunAndTheCopyDialogStaysUp)
     EXPECT_EQ(bench.Progress.Journal.back(), "pending"); // showing the last file before the box
 }
 
+// A standard user: every key is read-only. The run fails at its first
+// registry write; the keys were never changed, so none is reported as not put back.
+TEST(InstallRunTest, RegistryWithoutWriteAccessFailsTheRunWithNothingLeft)
+{
+    TInstallBench bench;
+    bench.Registry.SetValue(rkLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZarnFTP",
+                            "DisplayName", "ZarnFTP");
+    bench.Registry.RefuseFullAccess = true;
+    const auto registryBefore = bench.Registry.Keys();
+    try {
+        bench.Install();
+        ADD_FAILURE() << "no error";
+    } catch (const EInstallFailed& e) {
+        EXPECT_EQ(e.Message(), "Failed to set data for 'DisplayName'.\n\nNothing was installed.");
+    }
+    EXPECT_EQ(bench.Registry.Keys(), registryBefore);
+    EXPECT_TRUE(bench.Disk.Files.empty());
+}
+
 } // namespace
