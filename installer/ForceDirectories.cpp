@@ -14,8 +14,9 @@ bool IsShareRoot(const std::string& directory)
     return server == std::string::npos || directory.find('\\', server + 1) == std::string::npos;
 }
 
-// Makes directory and its missing levels; top becomes the highest level made.
-bool MakeLevels(TFileSystem& files, const std::string& directory, std::string& top)
+} // namespace
+
+bool ForceDirectories(TFileSystem& files, const std::string& directory, std::vector<std::string>* made)
 {
     std::string path = directory;
     while (!path.empty() && path.back() == '\\')
@@ -23,34 +24,29 @@ bool MakeLevels(TFileSystem& files, const std::string& directory, std::string& t
     if (path.empty() || (path.size() == 2 && path[1] == ':') || IsShareRoot(path) || files.IsDirectory(path))
         return true;
     const size_t last = path.find_last_of('\\');
-    if (last != std::string::npos && !MakeLevels(files, path.substr(0, last), top))
+    if (last != std::string::npos && !ForceDirectories(files, path.substr(0, last), made))
         return false;
     try {
         files.MakeDirectory(path);
     } catch (const Exception&) {
         return false;
     }
-    if (top.empty())
-        top = path;
+    if (made)
+        made->push_back(path);
     return true;
 }
 
-} // namespace
-
-bool ForceDirectories(TFileSystem& files, const std::string& directory)
+bool ForceInstallDirectories(TFileSystem& files, const std::string& directory, std::vector<std::string>* made)
 {
-    std::string top;
-    return MakeLevels(files, directory, top);
-}
-
-bool ForceInstallDirectories(TFileSystem& files, const std::string& directory)
-{
-    std::string top;
-    if (!MakeLevels(files, directory, top))
+    std::vector<std::string> levels;
+    const bool complete = ForceDirectories(files, directory, &levels);
+    if (made)
+        made->insert(made->end(), levels.begin(), levels.end());
+    if (!complete)
         return false;
     try {
-        if (!top.empty())
-            files.ProtectDirectory(top);
+        if (!levels.empty())
+            files.ProtectDirectory(levels.front());
     } catch (const Exception&) {
     }
     return true;

@@ -1,5 +1,7 @@
 #include "installer/InstallRun.h"
 
+#include "installer/PathCompare.h"
+#include "installer/PreviousLog.h"
 #include "installer/ProgressView.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
@@ -21,6 +23,7 @@ std::string FileNamePart(const std::string& path)
 // uninstaller removes them too.
 const char* const ApplicationFiles[] = {"zarnftp.ini", "zarnftp.log", "stats.dat", "sites.ini"};
 
+// The bytes the listed entries expand to.
 int64_t ListedSize(const TStringList& listed)
 {
     int64_t total = 0;
@@ -34,7 +37,8 @@ int64_t ListedSize(const TStringList& listed)
 
 TInstallRun::TInstallRun(const TSetupControl& settings, std::string winDir, TStringList& fileList,
                          const TInstallServices& services)
-    : Comp(services.Files, &services.Resources), FSettings(settings), FWinDir(std::move(winDir)),
+    : FJournal(services.Files), FJournalFiles(services.Files, FJournal), Comp(FJournalFiles, &services.Resources),
+      FSettings(settings), FWinDir(std::move(winDir)),
       FFileList(fileList), FServices(services)
 {
     Comp.MakeDirectories = true;
@@ -52,8 +56,54 @@ std::string TInstallRun::Now()
 
 void TInstallRun::InstallFiles(const std::string& dirName)
 {
+    FOutcome = ioFailed;
+    FJournal.Clear();
+    FJournalFiles.Clear();
+    FPrevious = false;
+    FBackedUp.clear();
+    // Made for this run, so undone with it: noted first, removed last.
+    for (const std::string& dir : FMadeDirectories)
+        FJournal.NoteDirectory(dir);
+    try {
+        RunSteps(dirName);
+    } catch (const EInstallCancelled& e) {
+        const std::string text = Undo(e.Message());
+        FOutcome = ioCancelled;
+        throw EInstallCancelled(text);
+    } catch (const std::exception& e) {
+        const std::string text = Undo(e.what());
+        throw EInstallFailed(text);
+    }
+    FJournal.Commit();
+    FOutcome = ioInstalled;
+}
+
+std::string TInstallRun::Undo(const std::string& what)
+{
+    // The box that follows must find the copy dialog showing the file that failed.
+    FServices.Progress.ShowPending();
+    LogFile.Close(); // an open file could not be put back
+    const std::vector<std::string> left = FJournal.Undo(FServices.Registry);
+    std::string text = what;
+    // The reason is a sentence of its own, whatever its last character.
+    if (!text.empty() && text.back() != '.' && text.back() != '!' && text.back() != '?')
+        text += '.';
+    text += "\n\n";
+    if (left.empty()) {
+        text += FPrevious ? "The previous installation of " + FSettings.ProgramName + " is unchanged."
+                          : "Nothing was installed.";
+        return text;
+    }
+    text += "These could not be put back:";
+    for (const std::string& line : left)
+        text += "\n" + line;
+    return text;
+}
+
+void TInstallRun::RunSteps(const std::string& dirName)
+{
     TProgressView& progress = FServices.Progress;
-    TFileSystem& files = FServices.Files;
+    TFileSystem& files = FJournalFiles;
     progress.SetStatusText("Copying Files");
     progress.Show();
     FFileList.Clear();
@@ -61,56 +111,87 @@ void TInstallRun::InstallFiles(const std::string& dirName)
     FInstallDir = dirName + "\\";
     const std::string backupDir = dirName + "\\Backup\\";
 
+    FPrevious = files.FileExists(FInstallDir + "install.log");
+    const std::vector<std::string> previousFiles = PreviousCopiedFiles(files, FInstallDir);
     LogFile.Rewrite(files, FInstallDir + "install.log");
-    try {
-        Log("*** Install started: " + Now());
-        Log("AppName: " + FSettings.ProgramName);
-        Comp.SetTargetPath(dirName);
-        Comp.ListArchiveContents(*Comp.OpenArchiveResource("data", ""), FFileList);
-        FInstalledSize = ListedSize(FFileList);
+    Log("*** Install started: " + Now());
+    Log("AppName: " + FSettings.ProgramName);
+    Comp.SetTargetPath(dirName);
+    Comp.ListArchiveContents(*Comp.OpenArchiveResource("data", ""), FFileList);
+    FInstalledSize = ListedSize(FFileList);
 
-        for (int i = 0; i < FFileList.Count(); ++i) {
-            const std::string& name = FFileList[i];
-            // The user's own site list survives every reinstall, unbacked-up.
-            if (SameText(name, "SITES.INI") && files.FileExists(FInstallDir + "sites.ini")) {
-                preservedSites = i;
-                continue;
-            }
-            if (FBackup && files.FileExists(FInstallDir + name))
+    for (int i = 0; i < FFileList.Count(); ++i) {
+        const std::string& name = FFileList[i];
+        // The user's own site list survives every reinstall, unbacked-up.
+        if (SameText(name, "SITES.INI") && files.FileExists(FInstallDir + "sites.ini")) {
+            preservedSites = i;
+            continue;
+        }
+        if (files.FileExists(FInstallDir + name)) {
+            FPrevious = true;
+            if (FBackup)
                 BackUp(name, backupDir);
         }
-        if (preservedSites >= 0)
-            FFileList.Delete(preservedSites);
-
-        std::vector<TEntryResult> results;
-        {
-            const auto archive = Comp.OpenArchiveResource("data", "");
-            progress.ProcessMessages();
-            results = Comp.ExpandArchive(*archive, &FFileList);
-        }
-        ExpandMissingFiles(results);
-        progress.SetFileName("");
-        progress.SetStatusText("Creating Registry Entries...");
-        progress.ProcessMessages();
-
-        CreateRegistryEntries(FInstallDir);
-        CreateShortcuts(FInstallDir);
-        progress.Hide();
-
-        for (const char* name : ApplicationFiles)
-            Log("CreateFile: " + FInstallDir + name);
-        Log("*** Install Completed: " + Now());
-        LogFile.Close();
-    } catch (...) {
-        // The uninstaller can still read what was done before the error.
-        LogFile.Close();
-        throw;
     }
+    if (preservedSites >= 0)
+        FFileList.Delete(preservedSites);
+
+    FDestinations.clear();
+    std::vector<TEntryResult> results;
+    {
+        const auto archive = Comp.OpenArchiveResource("data", "");
+        progress.ProcessMessages();
+        results = Comp.ExpandArchive(*archive, &FFileList);
+    }
+    ExpandMissingFiles(results);
+    LogPreviousFiles(previousFiles);
+    progress.SetFileName("");
+    progress.SetStatusText("Creating Registry Entries...");
+    progress.ProcessMessages();
+
+    CreateRegistryEntries(FInstallDir);
+    CreateShortcuts(FInstallDir);
+    progress.Hide();
+
+    for (const char* name : ApplicationFiles)
+        Log("CreateFile: " + FInstallDir + name);
+    Log("*** Install Completed: " + Now());
+    LogFile.Close();
+}
+
+void TInstallRun::LogPreviousFiles(const std::vector<std::string>& previous)
+{
+    // A file the earlier release installed and this run moved into Backup is
+    // the product's too: the uninstall removes it rather than offering it back.
+    std::vector<std::string> logged = FDestinations;
+    for (const std::string& name : FBackedUp)
+        for (const std::string& path : previous)
+            if (SamePath(path, FInstallDir + name)) {
+                logged.push_back(FInstallDir + "Backup\\" + name);
+                Log("Copy: " + logged.back());
+                break;
+            }
+    for (const std::string& path : previous) {
+        bool written = false;
+        for (const std::string& destination : logged)
+            written = written || SamePath(destination, path);
+        for (const char* name : ApplicationFiles)
+            written = written || SamePath(FInstallDir + name, path); // logged as the program's own below
+        if (!written && FJournalFiles.FileExists(path))
+            Log("Copy: " + path);
+    }
+}
+
+void TInstallRun::RetryOrCancel(const std::string& message)
+{
+    FServices.Progress.ShowPending();
+    if (!FServices.Questions.Retry(message))
+        throw EInstallCancelled("Setup was cancelled");
 }
 
 void TInstallRun::BackUp(const std::string& name, const std::string& backupDir)
 {
-    TFileSystem& files = FServices.Files;
+    TFileSystem& files = FJournalFiles;
     const std::string dir = backupDir.substr(0, backupDir.size() - 1);
     if (!files.IsDirectory(dir)) {
         // The wizard made it unless something was in the way.
@@ -118,7 +199,19 @@ void TInstallRun::BackUp(const std::string& name, const std::string& backupDir)
             throw EInOutError("Cannot create \"" + dir + "\": a file of that name is in the way");
         files.MakeDirectory(dir);
     }
-    files.MoveFileChecked(FInstallDir + name, backupDir + name);
+    // A file in use (the help open in its viewer) may be freed while the box is up.
+    for (;;) {
+        try {
+            files.MoveFileChecked(FInstallDir + name, backupDir + name);
+            FBackedUp.push_back(name);
+            return;
+        } catch (const EInOutError& e) {
+            std::string reason = e.Message();
+            if (!reason.empty() && reason.back() == '.')
+                reason.pop_back();
+            RetryOrCancel(reason + ". Close the program that uses it, then choose Retry.");
+        }
+    }
 }
 
 void TInstallRun::ExpandMissingFiles(const std::vector<TEntryResult>& results)
@@ -128,10 +221,10 @@ void TInstallRun::ExpandMissingFiles(const std::vector<TEntryResult>& results)
     for (const TEntryResult& result : results) {
         bool written = result.Outcome != TEntryOutcome::eoFailed;
         while (!written) {
-            if (!FServices.Questions.Retry("Cannot write \"" + result.Path +
-                                           "\". Close the program that uses it, then choose Retry."))
-                throw EInstallIncomplete("Cannot write \"" + result.Path + "\". " + FSettings.ProgramName +
-                                         " is not completely installed.");
+            // The dialog names the file in the box, with nothing of it written.
+            FServices.Progress.SetFileName(result.Path.substr(DirectoryOfPath(result.Path).size()));
+            FServices.Progress.SetProgress(0);
+            RetryOrCancel("Cannot write \"" + result.Path + "\". Close the program that uses it, then choose Retry.");
             TStringList only;
             only.Add(result.Name);
             FRetrying = true;
@@ -161,6 +254,7 @@ void TInstallRun::CompCheckFile(std::string& filepath, TCProcessMode)
         filepath = FWinDir + name; // the uninstaller must outlive the destination directory
     if (FRetrying)
         return;
+    FDestinations.push_back(filepath);
     if (!uninstaller)
         Log("Copy: " + filepath);
 }

@@ -19,4 +19,7 @@ public:
     virtual void Hide() = 0;
     // Handles the window messages that are pending, so the windows stay live.
     virtual void ProcessMessages() = 0;
+    // Shows at once what was reported and is still waiting for its moment
+    // (the file and percentage of an entry that failed), before a box appears.
+    virtual void ShowPending() {}
 };

@@ -18,3 +18,7 @@ inline constexpr TProtocolValue ProtocolValues[] = {
 // A registry value starts (or shows the icon of) a program in directory
 // (with its "\") when its path, quoted or not, lies there.
 bool PointsInto(const std::string& value, const std::string& directory);
+
+// A registry value starts (or shows the icon of) a program named exeName in
+// any directory: the value a run of this product's setup wrote, wherever it installed.
+bool StartsProgramNamed(const std::string& value, const std::string& exeName);

@@ -50,10 +50,17 @@ void WriteUninstallDetails(TRegistry& registry, const TSetupControl& settings, c
 void TInstallRun::CreateRegistryEntries(const std::string& D)
 {
     TRegistry& registry = FServices.Registry;
+    // Every key this step may write to, as it is, so that an undone run gives it back.
+    FJournal.KeepRegistryKey(registry, rkLocalMachine, UninstallKey + FSettings.ProgramName);
+    FJournal.KeepRegistryKey(registry, rkLocalMachine, AppPathsKey + FSettings.ExeName);
+    if (FSettings.RegisterExt)
+        for (const TProtocolValue& value : ProtocolValues)
+            FJournal.KeepRegistryKey(registry, rkClassesRoot, value.Key);
     // The last key assigned, opened or not: the log names it.
     std::string K;
     // The protocol values this install is about to overwrite, kept for the
-    // uninstall; a reinstall finds its own there and keeps nothing new.
+    // uninstall; a reinstall finds its own there (or an earlier install's in
+    // another folder) and keeps nothing new: the user's own stays kept.
     // Kept with their type: an expandable "%SystemRoot%\..." must come back expandable.
     std::string previous[std::size(ProtocolValues)];
     TRegDataType previousType[std::size(ProtocolValues)] = {};
@@ -62,7 +69,7 @@ void TInstallRun::CreateRegistryEntries(const std::string& D)
         registry.SetRootKey(rkClassesRoot);
         for (size_t i = 0; i < std::size(ProtocolValues); ++i) {
             if (registry.OpenKeyReadOnly(ProtocolValues[i].Key) && registry.ReadString("", previous[i], &previousType[i]))
-                ours[i] = PointsInto(previous[i], D);
+                ours[i] = PointsInto(previous[i], D) || StartsProgramNamed(previous[i], FSettings.ExeName);
             registry.CloseKey();
         }
     }

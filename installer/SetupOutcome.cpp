@@ -29,12 +29,13 @@ TSetupOutcome OutcomeOf(const TRunSeen& seen)
 
 TInstallFilesProc Watched(TInstallFilesProc install, TRunSeen& seen)
 {
-    return [install = std::move(install), &seen](const std::string& dirName, bool backup) {
+    return [install = std::move(install), &seen](const std::string& dirName, bool backup,
+                                                 const std::vector<std::string>& madeDirectories) {
         try {
-            std::string installDir = install(dirName, backup);
+            std::string installDir = install(dirName, backup, madeDirectories);
             seen.Completed = true;
             return installDir;
-        } catch (const EInstallIncomplete&) {
+        } catch (const EInstallCancelled&) {
             seen.Cancelled = true;
             throw;
         } catch (...) {

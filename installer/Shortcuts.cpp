@@ -68,7 +68,22 @@ void TInstallRun::CreateShortcuts(const std::string& D)
     if (!FServices.Questions.Confirm("Create shortcuts on the Desktop and Programs menu ?"))
         return;
     TRegistry& registry = FServices.Registry;
-    TShellLinks& links = FServices.Links;
+    // The shell writes the link files itself: each is noted before, so an undone run takes it back.
+    TShellLinks& journaled = FServices.Links;
+    struct TJournaledLinks : TShellLinks {
+        TShellLinks& Inner;
+        TJournalFileSystem& Files;
+        TJournaledLinks(TShellLinks& inner, TJournalFileSystem& files) : Inner(inner), Files(files) {}
+        void SaveLink(const TShellLinkInfo& link) override
+        {
+            Files.WillWrite(link.LinkFile);
+            Inner.SaveLink(link);
+        }
+        bool LoadLink(const std::string& linkFile, TShellLinkInfo& link) override
+        {
+            return Inner.LoadLink(linkFile, link);
+        }
+    } links(journaled, FJournalFiles);
     const std::string program = D + LinkedProgramName;
     std::string folder, created;
 
@@ -84,7 +99,7 @@ void TInstallRun::CreateShortcuts(const std::string& D)
     folder.clear();
     GetShellFolder(registry, "Programs", folder);
     const std::string G = folder + "\\" + ProgramGroupName + "\\";
-    ForceDirectories(FServices.Files, G); // a group that cannot be made shows as links that are not saved
+    ForceDirectories(FJournalFiles, G); // a group that cannot be made shows as links that are not saved
 
     CreateLink(links, G + ProgramLinkName, program, "", LinkDescription, D, 1, "", 0, created);
     Log("CreateFile: " + created);

@@ -9,8 +9,9 @@
 
 TInstallFilesProc InstallThrough(TInstallRun& run)
 {
-    return [&run](const std::string& dirName, bool backup) {
+    return [&run](const std::string& dirName, bool backup, const std::vector<std::string>& madeDirectories) {
         run.FBackup = backup;
+        run.FMadeDirectories = madeDirectories;
         run.InstallFiles(dirName);
         return run.FInstallDir;
     };
@@ -79,19 +80,20 @@ void TWizardSteps::NextOnDestination()
     TWizardView& view = FServices.View;
     TFileSystem& files = FServices.Files;
     const std::string P = view.DirName();
+    std::vector<std::string> made;
     if (!files.IsDirectory(P)) {
         if (!FServices.Questions.Confirm(CreateDirectoryQuestion(P)))
             return;
-        ForceInstallDirectories(files, P); // one that cannot be made fails the run's log
+        ForceInstallDirectories(files, P, &made); // one that cannot be made fails the run's log
     }
     view.HideWizard();
     view.HidePage(wpPath);
     FBackup = FServices.Questions.Confirm("Do you want to backup replaced files ?  ");
     if (FBackup)
-        ForceDirectories(files, P + "\\Backup");
+        ForceDirectories(files, P + "\\Backup", &made);
 
     // An error leaves the wizard hidden on step 2 and reaches the error display.
-    FInstallDir = FServices.InstallFiles(P, FBackup);
+    FInstallDir = FServices.InstallFiles(P, FBackup, made);
     view.ShowPage(wpFinish);
     view.SetNextCaption("Finish");
     FStep = 3;

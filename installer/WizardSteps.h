@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "installer/BrowseDir.h"
 #include "installer/SetupControl.h"
@@ -42,8 +43,10 @@ public:
 };
 
 // Runs the install into dirName (an existing directory) and returns the
-// destination with its "\" (FInstallDir); errors end it.
-using TInstallFilesProc = std::function<std::string(const std::string& dirName, bool backup)>;
+// destination with its "\" (FInstallDir); errors end it. madeDirectories:
+// the levels the wizard made for it (outermost first), which an undone run removes.
+using TInstallFilesProc =
+    std::function<std::string(const std::string& dirName, bool backup, const std::vector<std::string>& madeDirectories)>;
 // Runs the browse dialog for browser; true when the user pressed OK.
 using TBrowseProc = std::function<bool(TZarnBrowseDir& browser)>;
 

@@ -82,3 +82,14 @@ void TRegistry::WriteString(const std::string& name, const std::string& value, T
     if (!FKeyOpen || !DoWriteString(name, value, type == rdExpandString))
         throw ERegistryException("Failed to set data for '" + name + "'");
 }
+
+bool TRegistry::ReadValues(std::vector<TRegValueData>& values)
+{
+    values.clear();
+    return FKeyOpen && DoReadValues(values);
+}
+
+bool TRegistry::WriteValueData(const TRegValueData& value)
+{
+    return FKeyOpen && DoWriteValueData(value);
+}

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/Exception.h"
 
@@ -18,6 +19,16 @@ enum TRootKey { rkClassesRoot, rkCurrentUser, rkLocalMachine };
 enum TRegAccess { raRead, raFullAccess };
 
 enum TRegDataType { rdUnknown, rdString, rdExpandString, rdInteger, rdBinary };
+
+// A value exactly as stored: its name, the system's type number (REG_SZ 1,
+// REG_EXPAND_SZ 2, REG_BINARY 3, REG_DWORD 4, ...) and its bytes, for
+// putting back what a run changed.
+struct TRegValueData {
+    std::string Name;
+    uint32_t Type = 0;
+    std::string Data;
+    bool operator==(const TRegValueData&) const = default;
+};
 
 class TRegistry {
 public:
@@ -48,6 +59,10 @@ public:
     // Closes an open key, then removes key (a path from the root) when it has
     // no subkeys; never recursive. False when it cannot.
     bool DeleteKey(const std::string& key);
+    // Every value of the open key as stored; false when none is open or they cannot be read.
+    bool ReadValues(std::vector<TRegValueData>& values);
+    // Stores a value exactly as ReadValues gave it; false when it cannot.
+    bool WriteValueData(const TRegValueData& value);
 
 protected:
     // The platform's side. Paths come from the root, without a leading "\".
@@ -68,6 +83,10 @@ protected:
     virtual bool DoDeleteValue(const std::string& name) = 0;
     // Removes path under root, only when it has no subkeys.
     virtual bool DoDeleteKey(TRootKey root, const std::string& path) = 0;
+    // Every value of the open key, as stored.
+    virtual bool DoReadValues(std::vector<TRegValueData>& values) = 0;
+    // Stores a value in the open key with its type and bytes as given.
+    virtual bool DoWriteValueData(const TRegValueData& value) = 0;
 
 private:
     bool Open(const std::string& key, TRegAccess access, bool canCreate);

@@ -96,6 +96,32 @@ protected:
         return queried == ERROR_SUCCESS && subkeys == 0 && RegDeleteKeyA(RootHandle(root), path.c_str()) == ERROR_SUCCESS;
     }
 
+    bool DoReadValues(std::vector<TRegValueData>& values) override
+    {
+        DWORD count = 0, longestName = 0, longestData = 0;
+        if (RegQueryInfoKeyA(FKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longestName,
+                             &longestData, nullptr, nullptr) != ERROR_SUCCESS)
+            return false;
+        std::string name(longestName + 1, '\0');
+        std::string data(longestData, '\0');
+        for (DWORD i = 0; i < count; ++i) {
+            DWORD nameSize = static_cast<DWORD>(name.size());
+            DWORD dataSize = static_cast<DWORD>(data.size());
+            DWORD kind = 0;
+            if (RegEnumValueA(FKey, i, name.data(), &nameSize, nullptr, &kind, reinterpret_cast<BYTE*>(data.data()),
+                              &dataSize) != ERROR_SUCCESS)
+                return false;
+            values.push_back({name.substr(0, nameSize), kind, data.substr(0, dataSize)});
+        }
+        return true;
+    }
+
+    bool DoWriteValueData(const TRegValueData& value) override
+    {
+        return RegSetValueExA(FKey, value.Name.c_str(), 0, value.Type, reinterpret_cast<const BYTE*>(value.Data.data()),
+                              static_cast<DWORD>(value.Data.size())) == ERROR_SUCCESS;
+    }
+
 private:
     HKEY FKey = nullptr;
 };

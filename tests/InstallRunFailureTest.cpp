@@ -1,7 +1,7 @@
 // The install run when the disk refuses something: a file in use that the
 // engine skips (retried or given up), a backup that cannot be made, a full
-// disk, and a damaged archive. Each ends either complete or with an error
-// naming the file, the log closed with its lines so far.
+// disk, and a damaged archive. Each ends either complete, or undone with a
+// last box naming the reason and saying that nothing changed.
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -16,9 +16,16 @@ namespace {
 const std::string Started = "*** Install started: 2024-03-09 14:05:07";
 const std::string ShortcutQuestion = "Create shortcuts on the Desktop and Programs menu ?";
 const std::string Program = DestDir + "\\ZarnFTP.exe";
+const std::string Unchanged = "\n\nThe previous installation of ZarnFTP is unchanged.";
+const std::string NothingInstalled = "\n\nNothing was installed.";
 
 // The path as the engine names it.
 std::string EnginePath(const std::string& path) { return ToNativePath(path); }
+
+std::string FileNamePart(const std::string& path)
+{
+    return path.substr(path.find_last_of("\\/") + 1);
+}
 
 std::string RetryText(const std::string& path)
 {
@@ -67,6 +74,10 @@ TEST(InstallRunFailureTest, FileInUseIsOfferedForRetryAndCancelEndsTheRunNamingI
             if (bench.Answers.Asked.back() != RetryText(held))
                 return;
             EXPECT_TRUE(bench.Progress.Visible); // the copy dialog stays up behind the box
+            // showing the file in the box, none of it written, before the box
+            EXPECT_EQ(bench.Progress.FileName, FileNamePart(held));
+            EXPECT_EQ(bench.Progress.Progress, 0);
+            EXPECT_EQ(bench.Progress.Journal.back(), "pending");
             if (++retries == c.FreedAtRetry)
                 bench.Disk.FailCreate.clear();
         };
@@ -74,7 +85,7 @@ TEST(InstallRunFailureTest, FileInUseIsOfferedForRetryAndCancelEndsTheRunNamingI
         std::string error;
         try {
             bench.Install();
-        } catch (const EInstallIncomplete& e) {
+        } catch (const EInstallCancelled& e) {
             error = e.Message();
         }
         EXPECT_FALSE(bench.Run.LogFile.IsOpen());
@@ -95,52 +106,61 @@ TEST(InstallRunFailureTest, FileInUseIsOfferedForRetryAndCancelEndsTheRunNamingI
             EXPECT_NE(bench.FileList.IndexOfText(held), -1);
             EXPECT_EQ(bench.FileList.Count(), 6);
         } else {
-            EXPECT_EQ(error, "Cannot write \"" + held + "\". ZarnFTP is not completely installed.");
+            EXPECT_EQ(error, "Setup was cancelled." + Unchanged);
+            EXPECT_EQ(bench.Run.Outcome(), ioCancelled);
             EXPECT_EQ(bench.Text(c.HeldFile), "old program");
-            std::vector<std::string> expected = {Started, "AppName: ZarnFTP"};
-            for (const std::string& line : CopyLines())
-                expected.push_back(line);
-            EXPECT_EQ(log, expected); // nothing after the expansion: no registry, no shortcuts
+            // The files written before the box are gone again, the log too.
+            EXPECT_FALSE(bench.Exists(DestDir + "\\install.log"));
+            EXPECT_FALSE(bench.Exists(DestDir + "\\README.TXT"));
             EXPECT_TRUE(bench.Registry.Writes.empty());
             EXPECT_TRUE(bench.Links.Links.empty());
             for (const std::string& asked : bench.Answers.Asked)
                 EXPECT_EQ(asked, RetryText(held));
+            continue;
         }
-        // The other files were written all the same.
+        EXPECT_EQ(bench.Run.Outcome(), ioInstalled);
         EXPECT_EQ(bench.Text(DestDir + "\\README.TXT"), "readme");
     }
 }
 
-// A reinstall with backup where the backup cannot be made: the run ends
-// before the expansion, and every old file is either in place or in Backup.
+// A reinstall with backup where the backup cannot be made: a file in use
+// is offered for retry; whatever ends the run puts every old file back.
 struct TBackupCase {
     const char* Name;
     std::function<void(TInstallBench&)> Arrange;
-    std::string Message; // "" for a run that completes
+    std::deque<bool> Answers; // the retry boxes, then the shortcut question
+    std::string Message;      // "" for a run that completes
 };
 
-TEST(InstallRunFailureTest, BackupThatCannotBeMadeEndsTheRunBeforeAnythingIsOverwritten)
+TEST(InstallRunFailureTest, BackupThatCannotBeMadeLeavesEveryOldFileInPlace)
 {
     const std::string backup = DestDir + "\\Backup";
-    const std::string readme = EnginePath(DestDir + "\\README.TXT");
+    const std::string help = EnginePath(DestDir + "\\ZarnFTP.HLP");
+    const std::string moveError =
+        "Cannot move \"" + help + "\" to \"" + EnginePath(backup + "\\ZarnFTP.HLP") + "\": " + InUseReason;
     const std::vector<TBackupCase> cases = {
         {"a file named Backup in the way",
          [&](TInstallBench& b) {
              b.Disk.Directories.erase(EnginePath(backup));
              b.AddFile(backup, "in the way");
          },
-         "Cannot create \"" + backup + "\": a file of that name is in the way"},
+         {}, "Cannot create \"" + backup + "\": a file of that name is in the way." + Unchanged},
         {"Backup missing and refused",
          [&](TInstallBench& b) {
              b.Disk.Directories.erase(EnginePath(backup));
              b.Disk.FailDirectory.insert(EnginePath(backup));
          },
-         "Cannot create directory \"" + EnginePath(backup) + "\""},
-        {"a file that cannot be moved",
-         [&](TInstallBench& b) { b.Disk.FailMove.insert(readme); },
-         "Cannot move \"" + readme + "\" to \"" + EnginePath(backup + "\\README.TXT") + "\": " + InUseReason},
+         {}, "Cannot create directory \"" + EnginePath(backup) + "\"." + Unchanged},
+        {"the help held open: Cancel", [&](TInstallBench& b) { b.Disk.FailMove.insert(help); }, {false},
+         "Setup was cancelled." + Unchanged},
+        {"the help held open, then closed: Retry",
+         [&](TInstallBench& b) {
+             b.Disk.FailMove.insert(help);
+             b.Answers.OnAsk = [&b] { b.Disk.FailMove.clear(); };
+         },
+         {true, true}, ""},
         {"Backup missing: made by the run", [&](TInstallBench& b) { b.Disk.Directories.erase(EnginePath(backup)); },
-         ""},
+         {true}, ""},
     };
     for (const TBackupCase& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -148,12 +168,14 @@ TEST(InstallRunFailureTest, BackupThatCannotBeMadeEndsTheRunBeforeAnythingIsOver
         const std::vector<std::string> names = {"ZarnFTP.exe", "ZarnFTP.HLP", "README.TXT", "whatsnew.txt"};
         for (const std::string& name : names)
             bench.AddFile(DestDir + "\\" + name, "old " + name);
+        bench.AddFile(backup + "\\README.TXT", "older readme");
+        bench.Answers.Answers = c.Answers;
         c.Arrange(bench);
         bench.Run.FBackup = true;
         std::string error;
         try {
             bench.Install();
-        } catch (const EInOutError& e) {
+        } catch (const Exception& e) {
             error = e.Message();
         }
         EXPECT_EQ(error, c.Message);
@@ -164,24 +186,18 @@ TEST(InstallRunFailureTest, BackupThatCannotBeMadeEndsTheRunBeforeAnythingIsOver
             if (c.Message.empty()) {
                 EXPECT_EQ(saved, "old " + name) << name;
             } else {
-                // Not overwritten: still in place, or moved into Backup before the failure.
-                EXPECT_TRUE(here == "old " + name || (here.empty() && saved == "old " + name)) << name;
+                EXPECT_EQ(here, "old " + name) << name;
+                EXPECT_EQ(saved, name == "README.TXT" ? "older readme" : "") << name;
             }
         }
         if (!c.Message.empty()) {
-            EXPECT_EQ(bench.LogLines(), (std::vector<std::string>{Started, "AppName: ZarnFTP"}));
-            EXPECT_TRUE(bench.Answers.Asked.empty());
+            EXPECT_FALSE(bench.Exists(DestDir + "\\install.log"));
             EXPECT_TRUE(bench.Registry.Writes.empty());
+            EXPECT_EQ(bench.Disk.Files.size(), 5u + (c.Name[0] == 'a' ? 1u : 0u)) << "a copy left behind";
+            for (const std::string& asked : bench.Answers.Asked)
+                EXPECT_EQ(asked, moveError + " Close the program that uses it, then choose Retry.");
         }
     }
-    // The file in the way is left as it was.
-    TInstallBench bench;
-    bench.Disk.Directories.erase(EnginePath(backup));
-    bench.AddFile(backup, "in the way");
-    bench.AddFile(Program, "old program");
-    bench.Run.FBackup = true;
-    EXPECT_THROW(bench.Install(), EInOutError);
-    EXPECT_EQ(bench.Text(backup), "in the way");
     // On a first install nothing needs a backup, and nothing stops the run.
     TInstallBench first;
     first.Disk.Directories.erase(EnginePath(backup));
@@ -191,43 +207,43 @@ TEST(InstallRunFailureTest, BackupThatCannotBeMadeEndsTheRunBeforeAnythingIsOver
     EXPECT_EQ(first.LogLines().back().rfind("*** Install Completed: ", 0), 0u);
 }
 
-TEST(InstallRunFailureTest, FullDiskNamesTheFileAndTheReasonAndClosesTheLog)
+TEST(InstallRunFailureTest, FullDiskNamesTheFileAndTheReasonAndLeavesNothing)
 {
     TInstallBench bench;
     bench.Disk.FileCapacity = 12000; // the 20,000-byte program does not fit
     try {
         bench.Install();
         ADD_FAILURE() << "no error";
-    } catch (const EWriteError& e) {
-        EXPECT_EQ(e.Message(), "Cannot write \"" + EnginePath(Program) + "\": " + DiskFullReason);
+    } catch (const EInstallFailed& e) {
+        EXPECT_EQ(e.Message(), "Cannot write \"" + EnginePath(Program) + "\": " + DiskFullReason + NothingInstalled);
     }
     EXPECT_FALSE(bench.Run.LogFile.IsOpen());
-    EXPECT_EQ(bench.LogLines(), (std::vector<std::string>{Started, "AppName: ZarnFTP", CopyLines()[0]}));
-    EXPECT_EQ(bench.Disk.Contents(EnginePath(Program)).size(), 12000u);
+    EXPECT_TRUE(bench.Disk.Files.empty());
     EXPECT_TRUE(bench.Registry.Writes.empty());
+    EXPECT_EQ(bench.Progress.Journal.back(), "pending");
 }
 
-// An engine error ends the run at the entry where it struck; the log keeps
-// the lines written so far and is closed, so the uninstaller can read it.
-TEST(InstallRunFailureTest, DamagedArchiveEndsTheRunWithTheLogClosed)
+// An engine error ends the run at the entry where it struck; the run is
+// undone and the box names the error.
+TEST(InstallRunFailureTest, DamagedArchiveEndsTheRunAndLeavesNothing)
 {
     struct TDamage {
         const char* Name;
         std::function<void(std::vector<TRawEntry>&, TArchiveBuilder&)> Apply;
         std::string Message;
-        size_t CopyLinesKept;
+        std::string FailingFile; // the copy dialog's name when the box appears
     };
     const std::vector<TDamage> damages = {
         {"second entry's checksum", [](std::vector<TRawEntry>& e, TArchiveBuilder&) { e[1].Checksum ^= 1; },
-         "Bad checksum during expansion -- data may be invalid", 2},
+         "Bad checksum during expansion -- data may be invalid", "ZarnFTP.HLP"},
         {"total beyond the entries",
          [](std::vector<TRawEntry>&, TArchiveBuilder& b) {
              b.TotalFromEntries = false;
              b.Header.TotalSize = 1 << 20;
          },
-         "Archive is truncated", 0},
+         "Archive is truncated", ""}, // the listing fails before any file
         {"locked third entry", [](std::vector<TRawEntry>& e, TArchiveBuilder&) { e[2].LockMode = 1; },
-         "File locked -- valid key required", 3},
+         "File locked -- valid key required", "README.TXT"},
     };
     for (const TDamage& d : damages) {
         SCOPED_TRACE(d.Name);
@@ -243,17 +259,41 @@ TEST(InstallRunFailureTest, DamagedArchiveEndsTheRunWithTheLogClosed)
         try {
             bench.Run.InstallFiles(DestDir);
             ADD_FAILURE() << "no error";
-        } catch (const Exception& e) {
-            EXPECT_EQ(e.Message(), d.Message);
+        } catch (const EInstallFailed& e) {
+            EXPECT_EQ(e.Message(), d.Message + "." + NothingInstalled);
         }
         EXPECT_FALSE(bench.Run.LogFile.IsOpen());
-        std::vector<std::string> expected = {Started, "AppName: ZarnFTP"};
-        for (size_t i = 0; i < d.CopyLinesKept; ++i)
-            expected.push_back(CopyLines()[i]);
-        EXPECT_EQ(bench.LogLines(), expected);
+        EXPECT_TRUE(bench.Disk.Files.empty());
         EXPECT_TRUE(bench.Registry.Writes.empty());
         EXPECT_TRUE(bench.Answers.Asked.empty());
+        EXPECT_EQ(bench.Progress.FileName, d.FailingFile);
+        EXPECT_EQ(bench.Progress.Journal.back(), "pending");
     }
+}
+
+} // namespace
+
+namespace {
+
+// When the undo itself cannot put something back, the last box names it and where it is.
+TEST(InstallRunFailureTest, WhatTheUndoCannotPutBackIsNamedWithWhereItIs)
+{
+    TInstallBench bench;
+    bench.AddFile(Program, "old program");
+    bench.Run.FBackup = true;
+    bench.Registry.RefusedKeys = {"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZarnFTP"};
+    const std::string saved = DestDir + "\\Backup\\ZarnFTP.exe";
+    bench.Disk.FailMove.insert(EnginePath(saved)); // held while the run is undone
+    try {
+        bench.Install();
+        ADD_FAILURE() << "no error";
+    } catch (const EInstallFailed& e) {
+        EXPECT_EQ(e.Message(), "Failed to set data for 'DisplayName'.\n\nThese could not be put back:\n" + Program +
+                                   " (it is now " + saved + ")");
+    }
+    EXPECT_EQ(bench.Text(saved), "old program"); // where the box says it is
+    EXPECT_FALSE(bench.Exists(Program));
+    EXPECT_FALSE(bench.Exists(DestDir + "\\install.log"));
 }
 
 } // namespace

@@ -203,18 +203,19 @@ TEST(InstallRunTest, CopyDialogFollowsTheRun)
     EXPECT_GT(gauges[0].size(), 4u); // the 20,000-byte program also reports between its ends
 }
 
-TEST(InstallRunTest, FailingLogIsAnError)
+TEST(InstallRunTest, FailingLogIsAnErrorAndLeavesNothing)
 {
     struct TCase {
         const char* Name;
         int FailCreateAt, FailWriteAt;
         std::string Message;
-        size_t LinesKept;
     };
     const std::string log = ToNativePath(DestDir + "\\install.log");
+    const std::string nothing = ".\n\nNothing was installed.";
     const std::vector<TCase> cases = {
-        {"log cannot be created", 1, 0, "Cannot create file \"" + log + "\"", 0},
-        {"first Copy line cannot be written", 0, 3, "Cannot write \"" + log + "\": " + DiskFullReason, 2},
+        {"log cannot be created", 1, 0, "Cannot create file \"" + log + "\"" + nothing},
+        {"first Copy line cannot be written", 0, 3, "Cannot write \"" + log + "\": " + DiskFullReason +
+                                                        "\n\nNothing was installed."},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -224,36 +225,56 @@ TEST(InstallRunTest, FailingLogIsAnError)
         try {
             bench.Install();
             ADD_FAILURE() << "no error";
-        } catch (const Exception& e) {
+        } catch (const EInstallFailed& e) {
             EXPECT_EQ(e.Message(), c.Message);
         }
         EXPECT_FALSE(bench.Run.LogFile.IsOpen());
-        EXPECT_EQ(bench.LogLines().size(), c.LinesKept);
+        EXPECT_FALSE(bench.Exists(DestDir + "\\install.log"));
         EXPECT_FALSE(bench.Exists(DestDir + "\\ZarnFTP.exe"));
         EXPECT_TRUE(bench.Registry.Writes.empty());
+        EXPECT_EQ(bench.Run.Outcome(), ioFailed);
     }
 }
 
-TEST(InstallRunTest, AnErrorEndsTheRunAndClosesTheLogWithItsLines)
+TEST(InstallRunTest, ARegistryErrorUndoesTheRunAndTheCopyDialogStaysUp)
 {
     TInstallBench bench;
+    bench.AddFile(DestDir + "\\install.log", "the old log\r\n");
     bench.Registry.RefusedKeys = {"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZarnFTP"};
-    EXPECT_THROW(
-        {
-            try {
-                bench.Install();
-            } catch (const ERegistryException& e) {
-                EXPECT_STREQ(e.what(), "Failed to set data for 'DisplayName'");
-                throw;
-            }
-        },
-        ERegistryException);
+    const auto registryBefore = bench.Registry.Keys();
+    try {
+        bench.Install();
+        ADD_FAILURE() << "no error";
+    } catch (const EInstallFailed& e) {
+        EXPECT_EQ(e.Message(), "Failed to set data for 'DisplayName'.\n\nThe previous installation of ZarnFTP is unchanged.");
+    }
     EXPECT_FALSE(bench.Run.LogFile.IsOpen());
-    std::vector<std::string> expected = BuildLog(DestDir, {});
-    expected.resize(2 + AllCopied.size()); // up to the last Copy line
-    EXPECT_EQ(bench.LogLines(), expected);
+    EXPECT_EQ(bench.Text(DestDir + "\\install.log"), "the old log\r\n");
+    EXPECT_FALSE(bench.Exists(DestDir + "\\README.TXT"));
+    EXPECT_FALSE(bench.Exists(WindowsDir + "unzarn.exe"));
+    EXPECT_EQ(bench.Registry.Keys(), registryBefore);
     EXPECT_TRUE(bench.Answers.Asked.empty());
     EXPECT_TRUE(bench.Progress.Visible); // the copy dialog stays up; its Cancel is the way out
+    EXPECT_EQ(bench.Progress.Journal.back(), "pending"); // showing the last file before the box
+}
+
+// A standard user: every key is read-only. The run fails at its first
+// registry write; the keys were never changed, so none is reported as not put back.
+TEST(InstallRunTest, RegistryWithoutWriteAccessFailsTheRunWithNothingLeft)
+{
+    TInstallBench bench;
+    bench.Registry.SetValue(rkLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZarnFTP",
+                            "DisplayName", "ZarnFTP");
+    bench.Registry.RefuseFullAccess = true;
+    const auto registryBefore = bench.Registry.Keys();
+    try {
+        bench.Install();
+        ADD_FAILURE() << "no error";
+    } catch (const EInstallFailed& e) {
+        EXPECT_EQ(e.Message(), "Failed to set data for 'DisplayName'.\n\nNothing was installed.");
+    }
+    EXPECT_EQ(bench.Registry.Keys(), registryBefore);
+    EXPECT_TRUE(bench.Disk.Files.empty());
 }
 
 } // namespace

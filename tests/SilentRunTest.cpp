@@ -115,7 +115,7 @@ TEST(SilentRunTest, AFileThatCannotBeWrittenEndsTheRunWithoutWaiting)
     TSilentBench s;
     const std::string program = ToNativePath(DestDir + "\\ZarnFTP.exe");
     s.Bench.Disk.FailCreate.insert(program);
-    EXPECT_THROW(s.Install(DestDir), EInstallIncomplete);
+    EXPECT_THROW(s.Install(DestDir), EInstallCancelled);
     EXPECT_EQ(s.SilentLines(),
               std::vector<std::string>{"Cannot write \"" + program +
                                        "\". Close the program that uses it, then choose Retry. -> Cancel"});
@@ -192,16 +192,16 @@ TEST(SilentRunTest, ExitCodeFollowsHowTheRunEnded)
         {"installed", [] { return std::string("C:\\Z\\"); }, ExitCodeSuccess},
         {"never started: the wizard was cancelled", nullptr, ExitCodeCancelled},
         {"Cancel where the run offered a retry",
-         []() -> std::string { throw EInstallIncomplete("Cannot write \"C:\\Z\\a.exe\"."); }, ExitCodeCancelled},
+         []() -> std::string { throw EInstallCancelled("Setup was cancelled"); }, ExitCodeCancelled},
         {"an error", []() -> std::string { throw EInOutError("Cannot create file"); }, ExitCodeFailed},
     };
     for (const TOutcomeCase& c : cases) {
         SCOPED_TRACE(c.Name);
         TRunSeen seen;
-        const TInstallFilesProc watched = Watched([&](const std::string&, bool) { return c.Install(); }, seen);
+        const TInstallFilesProc watched = Watched([&](const std::string&, bool, const std::vector<std::string>&) { return c.Install(); }, seen);
         if (c.Install) {
             try {
-                EXPECT_EQ(watched("C:\\Z", false), "C:\\Z\\");
+                EXPECT_EQ(watched("C:\\Z", false, {}), "C:\\Z\\");
                 EXPECT_EQ(c.ExitCode, ExitCodeSuccess);
             } catch (const Exception&) {
                 // Passed on, as the wizard's error display needs it.

@@ -51,7 +51,7 @@ struct TWizardBench {
     bool BrowseConfirms = false;
     TWizardSteps Wizard{Settings, FStep,
                         {View, Files, Answers, Programs, Application,
-                         [this](const std::string& dirName, bool backup) {
+                         [this](const std::string& dirName, bool backup, const std::vector<std::string>&) {
                              Installs.push_back(dirName + (backup ? " backup" : " no backup"));
                              if (DuringInstall)
                                  DuringInstall();

@@ -105,6 +105,13 @@ void TCopyDialog::ProcessMessages()
         ProcessPendingMessages();
 }
 
+void TCopyDialog::ShowPending()
+{
+    ShowFrame();
+    // Painted now: a message box is about to take over the thread.
+    RedrawWindow(FWindow, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
 void TCopyDialog::PaintBevel(HDC dc)
 {
     // Bevel1, a lowered box: shadow at the top and left, highlight at the bottom and right.

@@ -26,6 +26,7 @@ public:
     void Show() override;
     void Hide() override;
     void ProcessMessages() override;
+    void ShowPending() override;
 
     TProgressGauge Progress;
 

@@ -1,5 +1,6 @@
 #include "ui/SetupProgram.h"
 
+#include "installer/InstalledFolder.h"
 #include "platform/FileSystem.h"
 #include "platform/NativeServices.h"
 #include "platform/Resources.h"
@@ -13,6 +14,10 @@ TSetupProgram::TSetupProgram(const TSetupControl& settings, const std::string& d
     frmMain = std::make_unique<TMainWindow>(SetupControl, FCancelRule, [this] { WMStartSetup(); });
     FStep = 0;
     WinDir = PrepareStartup(SetupControl, *FRegistry, NativeSystemInfo());
+    // An upgrade goes where the product is installed, not beside it; /D= names another folder.
+    const std::string installed = InstalledFolder(*FRegistry, NativeFileSystem(), SetupControl.ProgramName);
+    if (!installed.empty())
+        SetupControl.TargetPath = installed;
     if (!destination.empty())
         SetupControl.TargetPath = destination; // the destination page starts on it
     frmMain->CoverScreen();

@@ -65,5 +65,8 @@ int RunSilentSetup(const TSetupCommandLine& plan)
         }
     }
     log.Close();
+    // Nobody chose to cancel: a Retry box answered for want of a person is a failure.
+    if (seen.Cancelled)
+        seen.Failed = true;
     return SetupExitCode(OutcomeOf(seen));
 }

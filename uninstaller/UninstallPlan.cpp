@@ -239,7 +239,10 @@ TUninstallPlan MakeUninstallPlan(const TUninstallLog& log, const std::string& lo
             continue;
         const TWindowsPath saved = Child(backup, file.Levels.back());
         const bool listed = std::any_of(plan.Restores.begin(), plan.Restores.end(),
-                                        [&](const TRestoreMove& m) { return SamePath(m.To, file.Text()); });
+                                        [&](const TRestoreMove& m) { return SamePath(m.To, file.Text()); }) ||
+                            // an earlier release's file, which the log names to be removed
+                            std::any_of(plan.Files.begin(), plan.Files.end(),
+                                        [&](const std::string& f) { return SamePath(f, saved.Text()); });
         if (!listed && planner.PlainFileExists(saved))
             plan.Restores.push_back({saved.Text(), file.Text()});
     }

@@ -49,9 +49,9 @@ bool TFaultyFileSystem::Strikes(int& calls, int failAt)
 
 void TFaultyFileSystem::Disarm()
 {
-    FailCreateAt = FailWriteAt = FailDateAt = FailAttributesAt = 0;
+    FailCreateAt = FailWriteAt = FailDateAt = FailAttributesAt = FailMoveAt = FailDirectoryAt = 0;
     PartialWrite = 0;
-    Fired = FCreates = FWrites = FDates = FAttributes = 0;
+    Fired = FCreates = FWrites = FDates = FAttributes = FMoves = FDirectories = 0;
 }
 
 std::unique_ptr<TFileStream> TFaultyFileSystem::CreateAlways(const std::string& path)
@@ -66,6 +66,24 @@ bool TFaultyFileSystem::SetAttributes(const std::string& path, int32_t attribute
     if (Strikes(FAttributes, FailAttributesAt))
         return false;
     return TMemoryFileSystem::SetAttributes(path, attributes);
+}
+
+bool TFaultyFileSystem::MoveFileReplacing(const std::string& from, const std::string& to)
+{
+    if (Strikes(FMoves, FailMoveAt)) {
+        FailMove.insert(from); // reported as a file in use
+        const bool moved = TMemoryFileSystem::MoveFileReplacing(from, to);
+        FailMove.erase(from);
+        return moved;
+    }
+    return TMemoryFileSystem::MoveFileReplacing(from, to);
+}
+
+void TFaultyFileSystem::MakeDirectory(const std::string& path)
+{
+    if (Strikes(FDirectories, FailDirectoryAt))
+        throw EInOutError("Cannot create directory \"" + path + "\"");
+    TMemoryFileSystem::MakeDirectory(path);
 }
 
 int32_t TFaultyReadStream::Read(void* buffer, int32_t count)

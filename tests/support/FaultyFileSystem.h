@@ -18,6 +18,8 @@ public:
     int32_t PartialWrite = 0;
     int FailDateAt = 0;       // the file keeps its old date, as when the platform refuses
     int FailAttributesAt = 0; // SetAttributes reports failure and changes nothing
+    int FailMoveAt = 0;       // the move fails as for a file in use
+    int FailDirectoryAt = 0;  // MakeDirectory raises EInOutError
     int Fired = 0;            // faults that have struck
 
     // Clears the faults and the call counters; the files stay.
@@ -25,6 +27,8 @@ public:
 
     std::unique_ptr<TFileStream> CreateAlways(const std::string& path) override;
     bool SetAttributes(const std::string& path, int32_t attributes) override;
+    bool MoveFileReplacing(const std::string& from, const std::string& to) override;
+    void MakeDirectory(const std::string& path) override;
 
 private:
     friend class TFaultyFileStream;
@@ -34,6 +38,8 @@ private:
     int FWrites = 0;
     int FDates = 0;
     int FAttributes = 0;
+    int FMoves = 0;
+    int FDirectories = 0;
 };
 
 // Reads through to another stream; the Nth read raises EReadError.

@@ -75,6 +75,8 @@ bool TMemoryRegistry::DoReadValue(const std::string& name, TRegDataType& type, s
 
 bool TMemoryRegistry::DoWriteString(const std::string& name, const std::string& value, bool expandable)
 {
+    if (++WriteCalls == FailWriteAt)
+        return false;
     for (const std::string& refused : RefusedWrites)
         if (Upper(refused) == Upper(FOpenPath + "\\" + name))
             return false;
@@ -110,5 +112,37 @@ bool TMemoryRegistry::DoDeleteKey(TRootKey root, const std::string& path)
     if (next != FKeys.end() && next->first.compare(0, below.size(), below) == 0)
         return false; // a subkey below it
     FKeys.erase(id);
+    return true;
+}
+
+namespace {
+
+// The system's type numbers of the types this registry keeps.
+const std::pair<TRegDataType, uint32_t> TypeNumbers[] = {{rdString, 1}, {rdExpandString, 2}, {rdBinary, 3},
+                                                         {rdInteger, 4}};
+
+} // namespace
+
+bool TMemoryRegistry::DoReadValues(std::vector<TRegValueData>& values)
+{
+    for (const auto& [name, value] : FKeys[FOpen]) {
+        uint32_t type = 0;
+        for (const auto& [kind, number] : TypeNumbers)
+            if (kind == value.Type)
+                type = number;
+        values.push_back({name, type, value.Data});
+    }
+    return true;
+}
+
+bool TMemoryRegistry::DoWriteValueData(const TRegValueData& value)
+{
+    if (RefuseFullAccess)
+        return false;
+    TRegDataType type = rdUnknown;
+    for (const auto& [kind, number] : TypeNumbers)
+        if (number == value.Type)
+            type = kind;
+    FKeys[FOpen][Upper(value.Name)] = {type, value.Data};
     return true;
 }

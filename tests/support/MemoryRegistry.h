@@ -31,6 +31,8 @@ public:
     std::set<std::string> RefusedKeys;  // paths (any case) that can be neither opened nor created
     std::set<std::string> RefusedWrites; // "key path\value name" (any case) whose writes fail
     bool RefuseFullAccess = false;      // a standard user: only read access is granted
+    int FailWriteAt = 0;                // the Nth string write since construction fails (0: never)
+    int WriteCalls = 0;                 // string writes asked for, failed ones too
 
     // Adds an empty key (under root, any case).
     void AddKey(TRootKey root, const std::string& path);
@@ -52,6 +54,8 @@ protected:
     bool DoWriteInteger(const std::string& name, uint32_t value) override;
     bool DoDeleteValue(const std::string& name) override;
     bool DoDeleteKey(TRootKey root, const std::string& path) override;
+    bool DoReadValues(std::vector<TRegValueData>& values) override;
+    bool DoWriteValueData(const TRegValueData& value) override;
 
 private:
     static std::string Id(TRootKey root, const std::string& path);

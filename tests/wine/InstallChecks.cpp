@@ -162,7 +162,11 @@ void ExpectReinstall(const std::string& sites, const std::vector<char>& oldReadm
 
     std::vector<std::string> expected = {"*** Install started: ", "AppName: ZarnFTP", "Copy: " + Dest + "ZarnFTP.exe",
                                          "Copy: " + Dest + "ZarnFTP.HLP", "Copy: " + Dest + "README.TXT",
-                                         "Copy: " + Dest + "whatsnew.txt", "RegKey: ftp\\shell\\open\\command"};
+                                         "Copy: " + Dest + "whatsnew.txt"};
+    // The first install's files, moved into Backup, are the product's: its uninstall removes them.
+    for (const char* name : {"ZarnFTP.exe", "ZarnFTP.HLP", "README.TXT", "whatsnew.txt"})
+        expected.push_back("Copy: " + Dest + "Backup\\" + name);
+    expected.push_back("RegKey: ftp\\shell\\open\\command");
     for (const char* name : {"zarnftp.ini", "zarnftp.log", "stats.dat", "sites.ini"})
         expected.push_back("CreateFile: " + Dest + name);
     expected.push_back("*** Install Completed: ");

@@ -5,6 +5,8 @@
 // installation, so it does not depend on the journeys before it.
 #include <gtest/gtest.h>
 
+#include "installer/ExitCodes.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -146,8 +148,7 @@ public:
         Click(FindControl(Wizard, idNext));
         ExpectEnded();
     }
-    // 0 installed, 1602 cancelled, 1603 failed.
-    void ExpectEnded(DWORD expected = 0)
+    void ExpectEnded(DWORD expected = ExitCodeSuccess)
     {
         DWORD code = 1;
         EXPECT_TRUE(Run.WaitForExit(30000, &code));
@@ -216,7 +217,7 @@ TEST_F(SetupJourney, RunningProgramHeldThroughAReinstallIsWrittenOnRetryAfterItC
     }
 }
 
-TEST_F(SetupJourney, RunningProgramHeldThroughAReinstallThenCancelLeavesAnErrorNamingIt)
+TEST_F(SetupJourney, RunningProgramHeldThroughAReinstallThenCancelLeavesTheOldInstallation)
 {
     const TInstallation installation;
     ASSERT_TRUE(installation.Ready());
@@ -234,19 +235,20 @@ TEST_F(SetupJourney, RunningProgramHeldThroughAReinstallThenCancelLeavesAnErrorN
     EXPECT_NE(text.find("\"" + program + "\""), std::string::npos) << text;
     Answer(box, IDCANCEL);
     ASSERT_TRUE(WaitGone(box));
-    EXPECT_EQ(setup.ErrorShownAndClosed(), "Cannot write \"" + program + "\". ZarnFTP is not completely installed.");
-    setup.CancelThroughTheCopyDialog(1602);
+    EXPECT_EQ(setup.ErrorShownAndClosed(),
+              "Setup was cancelled.\n\nThe previous installation of ZarnFTP is unchanged.");
+    setup.CancelThroughTheCopyDialog(ExitCodeCancelled);
 
     running.Release();
     EXPECT_EQ(TextOfFile(program), oldProgram);
-    // The log ends after the expansion, closed, without the completion line.
+    // The earlier installation's log, complete, back in place.
     const std::vector<std::string> log = UndatedLog();
     ASSERT_GE(log.size(), 3u);
     EXPECT_EQ(log.front(), "*** Install started: ");
-    EXPECT_EQ(log.back().rfind("Copy: ", 0), 0u) << log.back();
+    EXPECT_EQ(log.back().rfind("*** Install Completed: ", 0), 0u) << log.back();
 }
 
-TEST_F(SetupJourney, FileNamedBackupStopsAReinstallWithBackupBeforeAnythingIsOverwritten)
+TEST_F(SetupJourney, FileNamedBackupStopsAReinstallWithBackupAndLeavesTheOldInstallation)
 {
     const TInstallation installation;
     ASSERT_TRUE(installation.Ready());
@@ -259,17 +261,19 @@ TEST_F(SetupJourney, FileNamedBackupStopsAReinstallWithBackupBeforeAnythingIsOve
     WriteText(backup, "in the way");
     WriteText(Dest + "README.TXT", "the old readme");
     const std::string oldProgram = TextOfFile(Dest + "ZarnFTP.exe");
+    const std::vector<std::string> oldLog = UndatedLog();
 
     TReinstall setup;
     ASSERT_TRUE(setup.Wizard);
     ASSERT_TRUE(setup.ToBackupAnswered(IDYES));
-    EXPECT_EQ(setup.ErrorShownAndClosed(), "Cannot create \"" + backup + "\": a file of that name is in the way.");
-    setup.CancelThroughTheCopyDialog(1603);
+    EXPECT_EQ(setup.ErrorShownAndClosed(), "Cannot create \"" + backup + "\": a file of that name is in the way." +
+                                               "\n\nThe previous installation of ZarnFTP is unchanged.");
+    setup.CancelThroughTheCopyDialog(ExitCodeFailed);
 
     EXPECT_EQ(TextOfFile(backup), "in the way");
     EXPECT_EQ(TextOfFile(Dest + "README.TXT"), "the old readme");
     EXPECT_EQ(TextOfFile(Dest + "ZarnFTP.exe"), oldProgram);
-    EXPECT_EQ(UndatedLog(), (std::vector<std::string>{"*** Install started: ", "AppName: ZarnFTP"}));
+    EXPECT_EQ(UndatedLog(), oldLog);
     DeleteFileA(backup.c_str());
 }
 

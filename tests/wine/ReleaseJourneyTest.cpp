@@ -121,9 +121,12 @@ TEST_F(SetupJourney, ReleaseMadeByMksetupSaysItsVersionAndInstallsItsFiles)
         Answer(box, IDYES);
         EXPECT_TRUE(run.WaitForExit(30000));
     }
+    // Into its own default directory, not into an installation an earlier journey left.
+    ForgetInstalledProduct();
     std::vector<std::string> questions;
     ASSERT_TRUE(InstallThroughWizard(program, &questions));
     ExpectReleaseInstalled();
+    ForgetInstalledProduct(); // the journeys after this one start at their own defaults
 }
 
 // The signed copy installs as the unsigned one does (over it: a reinstall).
@@ -132,9 +135,12 @@ TEST_F(SetupJourney, SignedReleaseInstalls)
     const std::string program = HostPath(ZARN_SIGNED_SETUP);
     ASSERT_TRUE(FileExists(program)) << "mksetup.sign made no signed program";
     DeleteFileA((ReleaseDir() + "CHANGES.TXT").c_str());
+    // Into its own default directory, not into an installation an earlier journey left.
+    ForgetInstalledProduct();
     std::vector<std::string> questions;
     ASSERT_TRUE(InstallThroughWizard(program, &questions));
     ExpectReleaseInstalled();
+    ForgetInstalledProduct(); // the journeys after this one start at their own defaults
 }
 
 TEST_F(SetupJourney, StubStartedBareSaysSoAndEnds)

@@ -189,6 +189,16 @@ std::string AnswerConfirm(int button, DWORD timeout)
     return WaitGone(box) ? question : std::string();
 }
 
+void ForgetInstalledProduct()
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZarnFTP", 0,
+                      KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return;
+    RegDeleteValueA(key, "UninstallString");
+    RegCloseKey(key);
+}
+
 bool InstallThroughWizard(const std::string& program, std::vector<std::string>* questions)
 {
     TProgramRun run(program);

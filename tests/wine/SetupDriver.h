@@ -59,6 +59,10 @@ bool WaitGone(HWND window, DWORD timeout = 15000);
 // with exit code 0.
 bool InstallThroughWizard(const std::string& program, std::vector<std::string>* questions = nullptr);
 
+// Makes the setup program find no installed ZarnFTP, so that it offers its
+// own default directory: removes the Uninstall key's UninstallString.
+void ForgetInstalledProduct();
+
 // Photographs the whole screen into directory/name.png; false when it cannot.
 bool Screenshot(const std::string& directory, const std::string& name);
 // Photographs the part of the screen that the given windows cover (their

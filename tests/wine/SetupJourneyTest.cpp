@@ -5,6 +5,8 @@
 // screenshots directory.
 #include <gtest/gtest.h>
 
+#include "installer/ExitCodes.h"
+
 #include <windows.h>
 #include <objbase.h>
 
@@ -110,9 +112,9 @@ public:
         EXPECT_EQ(question, "Are you sure you want to cancel Setup?");
         return box;
     }
-    // The program ended once control was back in its event loop, with exit
-    // code 0 installed, 1602 cancelled, 1603 failed.
-    void ExpectEnded(DWORD expected = 0)
+    // The program ended, with its exit code (0 installed, 1602 cancelled,
+    // 1603 failed), once control was back in its event loop.
+    void ExpectEnded(DWORD expected = ExitCodeSuccess)
     {
         DWORD code = 1;
         EXPECT_TRUE(Run.WaitForExit(30000, &code));
@@ -324,7 +326,7 @@ TEST_F(SetupJourney, BrowseToAnotherDriveRootAndDirectoryThenCancelAndOk)
 
     const HWND box = setup.Cancel();
     Answer(box, IDYES);
-    setup.ExpectEnded(1602);
+    setup.ExpectEnded(ExitCodeCancelled);
     EXPECT_FALSE(FileExists("D:\\Projects\\ZarnFTP"));
 }
 
@@ -335,7 +337,7 @@ TEST_F(SetupJourney, CancelOnTheWelcomePageEndsTheProgram)
     const HWND box = setup.Cancel();
     ASSERT_TRUE(box);
     Answer(box, IDYES);
-    setup.ExpectEnded(1602);
+    setup.ExpectEnded(ExitCodeCancelled);
 }
 
 TEST_F(SetupJourney, CustomSettingsAskForCredentialsBeforeTheDestination)
@@ -390,7 +392,7 @@ TEST_F(SetupJourney, CustomSettingsAskForCredentialsBeforeTheDestination)
     ASSERT_TRUE(WaitUntil([&] { return setup.OnPage(idPagePath); }));
     box = setup.Cancel();
     Answer(box, IDYES);
-    setup.ExpectEnded(1602);
+    setup.ExpectEnded(ExitCodeCancelled);
 }
 
 TEST_F(SetupJourney, UnwritableDestinationShowsTheErrorThenCancelEnds)
@@ -430,7 +432,7 @@ TEST_F(SetupJourney, UnwritableDestinationShowsTheErrorThenCancelEnds)
     box = setup.Cancel(FindControl(copy, idCopyCancel));
     ASSERT_TRUE(box);
     Answer(box, IDYES);
-    setup.ExpectEnded(1603);
+    setup.ExpectEnded(ExitCodeFailed);
     EXPECT_FALSE(FileExists(unwritable));
 }
 
@@ -439,6 +441,7 @@ TEST_F(SetupJourney, CopyDialogShowsAFilePartWayThroughItsExpansion)
     // The custom build's help file is 8 MB: its expansion lasts long enough
     // to catch the dialog in the middle of it and hold the program there.
     const std::string dir = Dest.substr(0, Dest.size() - 1) + " Custom";
+    ForgetInstalledProduct(); // its own default directory, whatever an earlier journey installed
     TSetupRun setup(ZARN_SETUP_CUSTOM_PROGRAM, "copy-dialog");
     ASSERT_TRUE(setup.Wizard);
     setup.Next();
@@ -489,6 +492,7 @@ TEST_F(SetupJourney, CopyDialogShowsAFilePartWayThroughItsExpansion)
     setup.ExpectEnded();
     EXPECT_EQ(ReadWholeFile(dir + "\\ZarnFTP.HLP"),
               ReadWholeFile(HostPath(std::string(ZARN_LARGE_PAYLOAD_DIR) + "/ZarnFTP.HLP")));
+    ForgetInstalledProduct(); // the journeys after this one start at their own defaults
 }
 
 } // namespace

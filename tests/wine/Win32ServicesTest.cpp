@@ -66,6 +66,52 @@ TEST(Win32Registry, StringsAreStoredAsRegSzWithTheirNul)
     EXPECT_FALSE(registry->HasOpenKey());
 }
 
+// An undone install puts values back exactly: every type, bytes as stored.
+TEST(Win32Registry, ValuesOfEveryTypeAreReadAndWrittenBackExactly)
+{
+    const char* const key = "Software\\ZarnTest\\Exact";
+    HKEY handle = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr),
+              ERROR_SUCCESS);
+    const DWORD number = 0x01020304;
+    RegSetValueExA(handle, "Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+    RegSetValueExA(handle, "List", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>("a\0b\0\0"), 5);
+    const std::string program = "%SystemRoot%\\x.exe"; // given without its NUL
+    RegSetValueExA(handle, "", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(program.data()),
+                   static_cast<DWORD>(program.size()));
+    RegCloseKey(handle);
+
+    // As the system stores them (its ANSI layer may add a NUL of its own).
+    const char* const names[] = {"Number", "List", ""};
+    std::vector<TRegValue> stored;
+    for (const char* name : names)
+        stored.push_back(QueryValue(HKEY_LOCAL_MACHINE, key, name));
+
+    const std::unique_ptr<TRegistry> registry = MakeNativeRegistry();
+    registry->SetRootKey(rkLocalMachine);
+    ASSERT_TRUE(registry->OpenKeyReadOnly(std::string("\\") + key));
+    std::vector<TRegValueData> values;
+    ASSERT_TRUE(registry->ReadValues(values));
+    ASSERT_EQ(values.size(), 3u);
+    ASSERT_TRUE(registry->DeleteKey(std::string("\\") + key));
+    ASSERT_TRUE(registry->OpenKey(std::string("\\") + key, true));
+    for (const TRegValueData& value : values)
+        EXPECT_TRUE(registry->WriteValueData(value)) << value.Name;
+    registry->CloseKey();
+
+    for (size_t i = 0; i < std::size(names); ++i) {
+        const TRegValue back = QueryValue(HKEY_LOCAL_MACHINE, key, names[i]);
+        EXPECT_TRUE(back.Found) << names[i];
+        EXPECT_EQ(back.Type, stored[i].Type) << names[i];
+        EXPECT_EQ(back.Data, stored[i].Data) << names[i];
+    }
+    EXPECT_EQ(stored[0].Type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(stored[0].Data, std::string("\x04\x03\x02\x01", 4));
+    EXPECT_EQ(stored[1].Type, static_cast<DWORD>(REG_MULTI_SZ));
+    EXPECT_EQ(stored[2].Type, static_cast<DWORD>(REG_EXPAND_SZ));
+    registry->DeleteKey(std::string("\\") + key);
+}
+
 TEST(Win32ShellLinks, EveryFieldIsReadBackAndAFileIsReplaced)
 {
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
