@@ -2,6 +2,7 @@
 // menu. The set is fixed; the program links name ZarnFTP.exe itself.
 #include "installer/Shortcuts.h"
 
+#include "installer/ForceDirectories.h"
 #include "installer/InstallRun.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
@@ -11,25 +12,6 @@
 namespace {
 
 const char* const LinkDescription = "File Transfer Protocol Client";
-
-// Creates directory and its missing parents (Windows spelling); false when
-// a level cannot be made.
-bool ForceDirectories(TFileSystem& files, std::string directory)
-{
-    while (!directory.empty() && directory.back() == '\\')
-        directory.pop_back();
-    if (directory.empty() || (directory.size() == 2 && directory[1] == ':') || files.IsDirectory(directory))
-        return true;
-    const size_t last = directory.find_last_of("\\:");
-    if (last != std::string::npos && !ForceDirectories(files, directory.substr(0, last + 1)))
-        return false;
-    try {
-        files.MakeDirectory(directory);
-    } catch (const Exception&) {
-        return false;
-    }
-    return true;
-}
 
 } // namespace
 
