@@ -231,10 +231,13 @@ TEST_F(SilentJourney, ASwitchNotUnderstoodIsRefusedBeforeAnythingHappens)
 
     // Watched as the silent runs are: the box is seen, so their watch would see one too.
     std::string helpText;
+    HWND seenVisible = nullptr; // answered only after a whole look found it on screen
     const TQuietRun help = RunWatched(SetupCommand("/?"), [&] {
-        if (const HWND shown = WaitForBox("Setup", &helpText, 0)) {
-            Sleep(250); // up long enough for a loaded machine's watch to look at least once
-            Answer(shown, IDOK);
+        if (seenVisible) {
+            Answer(seenVisible, IDOK);
+            seenVisible = nullptr;
+        } else if (const HWND shown = WaitForBox("Setup", &helpText, 0); shown && IsWindowVisible(shown)) {
+            seenVisible = shown;
         }
     });
     EXPECT_EQ(help.ExitCode, 0);
