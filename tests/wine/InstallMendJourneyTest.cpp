@@ -76,26 +76,6 @@ private:
     bool FFound;
 };
 
-// A file held open without sharing, as a running program holds its own.
-class THeldFile {
-public:
-    explicit THeldFile(const std::string& path)
-        : FHandle(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr))
-    {
-    }
-    ~THeldFile() { Release(); }
-    bool Held() const { return FHandle != INVALID_HANDLE_VALUE; }
-    void Release()
-    {
-        if (Held())
-            CloseHandle(FHandle);
-        FHandle = INVALID_HANDLE_VALUE;
-    }
-
-private:
-    HANDLE FHandle;
-};
-
 // One reinstall through the wizard up to the backup question.
 class TReinstall {
 public:

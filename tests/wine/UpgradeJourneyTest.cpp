@@ -30,26 +30,6 @@ protected:
     static void TearDownTestSuite() { CoUninitialize(); }
 };
 
-// A file held open without sharing, as the help viewer holds the help.
-class THeldFile {
-public:
-    explicit THeldFile(const std::string& path)
-        : FHandle(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr))
-    {
-    }
-    ~THeldFile() { Release(); }
-    bool Held() const { return FHandle != INVALID_HANDLE_VALUE; }
-    void Release()
-    {
-        if (Held())
-            CloseHandle(FHandle);
-        FHandle = INVALID_HANDLE_VALUE;
-    }
-
-private:
-    HANDLE FHandle;
-};
-
 // The setup program through the welcome and destination pages and the backup question (Yes).
 struct TReinstallWithBackup {
     TProgramRun Run{HostPath(ZARN_SETUP_PROGRAM)};

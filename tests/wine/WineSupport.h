@@ -35,3 +35,23 @@ TLinkFields LoadLink(const std::string& linkFile);
 
 // Runs a command line and waits; the process's exit code (-1 when it did not start).
 int RunAndWait(const std::string& commandLine, const std::string& environment = "");
+
+// A file held open without sharing, as a running program holds its own.
+class THeldFile {
+public:
+    explicit THeldFile(const std::string& path)
+        : FHandle(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr))
+    {
+    }
+    ~THeldFile() { Release(); }
+    bool Held() const { return FHandle != INVALID_HANDLE_VALUE; }
+    void Release()
+    {
+        if (Held())
+            CloseHandle(FHandle);
+        FHandle = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    HANDLE FHandle;
+};
