@@ -8,6 +8,9 @@
 
 // The shell link object or one of its interfaces could not be had.
 DECLARE_EXCEPTION(EShellLinkError);
+// The link file could not be written (its folder missing or not writable, the
+// disk full): the message names the file.
+DECLARE_EXCEPTION(ELinkNotSaved);
 
 struct TShellLinkInfo {
     std::string LinkFile;    // full path of the link file to write
@@ -24,7 +27,7 @@ class TShellLinks {
 public:
     virtual ~TShellLinks() = default;
     // Writes link.LinkFile, replacing a file of that name: EShellLinkError when the
-    // link object cannot be made; a failing save passes unnoticed.
+    // link object cannot be made, ELinkNotSaved when the file cannot be written.
     virtual void SaveLink(const TShellLinkInfo& link) = 0;
     // Reads linkFile back: its Target and Arguments (link.LinkFile is set too).
     // False when there is no such link or it cannot be read.

@@ -23,8 +23,8 @@ public:
                                  link.WorkingDir + "|" + std::to_string(link.ShowCmd);
         try {
             FFiles.CreateAlways(link.LinkFile)->Write(text.data(), static_cast<int32_t>(text.size()));
-        } catch (const Exception&) {
-            // A link that cannot be saved passes unnoticed.
+        } catch (const Exception& e) {
+            throw ELinkNotSaved("Cannot save \"" + link.LinkFile + "\": " + e.Message());
         }
     }
 
