@@ -219,3 +219,29 @@ bool SameAnsiTextIgnoringCase(std::string_view a, std::string_view b, unsigned c
     }
     return SameTextIgnoringCase(wideA, wideB);
 }
+
+bool SameUtf8TextIgnoringCase(std::string_view a, std::string_view b)
+{
+    std::u16string wideA, wideB;
+    try {
+        wideA = Utf8ToUtf16(a);
+        wideB = Utf8ToUtf16(b);
+    } catch (const EConvertError&) {
+        return a == b;
+    }
+    return SameTextIgnoringCase(wideA, wideB);
+}
+
+std::string AnsiToUtf8(std::string_view text, unsigned codePage)
+{
+    return Utf16ToUtf8(AnsiToUtf16(text, codePage));
+}
+
+bool Utf8ToAnsi(std::string_view text, unsigned codePage, std::string& out)
+{
+    try {
+        return Utf16ToAnsi(Utf8ToUtf16(text), codePage, out);
+    } catch (const EConvertError&) {
+        return false;
+    }
+}
