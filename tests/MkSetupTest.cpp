@@ -30,6 +30,7 @@
 #include "tools/mksetup/MkSetup.h"
 #include "tools/mksetup/SetupImage.h"
 #include "tools/mksetup/SetupPayload.h"
+#include "platform/CodePage.h"
 
 namespace fs = std::filesystem;
 
@@ -129,11 +130,11 @@ TEST(SettingsRecord, ByteOrderMarkBlanksAndTheOptionalValues)
 TEST(SettingsRecord, TheProgramsOwnRecord)
 {
     TMemoryResources resources;
-    EXPECT_THROW(EmbeddedSettings(resources), ENoSettingsRecord);
+    EXPECT_THROW(EmbeddedSettings(resources, cpWestern), ENoSettingsRecord);
     resources.Add("SETTINGS", "DATA", Bytes(SettingsFile));
-    EXPECT_EQ(EmbeddedSettings(resources).CaptionName, "ZarnFTP 2.8.0");
+    EXPECT_EQ(EmbeddedSettings(resources, cpWestern).CaptionName, "ZarnFTP 2.8.0");
     resources.Add("SETTINGS", "DATA", Bytes("ProgramName=x\r\n"));
-    EXPECT_THROW(EmbeddedSettings(resources), ESettingsError);
+    EXPECT_THROW(EmbeddedSettings(resources, cpWestern), ESettingsError);
 }
 
 TEST(SetupVersion, FromTheOptionOrTheCaptionsLastWord)

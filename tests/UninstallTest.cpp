@@ -8,6 +8,7 @@
 
 #include "installer/Shortcuts.h"
 #include "installer/UninstallCommandLine.h"
+#include "platform/CodePage.h"
 #include "uninstaller/UninstallLog.h"
 #include "uninstaller/UninstallPlan.h"
 #include "uninstaller/UninstallRun.h"
@@ -71,7 +72,7 @@ TEST(UninstallLogTest, ReadingNamesTheFileAndWhyNothingWasRemoved)
     TNativeSpellingFileSystem files(disk);
     const auto message = [&](const std::string& path) {
         try {
-            ReadUninstallLog(files, path);
+            ReadUninstallLog(files, path, cpWestern);
         } catch (const EUninstallLogError& e) {
             return e.Message();
         }
