@@ -484,3 +484,49 @@ TEST_F(UninstallRunTest, AnFtpHandlerChosenSinceStaysAndOneNeverThereIsCleared)
 }
 
 } // namespace
+
+// A profile and a destination the ANSI code page cannot hold: every file,
+// link and registry value is at the real name, the log is UTF-8, and the
+// uninstall finds and removes all of it.
+TEST_F(UninstallRunTest, AUnicodeProfileAndDestinationInstallAndUninstallCompletely)
+{
+    const std::string user = "C:\\Users\\\xC5\x81ukasz\\";                                // Łukasz
+    const std::string dest = "C:\\Programy\\Zarn \xC5\x81\xC3\x93" "D\xC5\xB9";             // Zarn ŁÓDŹ
+    for (const std::string& dir : {std::string("C:\\Programy"), user.substr(0, user.size() - 1), user + "Desktop",
+                                   user + "SendTo", user + "Start Menu", user + "Start Menu\\Programs"})
+        Bench.AddDirectory(dir);
+    Bench.Registry.SetValue(rkCurrentUser, ShellFoldersKey, "Desktop", user + "Desktop");
+    Bench.Registry.SetValue(rkCurrentUser, ShellFoldersKey, "SendTo", user + "SendTo");
+    Bench.Registry.SetValue(rkCurrentUser, ShellFoldersKey, "Programs", user + "Start Menu\\Programs");
+    Bench.Payload.push_back({"Z\xE4rn.txt", Bytes("stored in code page 1252")}); // Zärn.txt
+    TSnapshot before = Snapshot();
+    Bench.AddDirectory(dest);
+
+    Bench.Answers.Answers = {true};
+    Bench.Install(dest);
+    for (const TShellLinkInfo& link : Bench.Links.Links)
+        Bench.AddFile(link.LinkFile, "link to " + link.Target);
+
+    EXPECT_EQ(Bench.Text(dest + "\\Z\xC3\xA4rn.txt"), "stored in code page 1252");
+    const std::vector<std::string> links = ShortcutFiles(Bench.Registry);
+    ASSERT_EQ(links.size(), 5u);
+    EXPECT_EQ(links[0], user + "Desktop\\ZarnFTP.lnk");
+    const std::string log = Bench.Text(dest + "\\install.log");
+    ASSERT_EQ(log.substr(0, 3), "\xEF\xBB\xBF");
+    for (const std::string& link : links) {
+        EXPECT_TRUE(Bench.Exists(link)) << link;
+        EXPECT_NE(log.find("\r\nCreateFile: " + link + "\r\n"), std::string::npos) << link;
+    }
+    EXPECT_NE(log.find("\r\nCopy: " + ToNativePath(dest + "\\Z\xC3\xA4rn.txt") + "\r\n"), std::string::npos);
+    const auto* uninstall = Bench.Registry.Value(
+        rkLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZarnFTP", "UninstallString");
+    ASSERT_NE(uninstall, nullptr);
+    EXPECT_EQ(uninstall->Data, WindowsDir + "unzarn.exe " + dest + "\\install.log");
+
+    const TUninstallOutcome outcome = Uninstall({true, false}, dest + "\\install.log");
+    EXPECT_EQ(outcome.Result, urRemoved);
+    EXPECT_TRUE(outcome.LeftAlone.empty());
+    EXPECT_TRUE(Report.Errors.empty());
+    before.Files[ToNativePath(WindowsDir + "unzarn.exe")] = Bytes("uninstall");
+    EXPECT_EQ(Snapshot(), before);
+}
