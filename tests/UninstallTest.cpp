@@ -85,6 +85,29 @@ TEST(UninstallLogTest, ReadingNamesTheFileAndWhyNothingWasRemoved)
               "\"C:\\sites.ini\" is not an install log: line 1 is not an install log line. Nothing has been removed");
     disk.AddFile(ToNativePath("C:\\big.log"), std::vector<uint8_t>(MaxUninstallLogSize + 1, 'A'));
     EXPECT_NE(message("C:\\big.log").find("far too large"), std::string::npos);
+    disk.AddFile(ToNativePath("C:\\half.log"), Bytes("\xEF\xBB\xBF" + GoodLog + "Copy: C:\\Z\xE4rn\r\n"));
+    EXPECT_EQ(message("C:\\half.log"), "\"C:\\half.log\" is not an install log: it is neither UTF-8 nor text of this "
+                                       "system's code page. Nothing has been removed");
+}
+
+// The log is ANSI text of the system's code page, or UTF-8 after a byte-order
+// mark; either way the paths come out in UTF-8, the same paths.
+TEST(UninstallLogTest, ReadsAnsiAndUtf8LogsToTheSamePaths)
+{
+    TMemoryFileSystem disk;
+    TNativeSpellingFileSystem files(disk);
+    const auto copied = [&](const std::string& bytes, unsigned codePage) {
+        disk.AddFile(ToNativePath("C:\\install.log"), Bytes(bytes));
+        return ReadUninstallLog(files, "C:\\install.log", codePage).Copied;
+    };
+    const std::string head = "*** Install started: x\r\nAppName: ZarnFTP\r\n";
+    const std::vector<std::string> zarn = {"C:\\Z\xC3\xA4rn\\a.exe"};
+    EXPECT_EQ(copied(head + "Copy: C:\\Z\xE4rn\\a.exe\r\n", cpWestern), zarn);
+    EXPECT_EQ(copied("\xEF\xBB\xBF" + head + "Copy: C:\\Z\xC3\xA4rn\\a.exe\r\n", cpWestern), zarn);
+    EXPECT_EQ(copied("\xEF\xBB\xBF" + head + "Copy: C:\\Z\xC3\xA4rn\\a.exe\r\n", cpJapanese), zarn);
+    // ソフト in code page 932: its "\" second byte separates nothing.
+    EXPECT_EQ(copied(head + "Copy: C:\\\x83\x5C\x83\x74\x83\x67\\a.exe\r\n", cpJapanese),
+              std::vector<std::string>{"C:\\\xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88\\a.exe"});
 }
 
 TEST(UninstallCommandLineTest, TheRestOfTheLineIsTheLogPath)
