@@ -25,6 +25,9 @@ bool Utf16ToAnsi(std::u16string_view text, unsigned codePage, std::string& out);
 
 // UTF-8 to UTF-16; EConvertError on invalid UTF-8 (overlong forms, surrogates).
 std::u16string Utf8ToUtf16(std::string_view text);
+// UTF-8 to UTF-16 for text only shown: a byte that is not part of a UTF-8
+// sequence stands for itself, as in Windows-1252's lower half.
+std::u16string Utf8ToUtf16Leniently(std::string_view text);
 // UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view text);
 

@@ -65,8 +65,9 @@ TEST(UnicodeText, TheLogIsAnsiWhileEveryLineFitsAndUtf8OtherwiseAndReadsBackAlik
             std::string expected;
             for (const std::string& line : lines) {
                 std::string ansi;
-                if (fits)
+                if (fits) {
                     ASSERT_TRUE(Utf8ToAnsi(line, codePage, ansi));
+                }
                 expected += (fits ? ansi : line) + "\r\n";
             }
             EXPECT_EQ(bytes, fits ? expected : Utf8ByteOrderMark + expected);
