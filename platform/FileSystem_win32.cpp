@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/CodePage.h"
 #include "platform/Exception.h"
 #include "platform/WideText.h"
 
@@ -126,13 +125,6 @@ DWORD PathAttributes(const std::string& path)
 {
     std::wstring wide;
     return WidePath(path, wide) ? GetFileAttributesW(wide.c_str()) : INVALID_FILE_ATTRIBUTES;
-}
-
-// Two paths the system gave or was given, compared as it compares names.
-bool SamePath(std::wstring_view a, std::wstring_view b)
-{
-    return SameTextIgnoringCase(std::u16string_view(reinterpret_cast<const char16_t*>(a.data()), a.size()),
-                                std::u16string_view(reinterpret_cast<const char16_t*>(b.data()), b.size()));
 }
 
 HANDLE CreatePathFile(const std::string& path, DWORD access, DWORD share, DWORD disposition)
@@ -420,7 +412,7 @@ public:
             got.pop_back();
         while (expected.size() > 3 && expected.back() == L'\\')
             expected.pop_back();
-        if (!SamePath(got, expected))
+        if (!SameWideText(got, expected))
             return nullptr;
         return handle;
     }
@@ -561,7 +553,7 @@ public:
                 continue;
             if (prefix.back() != L'\\')
                 prefix += L'\\';
-            if (wide.size() > prefix.size() && SamePath(std::wstring_view(wide).substr(0, prefix.size()), prefix))
+            if (wide.size() > prefix.size() && SameWideText(std::wstring_view(wide).substr(0, prefix.size()), prefix))
                 return;
         }
         // As Program Files: SYSTEM and the administrators change it, users read

@@ -36,6 +36,17 @@ void MakeLinkObject(TComRef<IShellLinkW>& shellLink, TComRef<IPersistFile>& file
         throw EShellLinkError("The shell link object lacks an interface");
 }
 
+// The target as the link's item list names it, "" when it names no file-system path.
+std::wstring ItemListPath(IShellLinkW& shellLink)
+{
+    LPITEMIDLIST items = nullptr;
+    wchar_t path[MAX_PATH] = {};
+    if (shellLink.GetIDList(&items) == S_OK && items != nullptr && !SHGetPathFromIDListW(items, path))
+        path[0] = L'\0';
+    CoTaskMemFree(items);
+    return path;
+}
+
 class TWin32ShellLinks : public TShellLinks {
 public:
     void SaveLink(const TShellLinkInfo& link) override
@@ -75,9 +86,13 @@ public:
         wchar_t text[MAX_PATH * 2] = {};
         if (shellLink.Ptr->GetPath(text, MAX_PATH * 2, nullptr, SLGP_RAWPATH) != S_OK)
             return false;
+        // A system may keep the raw path only in its ANSI spelling (a name
+        // outside the code page comes back as another name); the item list
+        // holds the names in UTF-16. Where the two agree the raw path stands.
+        const std::wstring listed = ItemListPath(*shellLink.Ptr);
         link = TShellLinkInfo();
         link.LinkFile = linkFile;
-        link.Target = Utf8Text(text);
+        link.Target = Utf8Text(listed.empty() || SameWideText(listed, text) ? std::wstring_view(text) : listed);
         text[0] = L'\0';
         if (SUCCEEDED(shellLink.Ptr->GetArguments(text, MAX_PATH * 2)))
             link.Arguments = Utf8Text(text);

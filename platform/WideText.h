@@ -14,6 +14,9 @@ bool WidePath(std::string_view text, std::wstring& wide);
 // UTF-8 shows as U+FFFD instead of failing the window.
 std::wstring WideText(std::string_view text);
 
+// Two names compared as the system compares file names (case ignored, no locale).
+bool SameWideText(std::wstring_view a, std::wstring_view b);
+
 // The UTF-8 form of what the system gave (an unpaired surrogate becomes U+FFFD).
 std::string Utf8Text(std::wstring_view text);
 std::string Utf8Text(const wchar_t* text);

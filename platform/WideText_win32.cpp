@@ -51,6 +51,12 @@ std::wstring WideText(std::string_view text)
     return wide;
 }
 
+bool SameWideText(std::wstring_view a, std::wstring_view b)
+{
+    return SameTextIgnoringCase(std::u16string_view(reinterpret_cast<const char16_t*>(a.data()), a.size()),
+                                std::u16string_view(reinterpret_cast<const char16_t*>(b.data()), b.size()));
+}
+
 std::string Utf8Text(std::wstring_view text)
 {
     return Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
