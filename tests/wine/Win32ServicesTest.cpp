@@ -433,8 +433,9 @@ TEST(Win32UnicodeNames, ALinkIsSavedAndReadBackWithItsPathAndTarget)
 
     // Into a folder that is not there: raised, naming the link, nothing made.
     const std::string missing = folder + "\\" + PolishName + "\\ZarnFTP.lnk";
+    link.LinkFile = missing;
     try {
-        NativeShellLinks().SaveLink(TShellLinkInfo{missing, link.Target});
+        NativeShellLinks().SaveLink(link);
         ADD_FAILURE() << "a link into a missing folder was reported saved";
     } catch (const ELinkNotSaved& e) {
         EXPECT_NE(e.Message().find(missing), std::string::npos) << e.Message();
@@ -442,7 +443,7 @@ TEST(Win32UnicodeNames, ALinkIsSavedAndReadBackWithItsPathAndTarget)
     EXPECT_EQ(WideAttributes(missing), INVALID_FILE_ATTRIBUTES);
     EXPECT_FALSE(NativeShellLinks().LoadLink(missing, back));
 
-    EXPECT_TRUE(DeleteFileW(SystemWide(link.LinkFile).c_str()));
+    EXPECT_TRUE(DeleteFileW(SystemWide(folder + "\\" + PolishName + ".lnk").c_str()));
     EXPECT_TRUE(RemoveDirectoryW(SystemWide(folder).c_str()));
     CoUninitialize();
 }
