@@ -21,6 +21,7 @@
 #include "platform/ShellLinks.h"
 #include "platform/Stream.h"
 #include "platform/SystemInfo.h"
+#include "platform/WideText.h"
 #include "tests/wine/WineSupport.h"
 
 namespace {
@@ -313,6 +314,46 @@ DWORD WideAttributes(const std::string& utf8Path)
 // Neither name fits code page 1252 (nor any other one code page).
 const std::string PolishName = "Zarn \xC5\x81\xC3\xB3" "d\xC5\xBA"; // "Zarn Łódź"
 const std::string ChineseName = "\xE5\xBC\xA0\xE4\xBC\x9F";     // "张伟"
+
+// Names convert exactly or not at all; shown text converts whatever it holds,
+// every valid character as it is.
+TEST(Win32UnicodeNames, TextCrossesToTheWideCallsAndBack)
+{
+    const struct {
+        std::string Utf8;
+        bool IsName; // valid UTF-8
+        std::wstring Before, After; // what shows around the bytes that are not UTF-8
+    } rows[] = {
+        {"ZarnFTP 2.7.4 Setup", true, L"", L""},
+        {PolishName, true, L"", L""},
+        {ChineseName, true, L"", L""},
+        {"\xF0\x9F\x98\x80.txt", true, L"", L""}, // beyond the BMP: a surrogate pair
+        {"", true, L"", L""},
+        {"Donn\xE9" "es", false, L"Donn", L"es"}, // ANSI, not UTF-8
+        {"\xC5", false, L"", L""},                // a sequence cut short
+        {ChineseName + "\xED\xA0\x80" + PolishName, false, SystemWide(ChineseName), SystemWide(PolishName)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Utf8);
+        std::wstring wide = L"untouched";
+        SetLastError(0);
+        EXPECT_EQ(WidePath(row.Utf8, wide), row.IsName);
+        const std::wstring shown = WideText(row.Utf8);
+        if (row.IsName) {
+            EXPECT_EQ(wide, SystemWide(row.Utf8));
+            EXPECT_EQ(shown, wide);
+            EXPECT_EQ(Utf8Text(wide), row.Utf8);
+        } else {
+            EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_NAME));
+            ASSERT_GT(shown.size(), row.Before.size() + row.After.size());
+            EXPECT_EQ(shown.substr(0, row.Before.size()), row.Before);
+            EXPECT_EQ(shown.substr(shown.size() - row.After.size()), row.After);
+        }
+    }
+    EXPECT_EQ(Utf8Text(std::wstring(L"a\xD800z")), "a\xEF\xBF\xBDz"); // an unpaired surrogate shows as U+FFFD
+    EXPECT_TRUE(SameWideText(SystemWide(PolishName), L"ZARN \x0141\x00D3" L"D\x0179"));
+    EXPECT_FALSE(SameWideText(SystemWide(PolishName), L"Zarn Lodz"));
+}
 
 TEST(Win32UnicodeNames, FilesAndFoldersAreMadeListedAndRemovedUnderTheirOwnNames)
 {
