@@ -60,7 +60,8 @@ public:
 
 class TWin32ProgramStarter : public TProgramStarter {
 public:
-    // Started and left to run, in a normal window, as the user would start it.
+    // As WinExec starts a program (which has no wide form): in a normal
+    // window, waiting only until it is ready for input, then left to run.
     void StartProgram(const std::string& commandLine) override
     {
         std::wstring wide;
@@ -72,6 +73,7 @@ public:
         startup.wShowWindow = SW_SHOWNORMAL;
         PROCESS_INFORMATION process = {};
         if (CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+            WaitForInputIdle(process.hProcess, 30000);
             CloseHandle(process.hThread);
             CloseHandle(process.hProcess);
         }
