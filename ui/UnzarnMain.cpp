@@ -9,7 +9,6 @@
 #include <memory>
 #include <string>
 
-#include "archive/StringList.h"
 #include "installer/BuildSettings.h"
 #include "installer/ExitCodes.h"
 #include "installer/SilentQuestions.h"
@@ -58,18 +57,17 @@ void RemoveSelfAtReboot(const std::string& self)
 {
     wchar_t windows[MAX_PATH] = {};
     const UINT n = GetWindowsDirectoryW(windows, MAX_PATH);
-    if (self.empty() || n == 0 || n >= MAX_PATH)
+    std::wstring wide;
+    if (n == 0 || n >= MAX_PATH || !WidePath(self, wide))
         return;
-    std::string directory = Utf8Text(std::wstring_view(windows, n));
-    if (directory.back() != '\\')
-        directory += '\\';
-    const size_t slash = self.find_last_of('\\');
-    if (slash == std::string::npos || !SameText(self.substr(0, slash + 1), directory))
+    std::wstring directory(windows, n);
+    if (directory.back() != L'\\')
+        directory += L'\\';
+    const size_t slash = wide.find_last_of(L'\\');
+    if (slash == std::wstring::npos || !SameWideText(std::wstring_view(wide).substr(0, slash + 1), directory))
         return;
     // Without the rights for it the file simply stays.
-    std::wstring wide;
-    if (WidePath(self, wide))
-        MoveFileExW(wide.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    MoveFileExW(wide.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 // A log named from a command prompt may be relative to its current directory.
