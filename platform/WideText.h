@@ -11,7 +11,8 @@
 bool WidePath(std::string_view text, std::wstring& wide);
 
 // Text only shown (captions, labels, boxes): a byte that is not part of valid
-// UTF-8 shows as U+FFFD instead of failing the window.
+// UTF-8 shows as the character it is in Windows-1252's lower half instead of
+// failing the window.
 std::wstring WideText(std::string_view text);
 
 // Two names compared as the system compares file names (case ignored, no locale).

@@ -90,7 +90,7 @@ bool RetryBox(const std::string& message, HWND owner)
 
 void WarningBox(const std::string& message, HWND owner)
 {
-    MessageBoxA(owner, message.c_str(), ApplicationTitle, MB_OK | MB_ICONWARNING | CommonStyle);
+    ShowMessageBox(owner, message, ApplicationTitle, MB_OK | MB_ICONWARNING | CommonStyle);
 }
 
 void ReportErrors(const std::function<void()>& action)
