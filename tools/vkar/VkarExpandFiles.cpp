@@ -6,13 +6,14 @@
 #include <vector>
 
 #include "platform/Exception.h"
+#include "platform/HostPath.h"
 #include "platform/PathRules.h"
 #include "tools/vkar/VkarStreams.h"
 
 bool VkarNonDirectoryExists(const std::string& path)
 {
     std::error_code error;
-    const auto status = std::filesystem::symlink_status(ToNativePath(path), error);
+    const auto status = std::filesystem::symlink_status(HostPath(ToNativePath(path)), error);
     return !error && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
 }
 
