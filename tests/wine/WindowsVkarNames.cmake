@@ -1,20 +1,22 @@
 # vkar.exe, the Windows build of vkar, under Wine (ANSI code page 1252) with
 # names outside ASCII: a name the code page holds is stored as its ANSI bytes
 # and listed, tested and expanded by its real name, here into a folder whose
-# own name the code page cannot hold; a name it cannot hold is refused.
+# own name the code page cannot hold; a name it cannot hold is refused. The
+# archive itself lives in such a folder and is made twice, so that the second
+# run replaces it there.
 #   cmake -DWINE_RUN -DPREFIX -DVKAR_EXE -DWORK -P WindowsVkarNames.cmake
 cmake_minimum_required(VERSION 3.20)
 # Wine takes the Unix side's names and arguments in the locale's charset.
 set(ENV{LANG} C.UTF-8)
 set(ENV{LC_ALL} C.UTF-8)
 file(REMOVE_RECURSE "${WORK}")
-file(MAKE_DIRECTORY "${WORK}/src")
+file(MAKE_DIRECTORY "${WORK}/src" "${WORK}/Ωmega")
 set(zarn "Zärn.txt")
 set(lodz "Łódź.txt")
 file(WRITE "${WORK}/src/${zarn}" "Zärn, stored under its ANSI name\n")
 file(WRITE "${WORK}/src/${lodz}" "no code page 1252 name\n")
 # Windows paths of the host's files: drive Z: is the root.
-set(archive "Z:${WORK}/names.vkar")
+set(archive "Z:${WORK}/Ωmega/names.vkar")
 set(target "${WORK}/Łódź-out")
 
 function(vkar expected_status)
@@ -29,11 +31,16 @@ endfunction()
 
 # c: the archive is made of what can be stored; the refused file is named
 # and makes the status 1.
+vkar(1 c "${archive}" -C "Z:${WORK}/src" "${lodz}" "${zarn}")
 vkar(1 c "${archive}" -C "Z:${WORK}/src" "${zarn}" "${lodz}")
 if(NOT errors MATCHES "vkar: ${lodz}: Name holds characters that code page 1252 cannot store; not stored\r?\n")
   message(FATAL_ERROR "c did not say why ${lodz} was left out:\n${output}${errors}")
 endif()
-file(READ "${WORK}/names.vkar" bytes HEX)
+file(GLOB left "${WORK}/Ωmega/*")
+if(NOT left STREQUAL "${WORK}/Ωmega/names.vkar")
+  message(FATAL_ERROR "c left other files beside the archive: ${left}")
+endif()
+file(READ "${WORK}/Ωmega/names.vkar" bytes HEX)
 string(HEX "Z" z)
 string(FIND "${bytes}" "${z}e4726e2e747874" at) # "Z\xE4rn.txt"
 if(at EQUAL -1)
