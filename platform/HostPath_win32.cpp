@@ -1,5 +1,5 @@
-// Windows paths through the wide functions: a UTF-8 path that is no valid
-// UTF-8 names no file (ENOENT), as the system fails a bad name.
+// Windows paths through the wide functions. The C library's calls here fail
+// a path that is not valid UTF-8 with ENOENT: no file has such a name.
 #include "platform/HostPath.h"
 
 #include <fcntl.h>
