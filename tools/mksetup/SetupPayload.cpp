@@ -13,9 +13,9 @@
 #include "installer/Shortcuts.h"
 #include "platform/DosDateTime.h"
 #include "platform/FileSystem.h"
+#include "platform/HostPath.h"
 #include "platform/PathRules.h"
 #include "platform/Stream.h"
-#include "tools/mksetup/HostPath.h"
 #include "tools/mksetup/SetupImage.h"
 
 namespace {

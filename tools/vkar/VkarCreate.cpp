@@ -12,9 +12,11 @@
 #include "archive/Archiver.h"
 #include "codecs/Coders.h"
 #include "platform/FileSystem.h"
+#include "platform/HostPath.h"
 #include "platform/PathRules.h"
 #include "tools/vkar/VkarCommands.h"
 #include "tools/vkar/VkarCreateEntries.h"
+#include "tools/vkar/VkarNames.h"
 #include "tools/vkar/VkarNewArchive.h"
 #include "tools/vkar/VkarProgress.h"
 #include "tools/vkar/VkarReport.h"
@@ -65,7 +67,7 @@ bool SplitRelative(const std::string& operand, std::vector<std::string>& levels)
 bool IsSymlink(const std::string& path)
 {
     std::error_code error;
-    return std::filesystem::is_symlink(std::filesystem::symlink_status(path, error));
+    return std::filesystem::is_symlink(std::filesystem::symlink_status(HostPath(path), error));
 }
 
 // What stands at path, or why the system cannot tell (a name too long, a
@@ -73,7 +75,7 @@ bool IsSymlink(const std::string& path)
 std::string Probe(const std::string& path, std::filesystem::file_status& status)
 {
     std::error_code error;
-    status = std::filesystem::status(path, error);
+    status = std::filesystem::status(HostPath(path), error);
     if (error && error != std::errc::no_such_file_or_directory)
         return error.message();
     return std::string();
@@ -154,16 +156,24 @@ private:
     {
         if (Refused(name, VkarDisplayName(name)))
             return;
-        if (name.size() > MaxNameLength)
+        std::string stored;
+        VkarStoredName(name, stored);
+        if (stored.size() > MaxNameLength)
             throw TWalkError{VkarDisplayName(name), "Name too long for the archive", VkarExitFailure};
         if (FNames.insert(name).second)
-            FSources.push_back({path, name});
+            FSources.push_back({path, name, stored});
     }
 
-    // A name that x would refuse ("...", control characters, "X:") is left
-    // out rather than stored for nothing.
+    // A name that x would refuse ("...", control characters, "X:"), or one
+    // the archive's code page cannot hold, is left out rather than stored
+    // for nothing or as another name.
     bool Refused(const std::string& name, const std::string& shown)
     {
+        std::string stored;
+        if (!VkarStoredName(name, stored)) {
+            Skip(shown, VkarUnstorableNameMessage());
+            return true;
+        }
         if (!IsUnsafeArchiveName(name))
             return false;
         Skip(shown, "Name that x would refuse; not stored");

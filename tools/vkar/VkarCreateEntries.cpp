@@ -18,7 +18,7 @@ constexpr int64_t MaxArchiveBytes = INT32_MAX;
 TSourceToCode OpenSource(TFileSystem& fileSystem, const TVkarSource& source)
 {
     TSourceToCode opened;
-    opened.Info.Name = source.Name;
+    opened.Info.Name = source.Stored;
     opened.Info.DateTime = fileSystem.GetDosDateTime(source.Path);
     const int32_t attributes = fileSystem.GetAttributes(source.Path);
     opened.Info.Attributes = static_cast<int16_t>(

@@ -17,7 +17,8 @@ class TVkarProgress;
 
 struct TVkarSource {
     std::string Path; // as the file system opens it
-    std::string Name; // as the archive stores it
+    std::string Name;   // as shown and compared (UTF-8 on Windows)
+    std::string Stored; // as the archive stores it
 };
 
 struct TVkarCreateTotals {

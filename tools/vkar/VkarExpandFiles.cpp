@@ -5,14 +5,16 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform/CodePage.h"
 #include "platform/Exception.h"
+#include "platform/HostPath.h"
 #include "platform/PathRules.h"
 #include "tools/vkar/VkarStreams.h"
 
 bool VkarNonDirectoryExists(const std::string& path)
 {
     std::error_code error;
-    const auto status = std::filesystem::symlink_status(ToNativePath(path), error);
+    const auto status = std::filesystem::symlink_status(HostPath(ToNativePath(path)), error);
     return !error && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
 }
 
@@ -40,6 +42,17 @@ constexpr size_t MaxPath = 259; // MAX_PATH less the terminator
 constexpr size_t MaxPath = 4095; // PATH_MAX less the terminator
 #endif
 constexpr size_t MaxLevel = 255;
+
+// A length as the system counts it: UTF-16 units on Windows, where names
+// are held as UTF-8, bytes elsewhere.
+size_t SystemLength(const std::string& text)
+{
+#ifdef _WIN32
+    return Utf8ToUtf16Leniently(text).size();
+#else
+    return text.size();
+#endif
+}
 
 std::vector<std::string> Levels(const std::string& path)
 {
@@ -90,19 +103,21 @@ std::string TVkarModelFileSystem::Key(const std::string& path)
     for (const std::string& level : Levels(path))
         key += (key.empty() ? "" : "/") + level;
 #ifdef _WIN32
-    for (char& c : key)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+    // Case ignored as the system ignores it, in every script.
+    std::u16string wide = Utf8ToUtf16Leniently(key);
+    for (char16_t& unit : wide)
+        unit = UpperCaseUnit(unit);
+    key = Utf16ToUtf8(wide);
 #endif
     return key;
 }
 
 void TVkarModelFileSystem::CheckName(const std::string& path)
 {
-    if (path.size() > MaxPath)
+    if (SystemLength(path) > MaxPath)
         throw EFCreateError(Refusal("Cannot create file", path, std::strerror(ENAMETOOLONG)));
     for (const std::string& level : Levels(path)) {
-        if (level.size() > MaxLevel)
+        if (SystemLength(level) > MaxLevel)
             throw EFCreateError(Refusal("Cannot create file", path, std::strerror(ENAMETOOLONG)));
 #ifdef _WIN32
         if (IsReservedLevel(level))

@@ -14,6 +14,7 @@
 #include "platform/FileSystem.h"
 #include "platform/PathRules.h"
 #include "tools/vkar/VkarCommands.h"
+#include "tools/vkar/VkarNames.h"
 #include "tools/vkar/VkarExpandFiles.h"
 #include "archive/CodingJobs.h"
 #include "archive/DecodeAhead.h"
@@ -127,6 +128,7 @@ private:
 int Walk(TFileSystem& disk, const TVkarOptions& options, TWalkKind kind)
 {
     TArchiver archiver(disk);
+    archiver.NameCodePage = VkarNameCodePage();
     archiver.Key = options.Key;
     archiver.MakeDirectories = true;
     archiver.ExceptionOnFileError = true;

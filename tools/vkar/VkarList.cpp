@@ -9,6 +9,7 @@
 #include "platform/DosDateTime.h"
 #include "platform/FileSystem.h"
 #include "tools/vkar/VkarCommands.h"
+#include "tools/vkar/VkarNames.h"
 #include "tools/vkar/VkarStreams.h"
 #include "tools/vkar/VkarReport.h"
 
@@ -75,6 +76,7 @@ int RunList(const TVkarOptions& options)
 {
     TFileSystem& fileSystem = NativeFileSystem();
     TArchiver archiver(fileSystem);
+    archiver.NameCodePage = VkarNameCodePage();
     TStringList entries;
     // One stream, so that standard input can be listed too: the lister
     // does not report the header, which is read again from the start.

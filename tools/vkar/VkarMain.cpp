@@ -13,6 +13,10 @@
 #include "tools/vkar/VkarReport.h"
 #include "tools/vkar/VkarSignals.h"
 
+#ifdef _WIN32
+#include "platform/CodePage.h"
+#endif
+
 namespace {
 
 int Run(const TVkarOptions& options)
@@ -29,16 +33,15 @@ int Run(const TVkarOptions& options)
     return VkarExitUsage;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+// arguments: the command line without the program's name.
+int RunCommandLine(const std::vector<std::string>& arguments)
 {
     VkarOpenStandardDescriptors();
     int status = VkarExitFailure;
     try {
         TVkarOptions options;
         try {
-            options = ParseVkarOptions(std::vector<std::string>(argv + 1, argv + argc));
+            options = ParseVkarOptions(arguments);
         } catch (const EVkarUsage& e) {
             VkarReportError("", e.Message());
             std::fputs("Try 'vkar --help' for more information.\n", stderr);
@@ -69,3 +72,22 @@ int main(int argc, char** argv)
     }
     return status;
 }
+
+} // namespace
+
+#ifdef _WIN32
+// Windows hands the command line over in UTF-16, whatever the ANSI code page
+// holds; vkar's paths and names are UTF-8.
+int wmain(int argc, wchar_t** argv)
+{
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.push_back(Utf16ToUtf8(reinterpret_cast<const char16_t*>(argv[i])));
+    return RunCommandLine(arguments);
+}
+#else
+int main(int argc, char** argv)
+{
+    return RunCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+}
+#endif

@@ -10,19 +10,18 @@
 
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
+#include "platform/HostPath.h"
 #include "tools/vkar/VkarSignals.h"
 #include "tools/vkar/VkarStreams.h"
 
 #ifdef _WIN32
 #include <io.h>
 #include <process.h>
-#define VKAR_WRITABLE(path) (_access((path), 2) == 0)
 #define VKAR_PID _getpid()
 #define VKAR_OPEN_FLAGS (_O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY)
 #define VKAR_OPEN_MODE (_S_IREAD | _S_IWRITE)
 #else
 #include <unistd.h>
-#define VKAR_WRITABLE(path) (::access((path), W_OK) == 0)
 #define VKAR_PID ::getpid()
 #define VKAR_OPEN_FLAGS (O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC)
 #define VKAR_OPEN_MODE 0666
@@ -35,7 +34,7 @@ namespace {
 // The file a chain of links ends at, whether it exists or not.
 std::string FollowLinks(const std::string& path)
 {
-    fs::path at = path;
+    fs::path at = HostPath(path);
     std::error_code error;
     for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(at, error)); ++hops) {
         const fs::path next = fs::read_symlink(at, error);
@@ -43,7 +42,7 @@ std::string FollowLinks(const std::string& path)
             break;
         at = next.is_absolute() ? next : at.parent_path() / next;
     }
-    return at.string();
+    return HostText(at);
 }
 
 } // namespace
@@ -57,14 +56,14 @@ TVkarNewArchive::TVkarNewArchive(const std::string& path)
     // The system's own view through every link: /dev/stdout on a pipe is
     // a pipe, whatever the link's text says.
     std::error_code error;
-    const fs::file_status status = fs::status(path, error);
+    const fs::file_status status = fs::status(HostPath(path), error);
     FTarget = FollowLinks(path);
     if (fs::is_directory(status))
         throw Exception("Is a directory");
     if (fs::exists(status) && !fs::is_regular_file(status))
         throw Exception("Not a regular file; an archive goes to a regular file or to - (standard output)");
     // Root may write anything; anyone else is told before a file is made.
-    if (fs::exists(status) && !VKAR_WRITABLE(FTarget.c_str()))
+    if (fs::exists(status) && !HostFileWritable(FTarget))
         throw Exception(std::string("Cannot replace the archive: ") + std::strerror(errno));
 }
 
@@ -88,15 +87,15 @@ TStream& TVkarNewArchive::Open()
         FStream = VkarAnonymousFile();
         return *FStream;
     }
-    const fs::path target = FTarget;
+    const fs::path target = HostPath(FTarget);
     std::string hidden = ".";
-    hidden.append(target.filename().string()).append(".vkar");
-    const std::string stem = (target.parent_path() / hidden).string();
+    hidden.append(HostText(target.filename())).append(".vkar");
+    const std::string stem = HostText(target.parent_path() / HostPath(hidden));
     VkarRemoveOnSignal("");
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = stem + std::to_string(VKAR_PID) + "-" + std::to_string(attempt);
         TVkarSignalsHeld held;
-        const int fd = ::open(name.c_str(), VKAR_OPEN_FLAGS, VKAR_OPEN_MODE);
+        const int fd = OpenHostDescriptor(name, VKAR_OPEN_FLAGS, VKAR_OPEN_MODE);
         if (fd < 0 && errno == EEXIST)
             continue;
         if (fd < 0)
@@ -105,8 +104,8 @@ TStream& TVkarNewArchive::Open()
         VkarRemoveOnSignal(FTemporary);
 #ifndef _WIN32
         // A replaced archive keeps its permissions.
-        struct stat st {};
-        if (::stat(FTarget.c_str(), &st) == 0)
+        THostStat st {};
+        if (StatHostFile(FTarget, st))
             ::fchmod(fd, st.st_mode & 07777);
 #endif
         std::FILE* file = ::fdopen(fd, "w+b");
@@ -146,7 +145,7 @@ void TVkarNewArchive::Discard()
     FStream.reset();
     std::error_code error;
     if (!FTemporary.empty() && !FCommitted) {
-        fs::remove(FTemporary, error);
+        fs::remove(HostPath(FTemporary), error);
         VkarRemoveOnSignal("");
     }
 }

@@ -7,6 +7,7 @@
 #include "archive/Archiver.h"
 #include "platform/FileSystem.h"
 #include "tools/vkar/VkarCommands.h"
+#include "tools/vkar/VkarNames.h"
 #include "tools/vkar/VkarProgress.h"
 #include "tools/vkar/VkarReport.h"
 #include "tools/vkar/VkarStreams.h"
@@ -24,6 +25,7 @@ int RunPrint(const TVkarOptions& options)
 {
     TFileSystem& fileSystem = NativeFileSystem();
     TArchiver archiver(fileSystem);
+    archiver.NameCodePage = VkarNameCodePage();
     archiver.Key = options.Key;
     TVkarProgress progress(!options.Quiet);
     archiver.OnShowProgress = progress.Handler();

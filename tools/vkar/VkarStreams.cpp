@@ -11,6 +11,7 @@
 #include "archive/ArchiveFormat.h"
 #include "archive/ArchiverErrors.h"
 #include "platform/Exception.h"
+#include "platform/HostPath.h"
 #include "platform/PEFileResources.h"
 
 #ifdef _WIN32
@@ -76,8 +77,9 @@ std::unique_ptr<TStream> OpenStandardInput()
 #ifndef _WIN32
 bool SameIdentity(const std::string& path, int fd)
 {
-    struct stat a {}, b {};
-    return ::stat(path.c_str(), &a) == 0 && ::fstat(fd, &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    THostStat a {};
+    struct stat b {};
+    return StatHostFile(path, a) && ::fstat(fd, &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 #endif
 
@@ -279,5 +281,5 @@ bool VkarIsStandardInput(const std::string& path)
 bool VkarSameFile(const std::string& a, const std::string& b)
 {
     std::error_code error;
-    return std::filesystem::equivalent(a, b, error);
+    return std::filesystem::equivalent(HostPath(a), HostPath(b), error);
 }
