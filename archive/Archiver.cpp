@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "archive/ArchiveRecords.h"
+#include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/PathRules.h"
 #include "platform/Resources.h"
@@ -166,10 +167,21 @@ void TArchiver::ListArchiveContents(TStream& stream, TStringList& list)
         info->Checksum = entry.Checksum;
         info->EntryOffset = static_cast<int32_t>(records.DataStart() - EntryHeaderSize - entry.NameLength);
         info->Locked = entry.LockMode > 0;
-        list.Add(name, std::move(info));
+        list.Add(NameAsRead(name), std::move(info));
         records.SkipToNext();
     }
     records.RaiseDamage();
+}
+
+std::string TArchiver::NameAsRead(const std::string& stored) const
+{
+    if (NameCodePage == 0)
+        return stored;
+    try {
+        return AnsiToUtf8(stored, NameCodePage);
+    } catch (const EConvertError&) {
+        throw EInvalidName(SInvalidName + PrintableName(stored));
+    }
 }
 
 bool TArchiver::NameInList(const TStringList& list, const std::string& name)
@@ -228,6 +240,14 @@ std::vector<TEntryResult> TArchiver::ExpandArchive(TStream& stream, TStringList*
             TEntryResult result;
             result.Name = name;
             result.Record = entry;
+            try {
+                name = result.Name = NameAsRead(name);
+            } catch (const Exception& e) {
+                result.Outcome = TEntryOutcome::eoFailed;
+                result.Reason = e.Message();
+                report(result);
+                throw;
+            }
             const int64_t dataStart = records.DataStart();
             if (list != nullptr && !NameInList(*list, name)) {
                 if (ahead != nullptr)
@@ -355,7 +375,7 @@ bool TArchiver::ExpandNamedEntry(TStream& stream, const std::string& name,
     int64_t dataStart = -1;
     // The last of several entries of one name is the one x leaves on disk.
     while (records.Next(entry, stored)) {
-        if (SameText(stored, name)) {
+        if (SameText(NameAsRead(stored), name)) {
             found = entry;
             dataStart = records.DataStart();
         }

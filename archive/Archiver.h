@@ -87,6 +87,11 @@ public:
     bool ReplaceWhenChecked = false;
     // Sees the result of each entry the walk reaches, as it is known.
     TEntryDoneEvent OnEntryDone;
+    // Stored names are ANSI text of a code page. When this is set, listing
+    // and expansion convert them from it to UTF-8 as they are read, and a
+    // name that is no text of it is an error (EInvalidName); 0 keeps the
+    // stored bytes.
+    unsigned NameCodePage = 0;
 
     // A read-only stream over resource type "ARCHIVE", from the program's own
     // module (library empty) or from the named library.
@@ -126,6 +131,8 @@ public:
     static int32_t PercentOf(int32_t done, int32_t total) { return ::PercentOf(done, total); }
 
 private:
+    // A stored name as the caller sees it (see NameCodePage).
+    std::string NameAsRead(const std::string& stored) const;
     // One listed entry: false when OnCheckFile stops the walk.
     bool ExpandListed(TStream& stream, const TEntryHeader& entry, const std::string& name,
                       const std::string& compressID, int64_t dataStart, TDecodedBytesProvider* ahead,

@@ -21,6 +21,8 @@ DECLARE_EXCEPTION(ETrailingData);
 DECLARE_EXCEPTION(ETotalSizeMismatch);
 // An entry that expanded to another byte count than its record gives.
 DECLARE_EXCEPTION(EBadExpandedSize);
+// A stored name that is no text of the code page names are read in.
+DECLARE_EXCEPTION(EInvalidName);
 
 inline constexpr const char* SInvalidHeader = "Can't recognize compressed file header";
 inline constexpr const char* SInvalidArchiveType = "Archive type must be caMulti";
@@ -31,6 +33,7 @@ inline constexpr const char* SUnsafePath = "Unsafe path in archive: ";
 inline constexpr const char* STruncatedArchive = "Archive is truncated";
 inline constexpr const char* STrailingData = "Trailing data after the archive";
 inline constexpr const char* STotalSizeMismatch = "Entry sizes do not add up to the archive's total size";
+inline constexpr const char* SInvalidName = "Name not valid in this system's code page: ";
 inline constexpr const char* SBadExpandedSize = "Expanded size differs from the entry record -- data may be invalid";
 
 // A name or path as messages show it: control characters (0x00-0x1F, 0x7F)

@@ -1,5 +1,8 @@
 #include "controls/DirLabel.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 // The platform's text drawing takes the caption through a 256-character buffer.
@@ -10,31 +13,71 @@ constexpr unsigned CaptionFlags = tfPrefix | tfExpandTabs;
 
 } // namespace
 
-std::string ShortenPathTo(const std::string& text, size_t n)
+namespace {
+
+// The text's characters, each with all its UTF-8 bytes, so that shortening
+// never cuts one in two.
+std::vector<std::string> Characters(const std::string& text)
 {
-    if (n >= text.size() || n <= ShortestShortened)
-        return text;
-    const size_t lastSlash = text.rfind('\\');
-    // Without a backslash the result would hold the whole text again and only grow.
-    if (lastSlash == std::string::npos)
-        return text;
-    const size_t f = text.size() - lastSlash - 1; // characters of the last component
-    std::string tail = n <= f + 6 ? text.substr(lastSlash) : text.substr(text.size() - (n - 5));
-    if (tail.size() - f > 1) {
-        // Start the tail at a whole directory name.
-        const size_t cut = tail.find('\\');
-        if (cut != std::string::npos && cut < tail.size() - f)
-            tail.erase(0, cut);
+    std::vector<std::string> characters;
+    for (const char c : text) {
+        const bool continuation = (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+        if (continuation && !characters.empty())
+            characters.back() += c;
+        else
+            characters.emplace_back(1, c);
     }
-    return text.substr(0, 3) + "..." + tail;
+    return characters;
+}
+
+std::string Joined(std::vector<std::string>::const_iterator from, std::vector<std::string>::const_iterator to)
+{
+    std::string text;
+    for (; from != to; ++from)
+        text += *from;
+    return text;
+}
+
+// The text's first n characters.
+std::string FirstCharacters(const std::string& text, size_t n)
+{
+    const std::vector<std::string> characters = Characters(text);
+    return Joined(characters.begin(), characters.begin() + static_cast<std::ptrdiff_t>(std::min(n, characters.size())));
+}
+
+} // namespace
+
+std::string ShortenPathTo(const std::string& path, size_t n)
+{
+    const std::vector<std::string> text = Characters(path);
+    if (n >= text.size() || n <= ShortestShortened)
+        return path;
+    size_t lastSlash = text.size();
+    for (size_t i = text.size(); i > 0 && lastSlash == text.size(); --i)
+        if (text[i - 1] == "\\")
+            lastSlash = i - 1;
+    // Without a backslash the result would hold the whole text again and only grow.
+    if (lastSlash == text.size())
+        return path;
+    const size_t f = text.size() - lastSlash - 1; // characters of the last component
+    auto tail = text.begin() + static_cast<std::ptrdiff_t>(n <= f + 6 ? lastSlash : text.size() - (n - 5));
+    const size_t tailSize = static_cast<size_t>(text.end() - tail);
+    if (tailSize - f > 1) {
+        // Start the tail at a whole directory name.
+        const auto cut = std::find(tail, text.end(), "\\");
+        if (cut != text.end() && static_cast<size_t>(cut - tail) < tailSize - f)
+            tail = cut;
+    }
+    return Joined(text.begin(), text.begin() + 3) + "..." + Joined(tail, text.end());
 }
 
 std::string ShortenPath(const std::string& text)
 {
     std::string result = text;
-    for (size_t n = text.size(); n > ShortestShortened; --n) {
+    const size_t length = Characters(text).size();
+    for (size_t n = length; n > ShortestShortened; --n) {
         result = ShortenPathTo(text, n);
-        if (result.size() != text.size())
+        if (Characters(result).size() != length)
             break;
     }
     return result;
@@ -91,13 +134,13 @@ void TDirLabel::SetBounds(int left, int top, int width, int height)
 
 int TDirLabel::MeasureCaption(TDrawingSurface& canvas, const std::string& text) const
 {
-    const std::string measured = text.empty() ? std::string(" ") : text.substr(0, MaxDrawnLength);
+    const std::string measured = text.empty() ? std::string(" ") : FirstCharacters(text, MaxDrawnLength);
     return canvas.TextExtent(Font(), measured, CaptionFlags).Width;
 }
 
 void TDirLabel::DrawCaption(TDrawingSurface& canvas, const std::string& text) const
 {
-    const std::string drawn = text.substr(0, MaxDrawnLength);
+    const std::string drawn = FirstCharacters(text, MaxDrawnLength);
     const TRect client{0, 0, Width(), Height()};
     const int tw = canvas.TextExtent(Font(), drawn, CaptionFlags).Width;
     int x = 0;

@@ -22,6 +22,12 @@ bool TCancelRule::Confirm(const std::string& question)
     return !FApplication.Terminated() && FBoxes.Confirm(question);
 }
 
+void TCancelRule::Warn(const std::string& message)
+{
+    if (!FApplication.Terminated())
+        FBoxes.Warn(message);
+}
+
 bool TCancelRule::Retry(const std::string& message)
 {
     return !FApplication.Terminated() && FBoxes.Retry(message);

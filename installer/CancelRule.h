@@ -26,6 +26,8 @@ public:
     bool Confirm(const std::string& question) override;
     // After a confirmed cancel a retry counts as Cancel.
     bool Retry(const std::string& message) override;
+    // Shown while the application goes on; nothing once it is ending.
+    void Warn(const std::string& message) override;
 
 private:
     TUserQuestions& FBoxes;

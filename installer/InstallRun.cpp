@@ -2,8 +2,10 @@
 
 #include "installer/PathCompare.h"
 #include "installer/PreviousLog.h"
+#include "installer/Shortcuts.h"
 #include "installer/ProgressView.h"
 #include "platform/Clock.h"
+#include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/PathRules.h"
 #include "platform/UserQuestions.h"
@@ -41,6 +43,7 @@ TInstallRun::TInstallRun(const TSetupControl& settings, std::string winDir, TStr
       FSettings(settings), FWinDir(std::move(winDir)),
       FFileList(fileList), FServices(services)
 {
+    FCodePage = AnsiCodePage();
     Comp.MakeDirectories = true;
     Comp.ExceptionOnFileError = false;
     Comp.Key = 0;
@@ -61,6 +64,7 @@ void TInstallRun::InstallFiles(const std::string& dirName)
     FJournalFiles.Clear();
     FPrevious = false;
     FBackedUp.clear();
+    FUnsavedLinks.clear();
     // Made for this run, so undone with it: noted first, removed last.
     for (const std::string& dir : FMadeDirectories)
         FJournal.NoteDirectory(dir);
@@ -112,11 +116,12 @@ void TInstallRun::RunSteps(const std::string& dirName)
     const std::string backupDir = dirName + "\\Backup\\";
 
     FPrevious = files.FileExists(FInstallDir + "install.log");
-    const std::vector<std::string> previousFiles = PreviousCopiedFiles(files, FInstallDir);
-    LogFile.Rewrite(files, FInstallDir + "install.log");
+    const std::vector<std::string> previousFiles = PreviousCopiedFiles(files, FInstallDir, FCodePage);
+    LogFile.Rewrite(files, FInstallDir + "install.log", FCodePage);
     Log("*** Install started: " + Now());
     Log("AppName: " + FSettings.ProgramName);
     Comp.SetTargetPath(dirName);
+    Comp.NameCodePage = FCodePage;
     Comp.ListArchiveContents(*Comp.OpenArchiveResource("data", ""), FFileList);
     FInstalledSize = ListedSize(FFileList);
 
@@ -157,6 +162,8 @@ void TInstallRun::RunSteps(const std::string& dirName)
         Log("CreateFile: " + FInstallDir + name);
     Log("*** Install Completed: " + Now());
     LogFile.Close();
+    if (!FUnsavedLinks.empty())
+        FServices.Questions.Warn(UnsavedLinksMessage(FUnsavedLinks));
 }
 
 void TInstallRun::LogPreviousFiles(const std::vector<std::string>& previous)

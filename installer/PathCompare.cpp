@@ -9,7 +9,7 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 // A path's text in UTF-16 with one separator, as the system looks at it.
 std::u16string Comparable(const std::string& path)
 {
-    std::u16string text = AnsiToUtf16(path, AnsiCodePage());
+    std::u16string text = Utf8ToUtf16(path);
     for (char16_t& c : text)
         if (c == u'/')
             c = u'\\';
@@ -23,7 +23,7 @@ bool SamePath(const std::string& a, const std::string& b)
     try {
         return SameTextIgnoringCase(Comparable(a), Comparable(b));
     } catch (const EConvertError&) {
-        return a == b; // text the code page does not define equals only itself
+        return a == b; // text that is not UTF-8 equals only itself
     }
 }
 

@@ -1,6 +1,6 @@
-// Windows paths compared as Windows compares them, as plain text: converted
-// from the ANSI code page, ordinally ignoring case, the two separators alike. Shared by the install run (whose protocol
-// values it recognises) and the uninstaller.
+// Windows paths compared as Windows compares them, as plain UTF-8 text:
+// in UTF-16, ordinally ignoring case, the two separators alike. Shared by
+// the install run (whose protocol values it recognises) and the uninstaller.
 #pragma once
 
 #include <string>

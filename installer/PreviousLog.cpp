@@ -3,8 +3,9 @@
 #include "installer/PathCompare.h"
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
+#include "platform/TextFile.h"
 
-std::vector<std::string> PreviousCopiedFiles(TFileSystem& files, const std::string& installDir)
+std::vector<std::string> PreviousCopiedFiles(TFileSystem& files, const std::string& installDir, unsigned codePage)
 {
     std::vector<std::string> copied;
     const std::string log = installDir + "install.log";
@@ -16,6 +17,7 @@ std::vector<std::string> PreviousCopiedFiles(TFileSystem& files, const std::stri
         char buffer[4096];
         for (int32_t n; (n = stream->Read(buffer, sizeof buffer)) > 0;)
             text.append(buffer, static_cast<size_t>(n));
+        text = TextOfFileBytes(text, codePage);
     } catch (const Exception&) {
         return copied; // an unreadable log names nothing
     }

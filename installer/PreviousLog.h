@@ -10,4 +10,4 @@ class TFileSystem;
 
 // The "Copy: " paths of installDir's install.log (installDir with its "\")
 // that lie inside installDir, in the log's order; none when there is no log.
-std::vector<std::string> PreviousCopiedFiles(TFileSystem& files, const std::string& installDir);
+std::vector<std::string> PreviousCopiedFiles(TFileSystem& files, const std::string& installDir, unsigned codePage);

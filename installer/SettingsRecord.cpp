@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "platform/CodePage.h"
 #include "platform/Resources.h"
 
 namespace {
@@ -146,7 +147,7 @@ std::string SettingsText(const TSetupControl& settings)
     return text;
 }
 
-TSetupControl EmbeddedSettings(TResourceProvider& resources)
+TSetupControl EmbeddedSettings(TResourceProvider& resources, unsigned codePage)
 {
     std::unique_ptr<TStream> stream;
     try {
@@ -157,5 +158,10 @@ TSetupControl EmbeddedSettings(TResourceProvider& resources)
     std::string text(static_cast<size_t>(stream->Size()), '\0');
     if (!text.empty())
         stream->ReadBuffer(text.data(), static_cast<int32_t>(text.size()));
+    try {
+        text = AnsiToUtf8(text, codePage);
+    } catch (const EConvertError&) {
+        throw ESettingsError("The settings record is not text of this system's code page");
+    }
     return ParseSettingsText(text).Settings;
 }

@@ -34,6 +34,7 @@ TSettingsFile ParseSettingsText(const std::string& text);
 // The record as the settings file's lines, in a fixed order, without comments,
 // Order or empty optional values: the same record always gives the same text.
 std::string SettingsText(const TSetupControl& settings);
-// The record this program carries. ENoSettingsRecord when it has none,
-// ESettingsError when it is not a complete record.
-TSetupControl EmbeddedSettings(TResourceProvider& resources);
+// The record this program carries, stored as ANSI text of codePage, with
+// its texts in UTF-8. ENoSettingsRecord when it has none, ESettingsError
+// when it is not a complete record.
+TSetupControl EmbeddedSettings(TResourceProvider& resources, unsigned codePage);

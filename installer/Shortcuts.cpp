@@ -67,28 +67,43 @@ void TInstallRun::CreateShortcuts(const std::string& D)
         }
     } links(journaled, FJournalFiles);
     const std::string program = D + LinkedProgramName;
-    std::string folder, created;
+    // A link whose file cannot be written is named after the run, not
+    // logged: the log lists only what exists for the uninstaller to remove.
+    const auto make = [&](const std::string& linkFile, const std::string& target, const std::string& arguments,
+                          const std::string& description, const std::string& workingDir) {
+        std::string created;
+        try {
+            CreateLink(links, linkFile, target, arguments, description, workingDir, 1, "", 0, created);
+        } catch (const ELinkNotSaved&) {
+            FUnsavedLinks.push_back(linkFile);
+            return;
+        }
+        Log("CreateFile: " + created);
+    };
+    std::string folder;
 
     GetShellFolder(registry, "Desktop", folder);
-    CreateLink(links, folder + "\\" + ProgramLinkName, program, "", LinkDescription, D, 1, "", 0, created);
-    Log("CreateFile: " + created);
+    make(folder + "\\" + ProgramLinkName, program, "", LinkDescription, D);
 
     folder.clear();
     GetShellFolder(registry, "SendTo", folder);
-    CreateLink(links, folder + "\\" + ProgramLinkName, program, "", "", D, 1, "", 0, created);
-    Log("CreateFile: " + created);
+    make(folder + "\\" + ProgramLinkName, program, "", "", D);
 
     folder.clear();
     GetShellFolder(registry, "Programs", folder);
     const std::string G = folder + "\\" + ProgramGroupName + "\\";
     ForceDirectories(FJournalFiles, G); // a group that cannot be made shows as links that are not saved
 
-    CreateLink(links, G + ProgramLinkName, program, "", LinkDescription, D, 1, "", 0, created);
-    Log("CreateFile: " + created);
-    CreateLink(links, G + WhatsNewLinkName, D + LinkedTextName, "", "", D, 1, "", 0, created);
-    Log("CreateFile: " + created);
+    make(G + ProgramLinkName, program, "", LinkDescription, D);
+    make(G + WhatsNewLinkName, D + LinkedTextName, "", "", D);
     // The uninstaller reads the log's path as its only argument.
-    CreateLink(links, G + UninstallLinkName, FWinDir + UninstallerName, D + "install.log", "", FWinDir, 1, "", 0,
-               created);
-    Log("CreateFile: " + created);
+    make(G + UninstallLinkName, FWinDir + UninstallerName, D + "install.log", "", FWinDir);
+}
+
+std::string UnsavedLinksMessage(const std::vector<std::string>& linkFiles)
+{
+    std::string text = "These shortcuts could not be created:";
+    for (const std::string& link : linkFiles)
+        text += "\n" + link;
+    return text;
 }

@@ -27,7 +27,11 @@ void GetShellFolder(TRegistry& registry, const std::string& name, std::string& f
 // uninstall links.
 std::vector<std::string> ShortcutFiles(TRegistry& registry);
 
-// Writes one link file; Created is set to LinkFile (whether the save succeeded is not known).
+// Writes one link file and sets Created to LinkFile: ELinkNotSaved (Created
+// untouched) when the file cannot be written.
 void CreateLink(TShellLinks& links, const std::string& LinkFile, const std::string& Target,
                 const std::string& Arguments, const std::string& Description, const std::string& WorkingDir,
                 int32_t ShowCmd, const std::string& IconFile, uint8_t IconIndex, std::string& Created);
+
+// The box after a run some of whose links could not be written, naming them.
+std::string UnsavedLinksMessage(const std::vector<std::string>& linkFiles);

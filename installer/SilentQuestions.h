@@ -14,8 +14,9 @@ class TFileSystem;
 class TSilentLog {
 public:
     // Creates (or empties) path: EInOutError when it cannot. Without a call
-    // to Open the lines go nowhere.
-    void Open(TFileSystem& files, const std::string& path) { FFile.Rewrite(files, path); }
+    // to Open the lines go nowhere. The lines are ANSI text of codePage
+    // while they fit it, else UTF-8 (see TTextFile).
+    void Open(TFileSystem& files, const std::string& path, unsigned codePage) { FFile.Rewrite(files, path, codePage); }
     // One line, the box's line breaks turned into blanks: EInOutError when the disk refuses it.
     void Write(const std::string& message);
     // A question's line: its text and, after " -> ", the button that answered it.
@@ -40,6 +41,8 @@ public:
     explicit TSilentQuestions(TSilentLog& log) : FLog(log) {}
     bool Confirm(const std::string& question) override;
     bool Retry(const std::string& message) override;
+    // Written to the log as a box's line.
+    void Warn(const std::string& message) override { FLog.Write(message); }
 
 private:
     TSilentLog& FLog;

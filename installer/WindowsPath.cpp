@@ -43,7 +43,7 @@ bool StartsWith(const TWindowsPath& path, const TWindowsPath& directory)
     if (!path.SameRoot(directory) || path.Levels.size() < directory.Levels.size())
         return false;
     for (size_t i = 0; i < directory.Levels.size(); ++i)
-        if (!SameAnsiTextIgnoringCase(path.Levels[i], directory.Levels[i], path.CodePage))
+        if (!SameUtf8TextIgnoringCase(path.Levels[i], directory.Levels[i]))
             return false;
     return true;
 }
@@ -90,7 +90,7 @@ bool TWindowsPath::OnShare() const { return Root.size() > 2 && Root[0] == '\\'; 
 
 bool TWindowsPath::SameRoot(const TWindowsPath& other) const
 {
-    return SameAnsiTextIgnoringCase(Root, other.Root, CodePage);
+    return SameUtf8TextIgnoringCase(Root, other.Root);
 }
 
 bool TWindowsPath::IsBelow(const TWindowsPath& directory) const
@@ -106,19 +106,17 @@ bool TWindowsPath::Same(const TWindowsPath& other) const
 bool IsPlainName(const std::string& name)
 {
     try {
-        return IsPlainLevel(AnsiToUtf16(name, AnsiCodePage()));
+        return IsPlainLevel(Utf8ToUtf16(name));
     } catch (const EConvertError&) {
         return false;
     }
 }
 
-std::optional<TWindowsPath> ResolveWindowsPath(const std::string& path) { return ResolveWindowsPath(path, AnsiCodePage()); }
-
-std::optional<TWindowsPath> ResolveWindowsPath(const std::string& ansiPath, unsigned codePage)
+std::optional<TWindowsPath> ResolveWindowsPath(const std::string& utf8Path)
 {
     std::u16string path;
     try {
-        path = AnsiToUtf16(ansiPath, codePage);
+        path = Utf8ToUtf16(utf8Path);
     } catch (const EConvertError&) {
         return std::nullopt;
     }
@@ -141,9 +139,7 @@ std::optional<TWindowsPath> ResolveWindowsPath(const std::string& ansiPath, unsi
         return std::nullopt; // relative, "C:name" or "\name": the meaning depends on the current directory
     }
     TWindowsPath resolved;
-    resolved.CodePage = codePage;
-    if (!Utf16ToAnsi(root, codePage, resolved.Root))
-        return std::nullopt;
+    resolved.Root = Utf16ToUtf8(root);
     for (std::u16string level : SplitLevels(rest)) {
         if (level.empty() || level == u".")
             continue;
@@ -162,10 +158,7 @@ std::optional<TWindowsPath> ResolveWindowsPath(const std::string& ansiPath, unsi
         // A device is no file of an installation, wherever the path puts it.
         if (IsDeviceName(level))
             return std::nullopt;
-        std::string ansi;
-        if (!Utf16ToAnsi(level, codePage, ansi))
-            return std::nullopt;
-        resolved.Levels.push_back(std::move(ansi));
+        resolved.Levels.push_back(Utf16ToUtf8(level));
     }
     return resolved;
 }

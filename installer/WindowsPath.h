@@ -1,8 +1,7 @@
 // A path as Windows resolves it, for the uninstaller that must decide from
 // text in a file a user can edit whether a path lies inside the installation.
-// The text is ANSI text of a code page: Windows converts it to UTF-16 before
-// it looks for separators or compares names, so this does too (the second
-// byte of a double-byte character may be "\" or an ASCII letter).
+// The text is UTF-8 (a log's ANSI lines are converted as they are read):
+// separators are found and names compared in UTF-16, as Windows does.
 #pragma once
 
 #include <optional>
@@ -15,7 +14,6 @@
 struct TWindowsPath {
     std::string Root;
     std::vector<std::string> Levels;
-    unsigned CodePage = 1252; // of Root and Levels
 
     // Root and levels joined by "\" ("C:\" for a drive's root).
     std::string Text() const;
@@ -33,9 +31,7 @@ struct TWindowsPath {
 // a file of an installation: relative, drive-relative or rooted without a
 // drive, the "\\?\" and "\\.\" forms, a stream name (a second ":"), a
 // character no file name may hold, a level of dots alone, a device name as a
-// level, or text that is not valid in codePage.
-std::optional<TWindowsPath> ResolveWindowsPath(const std::string& path, unsigned codePage);
-// The same in the running system's ANSI code page.
+// level, or text that is not valid UTF-8.
 std::optional<TWindowsPath> ResolveWindowsPath(const std::string& path);
 
 // A single file or folder name: no separator, ":" or wildcard, not dots

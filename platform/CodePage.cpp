@@ -219,3 +219,60 @@ bool SameAnsiTextIgnoringCase(std::string_view a, std::string_view b, unsigned c
     }
     return SameTextIgnoringCase(wideA, wideB);
 }
+
+bool SameUtf8TextIgnoringCase(std::string_view a, std::string_view b)
+{
+    std::u16string wideA, wideB;
+    try {
+        wideA = Utf8ToUtf16(a);
+        wideB = Utf8ToUtf16(b);
+    } catch (const EConvertError&) {
+        return a == b;
+    }
+    return SameTextIgnoringCase(wideA, wideB);
+}
+
+std::string AnsiToUtf8(std::string_view text, unsigned codePage)
+{
+    return Utf16ToUtf8(AnsiToUtf16(text, codePage));
+}
+
+bool Utf8ToAnsi(std::string_view text, unsigned codePage, std::string& out)
+{
+    try {
+        return Utf16ToAnsi(Utf8ToUtf16(text), codePage, out);
+    } catch (const EConvertError&) {
+        return false;
+    }
+}
+
+std::u16string Utf8ToUtf16Leniently(std::string_view text)
+{
+    std::u16string out;
+    for (size_t i = 0; i < text.size();) {
+        const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+        const unsigned char lead = byte(i);
+        size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
+        bool sequence = length > 1 && i + length <= text.size();
+        for (size_t k = 1; sequence && k < length; ++k)
+            sequence = (byte(i + k) & 0xC0) == 0x80;
+        if (!sequence) {
+            out += static_cast<char16_t>(lead);
+            ++i;
+            continue;
+        }
+        uint32_t code = length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+        for (size_t k = 1; k < length; ++k)
+            code = code << 6 | (byte(i + k) & 0x3F);
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            out += static_cast<char16_t>(0xD800 + (code >> 10));
+            out += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(code);
+        }
+        i += length;
+    }
+    return out;
+}
+

@@ -1,5 +1,7 @@
 #include "platform/PEVersionInfo.h"
 
+#include "platform/CodePage.h"
+
 namespace {
 
 void Put16(std::vector<uint8_t>& out, uint32_t v)
@@ -31,7 +33,7 @@ std::vector<uint8_t> Block(const std::string& key, const std::vector<uint8_t>& v
                            uint16_t type, const std::vector<std::vector<uint8_t>>& children)
 {
     std::vector<uint8_t> out(6, 0);
-    PutText(out, Utf8ToUtf16(key));
+    PutText(out, Utf8ToUtf16Leniently(key));
     if (!value.empty()) {
         PadTo4(out);
         out.insert(out.end(), value.begin(), value.end());
@@ -50,43 +52,13 @@ std::vector<uint8_t> Block(const std::string& key, const std::vector<uint8_t>& v
 
 std::vector<uint8_t> StringBlock(const std::string& name, const std::string& value)
 {
-    const std::u16string text = Utf8ToUtf16(value);
+    const std::u16string text = Utf8ToUtf16Leniently(value);
     std::vector<uint8_t> bytes;
     PutText(bytes, text);
     return Block(name, bytes, static_cast<uint16_t>(text.size() + 1), 1, {});
 }
 
 } // namespace
-
-std::u16string Utf8ToUtf16(const std::string& text)
-{
-    std::u16string out;
-    for (size_t i = 0; i < text.size();) {
-        const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
-        const unsigned char lead = byte(i);
-        size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
-        bool sequence = length > 1 && i + length <= text.size();
-        for (size_t k = 1; sequence && k < length; ++k)
-            sequence = (byte(i + k) & 0xC0) == 0x80;
-        if (!sequence) {
-            out += static_cast<char16_t>(lead);
-            ++i;
-            continue;
-        }
-        uint32_t code = length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
-        for (size_t k = 1; k < length; ++k)
-            code = code << 6 | (byte(i + k) & 0x3F);
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (code >> 10));
-            out += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(code);
-        }
-        i += length;
-    }
-    return out;
-}
 
 std::vector<uint8_t> BuildVersionResource(const TVersionInfo& info)
 {

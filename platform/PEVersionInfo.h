@@ -17,7 +17,3 @@ struct TVersionInfo {
 };
 
 std::vector<uint8_t> BuildVersionResource(const TVersionInfo& info);
-
-// UTF-8 as UTF-16 code units; a byte that is not part of a UTF-8 sequence
-// stands for itself, as in Windows-1252's lower half.
-std::u16string Utf8ToUtf16(const std::string& text);

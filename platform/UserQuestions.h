@@ -11,4 +11,7 @@ public:
     // A box captioned "Setup" with an error icon, Retry (the default) and
     // Cancel, for a failure the person can mend; true for Retry.
     virtual bool Retry(const std::string& message) = 0;
+    // A box captioned "Setup" with a warning icon and OK, for something a
+    // finished run could not do that is no reason to undo it.
+    virtual void Warn(const std::string& message) = 0;
 };

@@ -3,6 +3,8 @@
 // drawing, and captions that cannot be shortened or are too long to draw.
 #include <gtest/gtest.h>
 
+#include "platform/CodePage.h"
+
 #include "controls/DirLabel.h"
 #include "platform/SoftwareSurface.h"
 #include "tests/support/RecordingControlHost.h"
@@ -43,6 +45,16 @@ TEST(DirLabelShorten, ShortensToNFollowTheWorkedExamples)
     EXPECT_EQ(ShortenPathTo("C:\\abcdefgh\\ijklmnopq", 18), "C:\\abcdefgh\\ijklmnopq");
     // Without a backslash the text comes back as it is instead of growing.
     EXPECT_EQ(ShortenPath("abcdefghijklmnopqrstuvwxyz"), "abcdefghijklmnopqrstuvwxyz");
+    // Lengths are in characters, not bytes: the same cuts as in ASCII, none
+    // inside a character.
+    EXPECT_EQ(ShortenPathTo("C:\\Programy\\Zarn LODZ\\Lodz", 22), "C:\\...\\Zarn LODZ\\Lodz");
+    EXPECT_EQ(ShortenPathTo("C:\\Programy\\Zarn \u0141\u00D3D\u0179\\\u0141\u00F3d\u017A", 22),
+              "C:\\...\\Zarn \u0141\u00D3D\u0179\\\u0141\u00F3d\u017A");
+    for (size_t n = 19; n < 40; ++n) {
+        const std::string shortened = ShortenPathTo("C:\\\xE5\xBC\xA0\xE4\xBC\x9F\\\xE5\xBC\xA0\xE4\xBC\x9F\xE5\xBC\xA0\xE4\xBC\x9F\xE5\xBC\xA0\\"
+                                                    "\xE5\xBC\xA0\xE4\xBC\x9F\xE5\xBC\xA0\xE4\xBC\x9F\xE5\xBC\xA0\xE4\xBC\x9F.txt", n);
+        EXPECT_NO_THROW(Utf8ToUtf16(shortened)) << n;
+    }
 }
 
 TEST(DirLabelShorten, PaintShortensOnlyWhenThePathDoesNotFit)

@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <functional>
 
+#include "platform/CodePage.h"
 #include "platform/PathRules.h"
 #include "tests/support/InstallBench.h"
+#include "tests/support/ArchiveBuilder.h"
 
 namespace {
 
@@ -278,3 +280,37 @@ TEST(InstallRunTest, RegistryWithoutWriteAccessFailsTheRunWithNothingLeft)
 }
 
 } // namespace
+
+// The archive keeps names in the system's ANSI code page: they are installed
+// under the names they stand for (a double-byte name whose second byte is
+// "\" stays one name), and a name the code page does not define ends the run
+// before anything is installed.
+TEST(InstallRunTest, ArchiveNamesAreReadInTheSystemsCodePage)
+{
+    TInstallBench japanese;
+    japanese.Run.FCodePage = cpJapanese;
+    japanese.Payload.push_back({"\x83\x5C\x83\x74\x83\x67.txt", Bytes("soft")}); // ソフト.txt
+    japanese.Install();
+    const std::string soft = DestDir + "\\\xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88.txt";
+    EXPECT_EQ(japanese.Text(soft), "soft");
+    EXPECT_FALSE(japanese.Files.IsDirectory(DestDir + "\\\xE3\x82\xBD"));
+    // The log is the ANSI text it always was: every line fits code page 932.
+    const std::string log = japanese.Text(DestDir + "\\install.log");
+    std::string ansiSoft;
+    ASSERT_TRUE(Utf8ToAnsi(ToNativePath(soft), cpJapanese, ansiSoft));
+    EXPECT_NE(log.find("Copy: " + ansiSoft + "\r\n"), std::string::npos);
+    EXPECT_NE(log.substr(0, 3), "\xEF\xBB\xBF");
+
+    TInstallBench undefined;
+    undefined.Run.FCodePage = cpJapanese;
+    undefined.Payload.push_back({"\x83.txt", Bytes("half a character")});
+    try {
+        undefined.Install();
+        ADD_FAILURE() << "no error";
+    } catch (const EInstallFailed& e) {
+        EXPECT_EQ(e.Message(), std::string("Name not valid in this system's code page: \x83.txt.\n\nNothing was installed."));
+    }
+    EXPECT_FALSE(undefined.Exists(DestDir + "\\install.log"));
+    EXPECT_FALSE(undefined.Exists(DestDir + "\\ZarnFTP.exe"));
+    EXPECT_TRUE(undefined.Registry.Writes.empty());
+}

@@ -31,6 +31,8 @@ struct TBoxes : TUserQuestions {
         ++Retries;
         return RetryAnswer;
     }
+    std::vector<std::string> Warnings;
+    void Warn(const std::string& message) override { Warnings.push_back(message); }
 };
 
 // The machine as a run can change it.

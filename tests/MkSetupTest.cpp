@@ -30,6 +30,7 @@
 #include "tools/mksetup/MkSetup.h"
 #include "tools/mksetup/SetupImage.h"
 #include "tools/mksetup/SetupPayload.h"
+#include "platform/CodePage.h"
 
 namespace fs = std::filesystem;
 
@@ -129,11 +130,11 @@ TEST(SettingsRecord, ByteOrderMarkBlanksAndTheOptionalValues)
 TEST(SettingsRecord, TheProgramsOwnRecord)
 {
     TMemoryResources resources;
-    EXPECT_THROW(EmbeddedSettings(resources), ENoSettingsRecord);
+    EXPECT_THROW(EmbeddedSettings(resources, cpWestern), ENoSettingsRecord);
     resources.Add("SETTINGS", "DATA", Bytes(SettingsFile));
-    EXPECT_EQ(EmbeddedSettings(resources).CaptionName, "ZarnFTP 2.8.0");
+    EXPECT_EQ(EmbeddedSettings(resources, cpWestern).CaptionName, "ZarnFTP 2.8.0");
     resources.Add("SETTINGS", "DATA", Bytes("ProgramName=x\r\n"));
-    EXPECT_THROW(EmbeddedSettings(resources), ESettingsError);
+    EXPECT_THROW(EmbeddedSettings(resources, cpWestern), ESettingsError);
 }
 
 TEST(SetupVersion, FromTheOptionOrTheCaptionsLastWord)
@@ -591,11 +592,13 @@ TEST_F(MkSetup, NamesAndSettingsInTheTargetCodePage)
     fs::remove(P("payload/Z\xC3\xA4rn.txt"));
     Write("settings.ini", SettingsFile);
     Write("payload/\xE6\x97\xA5\xE6\x9C\xAC.txt", "nihon");
+    Write("payload/\xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88.txt", "soft"); // ソフト: "\" as a second byte
     std::vector<std::string> japanese = Standard("ja.exe");
     japanese.insert(japanese.begin(), {"--codepage", "932"});
     ASSERT_EQ(Run(japanese, &err), 0) << err;
     const std::vector<std::string> ja = EntryNames(ReadPEResource(Read("ja.exe"), "ARCHIVE", "DATA"));
     EXPECT_NE(std::find(ja.begin(), ja.end(), "\x93\xFA\x96\x7B.txt"), ja.end());
+    EXPECT_NE(std::find(ja.begin(), ja.end(), "\x83\x5C\x83\x74\x83\x67.txt"), ja.end());
     Write("payload/Z\xC3\xA4rn.txt", "umlaut");
     EXPECT_EQ(Run(japanese, &err), 1);
     EXPECT_EQ(err, "mksetup: payload file \"Z\xC3\xA4rn.txt\": its name cannot be written in code page 932 (--codepage)\n");

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "platform/CodePage.h"
 #include "platform/IconFile.h"
 #include "platform/PEFileResources.h"
 #include "platform/PEResourceWriter.h"
@@ -351,7 +352,7 @@ TEST(PEVersionInfo, BlocksNestByTheirLengthsAndHoldTheTexts)
                           {"/StringFileInfo/040904E4/FileDescription", "ZarnFTP 2.8.0 Setup"},
                           {"/StringFileInfo/040904E4/FileVersion", "2.8.0"},
                           {"/StringFileInfo/040904E4/Odd", "abc"}}));
-    EXPECT_EQ(Utf8ToUtf16("Z\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xFF"),
+    EXPECT_EQ(Utf8ToUtf16Leniently("Z\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xFF"),
               (std::u16string{u'Z', 0xE9, 0x20AC, 0xD83D, 0xDE00, 0xFF}));
 }
 

@@ -152,3 +152,30 @@ TEST(ShortcutsTest, SecondRunReplacesTheFiveLinksInTheExistingGroup)
 }
 
 } // namespace
+
+// A link the shell cannot save is left out of the log, which lists only what
+// exists, and named in one warning after the run; the run itself completes.
+TEST(ShortcutsTest, LinksThatCannotBeSavedAreNamedAfterTheRunAndNotLogged)
+{
+    TInstallBench bench;
+    const std::string group = UserDir + "Start Menu\\Programs\\ZarnFTP\\";
+    const auto all = FiveLinks(UserDir + "Desktop", UserDir + "SendTo", group);
+    bench.Links.Unwritable = {all[1].LinkFile, all[4].LinkFile};
+    bench.Install();
+
+    EXPECT_EQ(bench.Run.Outcome(), ioInstalled);
+    ExpectLinks(bench.Links.Links, {all[0], all[2], all[3]});
+    std::vector<std::string> logged;
+    for (const std::string& line : bench.LogLines())
+        if (line.find(".lnk") != std::string::npos)
+            logged.push_back(line);
+    EXPECT_EQ(logged, LogOf(bench.Links.Links));
+    EXPECT_EQ(bench.Answers.Warnings, std::vector<std::string>{"These shortcuts could not be created:\n" +
+                                                               all[1].LinkFile + "\n" + all[4].LinkFile});
+
+    // Every link saved: no warning.
+    TInstallBench clean;
+    clean.Install();
+    EXPECT_EQ(clean.Links.Links.size(), 5u);
+    EXPECT_TRUE(clean.Answers.Warnings.empty());
+}

@@ -13,6 +13,7 @@
 #include "tests/support/ArchiveBuilder.h"
 #include "tests/support/InstallBench.h"
 #include "tests/support/TestData.h"
+#include "platform/CodePage.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ struct TSilentBench {
         for (const auto& [name, bytes] : Bench.Payload)
             archive.Add(StoredEntry(name, bytes));
         Bench.Resources.Add("ARCHIVE", "DATA", archive.Build());
-        Log.Open(Bench.Files, SilentLogPath);
+        Log.Open(Bench.Files, SilentLogPath, cpWestern);
     }
     void Install(const std::string& dirName)
     {

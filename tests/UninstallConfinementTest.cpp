@@ -33,6 +33,7 @@ class TGreedyAnswers : public TUserQuestions {
 public:
     bool Confirm(const std::string& question) override { return question != KeepDataQuestion; }
     bool Retry(const std::string&) override { return false; }
+    void Warn(const std::string& message) override { ADD_FAILURE() << "an uninstall warns nothing: " << message; }
 };
 
 class TRecordingReport : public TUninstallReport {
@@ -165,7 +166,7 @@ TEST(UninstallConfinement, OnlyTheInstallationsFilesGo)
           "Copy: " + D + "aux .dat", "CreateFile: " + D + "CONOUT$", "Copy: " + D + "PRN\\x.dll",
           "Copy: " + D + "ZarnFTP.exe"},
          {D + "ZarnFTP.exe"}, {}, {D + "ZarnFTP.exe", D + "install.log"},
-         {D + "NUL", D + "COM1.txt", D + "conin$", D + "Lpt\xB9.log", D + "aux .dat", D + "PRN\\x.dll",
+         {D + "NUL", D + "COM1.txt", D + "conin$", D + "Lpt\u00B9.log", D + "aux .dat", D + "PRN\\x.dll",
           D + "CONOUT$"}},
     };
     for (const TRow& row : rows) {
@@ -260,21 +261,25 @@ TEST(UninstallConfinement, PathsResolveAsWindowsResolvesThem)
     EXPECT_FALSE(ResolveWindowsPath("D:\\Program Files\\ZarnFTP\\a")->IsBelow(d));
     EXPECT_TRUE(ResolveWindowsPath("C:\\PROGRAM FILES\\ZarnFTP.")->Same(d));
 
-    // Double-byte names: a second byte that is an ASCII letter is no letter
-    // of its own (katakana A and DI differ only in its case), and a second
-    // byte "\" separates nothing; full-width letters have their cases.
-    const auto japanese = [](const std::string& path) { return ResolveWindowsPath(path, cpJapanese); };
+    // Double-byte names, as a log in code page 932 is read: a second byte
+    // that is an ASCII letter is no letter of its own (katakana A and DI
+    // differ only in its case), and a second byte "\" separates nothing;
+    // full-width letters have their cases.
+    const auto japanese = [](const std::string& path) { return ResolveWindowsPath(AnsiToUtf8(path, cpJapanese)); };
     EXPECT_FALSE(japanese("C:\\\x83" "A\\x")->Same(*japanese("C:\\\x83" "a\\x")));
     EXPECT_FALSE(japanese("C:\\\x83" "a\\x")->IsBelow(*japanese("C:\\\x83" "A")));
     EXPECT_TRUE(japanese("C:\\\x82\x60\\x")->Same(*japanese("C:\\\x82\x81\\X")));
     EXPECT_EQ(japanese("C:\\\x95\\\\\x83\\.\\x")->Levels,
-              (std::vector<std::string>{"\x95\\", "\x83\\", "x"}));
-    EXPECT_FALSE(japanese("C:\\\x83").has_value()); // a lead byte alone is no text
-    EXPECT_TRUE(ResolveWindowsPath("C:\\\x83" "A\\x", cpWestern)->Same(*ResolveWindowsPath("C:\\\x83" "a\\X", cpWestern)));
+              (std::vector<std::string>{AnsiToUtf8("\x95\\", cpJapanese), AnsiToUtf8("\x83\\", cpJapanese), "x"}));
+    const auto western = [](const std::string& path) { return ResolveWindowsPath(AnsiToUtf8(path, cpWestern)); };
+    EXPECT_TRUE(western("C:\\\x83" "A\\x")->Same(*western("C:\\\x83" "a\\X")));
+    EXPECT_TRUE(ResolveWindowsPath("C:\\Programy\\Zarn \u0141\u00D3D\u0179")->Same(
+        *ResolveWindowsPath("c:\\PROGRAMY\\zarn \u0142\u00F3d\u017A")));
+    EXPECT_FALSE(ResolveWindowsPath("C:\\\xC5").has_value()); // not UTF-8
 
     for (const std::string& name : {"ZarnFTP", "Zarn FTP 2.7", "x"})
         EXPECT_TRUE(IsPlainName(name)) << name;
-    for (const std::string& name : {"", ".", "..", "a\\b", "a/b", "C:", "a.", "a ", " a", "a*", "a|b", "nul", "COM\xB2.txt"})
+    for (const std::string& name : {"", ".", "..", "a\\b", "a/b", "C:", "a.", "a ", " a", "a*", "a|b", "nul", "COM\u00B2.txt", "\xB2"})
         EXPECT_FALSE(IsPlainName(name)) << name;
 }
 

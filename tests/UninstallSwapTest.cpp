@@ -42,6 +42,7 @@ public:
         return question != KeepDataQuestion;
     }
     bool Retry(const std::string&) override { return false; }
+    void Warn(const std::string& message) override { ADD_FAILURE() << "an uninstall warns nothing: " << message; }
 };
 
 class TSilentReport : public TUninstallReport {

@@ -8,6 +8,7 @@
 
 #include "installer/Shortcuts.h"
 #include "installer/UninstallCommandLine.h"
+#include "platform/CodePage.h"
 #include "uninstaller/UninstallLog.h"
 #include "uninstaller/UninstallPlan.h"
 #include "uninstaller/UninstallRun.h"
@@ -71,7 +72,7 @@ TEST(UninstallLogTest, ReadingNamesTheFileAndWhyNothingWasRemoved)
     TNativeSpellingFileSystem files(disk);
     const auto message = [&](const std::string& path) {
         try {
-            ReadUninstallLog(files, path);
+            ReadUninstallLog(files, path, cpWestern);
         } catch (const EUninstallLogError& e) {
             return e.Message();
         }
@@ -84,6 +85,29 @@ TEST(UninstallLogTest, ReadingNamesTheFileAndWhyNothingWasRemoved)
               "\"C:\\sites.ini\" is not an install log: line 1 is not an install log line. Nothing has been removed");
     disk.AddFile(ToNativePath("C:\\big.log"), std::vector<uint8_t>(MaxUninstallLogSize + 1, 'A'));
     EXPECT_NE(message("C:\\big.log").find("far too large"), std::string::npos);
+    disk.AddFile(ToNativePath("C:\\half.log"), Bytes("\xEF\xBB\xBF" + GoodLog + "Copy: C:\\Z\xE4rn\r\n"));
+    EXPECT_EQ(message("C:\\half.log"), "\"C:\\half.log\" is not an install log: it is neither UTF-8 nor text of this "
+                                       "system's code page. Nothing has been removed");
+}
+
+// The log is ANSI text of the system's code page, or UTF-8 after a byte-order
+// mark; either way the paths come out in UTF-8, the same paths.
+TEST(UninstallLogTest, ReadsAnsiAndUtf8LogsToTheSamePaths)
+{
+    TMemoryFileSystem disk;
+    TNativeSpellingFileSystem files(disk);
+    const auto copied = [&](const std::string& bytes, unsigned codePage) {
+        disk.AddFile(ToNativePath("C:\\install.log"), Bytes(bytes));
+        return ReadUninstallLog(files, "C:\\install.log", codePage).Copied;
+    };
+    const std::string head = "*** Install started: x\r\nAppName: ZarnFTP\r\n";
+    const std::vector<std::string> zarn = {"C:\\Z\xC3\xA4rn\\a.exe"};
+    EXPECT_EQ(copied(head + "Copy: C:\\Z\xE4rn\\a.exe\r\n", cpWestern), zarn);
+    EXPECT_EQ(copied("\xEF\xBB\xBF" + head + "Copy: C:\\Z\xC3\xA4rn\\a.exe\r\n", cpWestern), zarn);
+    EXPECT_EQ(copied("\xEF\xBB\xBF" + head + "Copy: C:\\Z\xC3\xA4rn\\a.exe\r\n", cpJapanese), zarn);
+    // ソフト in code page 932: its "\" second byte separates nothing.
+    EXPECT_EQ(copied(head + "Copy: C:\\\x83\x5C\x83\x74\x83\x67\\a.exe\r\n", cpJapanese),
+              std::vector<std::string>{"C:\\\xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88\\a.exe"});
 }
 
 TEST(UninstallCommandLineTest, TheRestOfTheLineIsTheLogPath)
@@ -483,3 +507,49 @@ TEST_F(UninstallRunTest, AnFtpHandlerChosenSinceStaysAndOneNeverThereIsCleared)
 }
 
 } // namespace
+
+// A profile and a destination the ANSI code page cannot hold: every file,
+// link and registry value is at the real name, the log is UTF-8, and the
+// uninstall finds and removes all of it.
+TEST_F(UninstallRunTest, AUnicodeProfileAndDestinationInstallAndUninstallCompletely)
+{
+    const std::string user = "C:\\Users\\\xC5\x81ukasz\\";                                // Łukasz
+    const std::string dest = "C:\\Programy\\Zarn \xC5\x81\xC3\x93" "D\xC5\xB9";             // Zarn ŁÓDŹ
+    for (const std::string& dir : {std::string("C:\\Programy"), user.substr(0, user.size() - 1), user + "Desktop",
+                                   user + "SendTo", user + "Start Menu", user + "Start Menu\\Programs"})
+        Bench.AddDirectory(dir);
+    Bench.Registry.SetValue(rkCurrentUser, ShellFoldersKey, "Desktop", user + "Desktop");
+    Bench.Registry.SetValue(rkCurrentUser, ShellFoldersKey, "SendTo", user + "SendTo");
+    Bench.Registry.SetValue(rkCurrentUser, ShellFoldersKey, "Programs", user + "Start Menu\\Programs");
+    Bench.Payload.push_back({"Z\xE4rn.txt", Bytes("stored in code page 1252")}); // Zärn.txt
+    TSnapshot before = Snapshot();
+    Bench.AddDirectory(dest);
+
+    Bench.Answers.Answers = {true};
+    Bench.Install(dest);
+    for (const TShellLinkInfo& link : Bench.Links.Links)
+        Bench.AddFile(link.LinkFile, "link to " + link.Target);
+
+    EXPECT_EQ(Bench.Text(dest + "\\Z\xC3\xA4rn.txt"), "stored in code page 1252");
+    const std::vector<std::string> links = ShortcutFiles(Bench.Registry);
+    ASSERT_EQ(links.size(), 5u);
+    EXPECT_EQ(links[0], user + "Desktop\\ZarnFTP.lnk");
+    const std::string log = Bench.Text(dest + "\\install.log");
+    ASSERT_EQ(log.substr(0, 3), "\xEF\xBB\xBF");
+    for (const std::string& link : links) {
+        EXPECT_TRUE(Bench.Exists(link)) << link;
+        EXPECT_NE(log.find("\r\nCreateFile: " + link + "\r\n"), std::string::npos) << link;
+    }
+    EXPECT_NE(log.find("\r\nCopy: " + ToNativePath(dest + "\\Z\xC3\xA4rn.txt") + "\r\n"), std::string::npos);
+    const auto* uninstall = Bench.Registry.Value(
+        rkLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZarnFTP", "UninstallString");
+    ASSERT_NE(uninstall, nullptr);
+    EXPECT_EQ(uninstall->Data, WindowsDir + "unzarn.exe " + dest + "\\install.log");
+
+    const TUninstallOutcome outcome = Uninstall({true, false}, dest + "\\install.log");
+    EXPECT_EQ(outcome.Result, urRemoved);
+    EXPECT_TRUE(outcome.LeftAlone.empty());
+    EXPECT_TRUE(Report.Errors.empty());
+    before.Files[ToNativePath(WindowsDir + "unzarn.exe")] = Bytes("uninstall");
+    EXPECT_EQ(Snapshot(), before);
+}

@@ -32,6 +32,8 @@ void ShowErrorBox(const std::string& message, HWND owner = nullptr);
 void ReportErrors(const std::function<void()>& action);
 // Captioned "Setup", error icon, Retry (the default) and Cancel; true for Retry.
 bool RetryBox(const std::string& message, HWND owner = nullptr);
+// Captioned "Setup", warning icon, OK.
+void WarningBox(const std::string& message, HWND owner = nullptr);
 
 // The install core's questions as Confirm boxes, its retries as Retry boxes.
 class TMessageBoxQuestions : public TUserQuestions {
@@ -40,4 +42,5 @@ public:
     HWND Owner;
     bool Confirm(const std::string& question) override { return ConfirmBox(question, Owner); }
     bool Retry(const std::string& message) override { return RetryBox(message, Owner); }
+    void Warn(const std::string& message) override { WarningBox(message, Owner); }
 };

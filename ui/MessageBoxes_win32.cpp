@@ -82,6 +82,11 @@ bool RetryBox(const std::string& message, HWND owner)
                        MB_RETRYCANCEL | MB_ICONERROR | MB_DEFBUTTON1 | CommonStyle) == IDRETRY;
 }
 
+void WarningBox(const std::string& message, HWND owner)
+{
+    MessageBoxA(owner, message.c_str(), ApplicationTitle, MB_OK | MB_ICONWARNING | CommonStyle);
+}
+
 void ReportErrors(const std::function<void()>& action)
 {
     try {

@@ -17,6 +17,7 @@
 #include "ui/MessageBoxes.h"
 #include "ui/SetupProgram.h"
 #include "ui/SilentSetup.h"
+#include "platform/CodePage.h"
 
 namespace {
 const char* const StubMessage = "This is the setup stub of ZarnFTP Setup; mksetup makes a setup program of it.";
@@ -77,7 +78,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     ReportErrors([&status, &plan] {
         TSetupControl settings;
         try {
-            settings = EmbeddedSettings(NativeResources());
+            settings = EmbeddedSettings(NativeResources(), AnsiCodePage());
         } catch (const ENoSettingsRecord&) {
             MessageBoxA(nullptr, StubMessage, "ZarnFTP Setup", MB_OK | MB_ICONINFORMATION);
             status = 2;

@@ -16,6 +16,7 @@
 #include "platform/NativeServices.h"
 #include "platform/Registry.h"
 #include "platform/Resources.h"
+#include "platform/CodePage.h"
 
 namespace {
 
@@ -38,14 +39,14 @@ int RunSilentSetup(const TSetupCommandLine& plan)
     TSilentLog log;
     if (!plan.LogFile.empty()) {
         try {
-            log.Open(files, plan.LogFile);
+            log.Open(files, plan.LogFile, AnsiCodePage());
         } catch (const Exception&) {
             return ExitCodeFailed; // asked for a record that cannot be kept: nothing is changed
         }
     }
     TRunSeen seen;
     try {
-        TSetupControl settings = EmbeddedSettings(NativeResources());
+        TSetupControl settings = EmbeddedSettings(NativeResources(), AnsiCodePage());
         const std::unique_ptr<TRegistry> registry = MakeNativeRegistry();
         const std::string winDir = PrepareStartup(settings, *registry, NativeSystemInfo());
         TSilentQuestions questions(log);

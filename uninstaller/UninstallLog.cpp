@@ -1,7 +1,9 @@
 #include "uninstaller/UninstallLog.h"
 
 #include "installer/WindowsPath.h"
+#include "platform/CodePage.h"
 #include "platform/FileSystem.h"
+#include "platform/TextFile.h"
 
 namespace {
 
@@ -81,7 +83,7 @@ TUninstallLog ParseUninstallLog(std::string_view text)
     return log;
 }
 
-TUninstallLog ReadUninstallLog(TFileSystem& files, const std::string& path)
+TUninstallLog ReadUninstallLog(TFileSystem& files, const std::string& path, unsigned codePage)
 {
     const std::string quoted = "\"" + path + "\"";
     const std::string nothingRemoved = ". Nothing has been removed";
@@ -99,6 +101,12 @@ TUninstallLog ReadUninstallLog(TFileSystem& files, const std::string& path)
         throw;
     } catch (const Exception& e) {
         throw EUninstallLogError("The install log " + quoted + " cannot be read (" + e.Message() + ")" +
+                                 nothingRemoved);
+    }
+    try {
+        text = TextOfFileBytes(text, codePage);
+    } catch (const EConvertError&) {
+        throw EUninstallLogError(quoted + " is not an install log: it is neither UTF-8 nor text of this system's code page" +
                                  nothingRemoved);
     }
     try {

@@ -26,9 +26,10 @@ struct TUninstallLog {
 // A real log is a few kilobytes; anything far larger is some other file.
 inline constexpr size_t MaxUninstallLogSize = 1 << 20;
 
-// Parses a log's text, CR LF or LF line ends: EUninstallLogError naming the
+// Parses a log's UTF-8 text, CR LF or LF line ends: EUninstallLogError naming the
 // first line that does not belong in a log.
 TUninstallLog ParseUninstallLog(std::string_view text);
-// Reads and parses the log at path: EUninstallLogError for a missing,
-// unreadable or foreign file.
-TUninstallLog ReadUninstallLog(TFileSystem& files, const std::string& path);
+// Reads and parses the log at path, UTF-8 after a byte-order mark and ANSI
+// text of codePage otherwise: EUninstallLogError for a missing, unreadable
+// or foreign file.
+TUninstallLog ReadUninstallLog(TFileSystem& files, const std::string& path, unsigned codePage);

@@ -9,6 +9,7 @@
 #include "uninstaller/UninstallLog.h"
 #include "uninstaller/UninstallPlan.h"
 #include "installer/WindowsPath.h"
+#include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "platform/UserQuestions.h"
@@ -92,7 +93,8 @@ bool InstalledFileExists(TFileSystem& files, const std::string& path)
 } // namespace
 
 TUninstallRun::TUninstallRun(std::string programName, std::string exeName, const TUninstallServices& services)
-    : FProgramName(std::move(programName)), FExeName(std::move(exeName)), FServices(services)
+    : FCodePage(AnsiCodePage()), FProgramName(std::move(programName)), FExeName(std::move(exeName)),
+      FServices(services)
 {
 }
 
@@ -106,7 +108,7 @@ TUninstallOutcome TUninstallRun::Execute(const std::string& logPath)
     }
     TUninstallLog log;
     try {
-        log = ReadUninstallLog(files, logPath);
+        log = ReadUninstallLog(files, logPath, FCodePage);
     } catch (const EUninstallLogError& e) {
         FServices.Report.ShowError(e.Message());
         return outcome;

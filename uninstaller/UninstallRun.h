@@ -59,6 +59,8 @@ public:
 
     // The whole uninstall for the log at logPath ("" when none was given).
     TUninstallOutcome Execute(const std::string& logPath);
+    // The code page of a log without a byte-order mark: the system's.
+    unsigned FCodePage;
 
 private:
     void RemoveFiles(const std::vector<std::string>& paths, TUninstallOutcome& outcome);

@@ -31,6 +31,7 @@
 #include "platform/UserQuestions.h"
 #include "tests/support/DiscardFileSystem.h"
 #include "ui/CopyDialog.h"
+#include "platform/CodePage.h"
 
 namespace {
 
@@ -123,6 +124,7 @@ public:
         return true;
     }
     bool Retry(const std::string&) override { return false; }
+    void Warn(const std::string&) override {}
 };
 
 int64_t PayloadBytes(TArchiver& archiver)
@@ -172,7 +174,7 @@ int main(int argc, char** argv)
         }
 
         CoInitialize(nullptr);
-        TSetupControl settings = EmbeddedSettings(resources);
+        TSetupControl settings = EmbeddedSettings(resources, AnsiCodePage());
         const std::unique_ptr<TRegistry> registry = MakeNativeRegistry();
         const std::string winDir = PrepareStartup(settings, *registry, NativeSystemInfo());
         const std::string directory = argv[3];

@@ -57,5 +57,5 @@ std::vector<std::string> TInstallBench::Lines(const std::string& path) const
 
 void TInstallBench::OpenLog()
 {
-    Run.LogFile.Rewrite(Files, DestDir + "\\install.log");
+    Run.LogFile.Rewrite(Files, DestDir + "\\install.log", Run.FCodePage);
 }

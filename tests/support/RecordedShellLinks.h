@@ -12,11 +12,15 @@ public:
     std::vector<TShellLinkInfo> Links;   // saved, in order; a test may add links made elsewhere
     std::vector<std::string> Loaded;     // the link files asked for, in order
     int FailAt = 0; // the Nth link's object cannot be created (0: never)
+    std::vector<std::string> Unwritable; // link files the shell cannot save
 
     void SaveLink(const TShellLinkInfo& link) override
     {
         if (static_cast<int>(Links.size()) + 1 == FailAt)
             throw EShellLinkError("Class not registered");
+        for (const std::string& file : Unwritable)
+            if (SameFile(file, link.LinkFile))
+                throw ELinkNotSaved("Cannot save \"" + link.LinkFile + "\"");
         Links.push_back(link);
     }
 

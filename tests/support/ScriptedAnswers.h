@@ -18,6 +18,8 @@ public:
     bool Confirm(const std::string& question) override { return Answer(question); }
     // Retry takes its answer from the same script: true for Retry.
     bool Retry(const std::string& message) override { return Answer(message); }
+    std::vector<std::string> Warnings;   // the warning boxes' texts, in order
+    void Warn(const std::string& message) override { Warnings.push_back(message); }
 
 private:
     bool Answer(const std::string& question)

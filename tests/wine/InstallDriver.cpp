@@ -53,6 +53,7 @@ public:
         std::printf("asked: %s -> Cancel\n", message.c_str());
         return false;
     }
+    void Warn(const std::string& message) override { std::printf("warned: %s\n", message.c_str()); }
 };
 
 int Usage()

@@ -12,6 +12,7 @@
 #include "archive/ArchiveWriter.h"
 #include "installer/SettingsRecord.h"
 #include "platform/CodePage.h"
+#include "tools/mksetup/HostPath.h"
 #include "platform/FileSystem.h"
 #include "tools/mksetup/SettingsCheck.h"
 #include "tools/mksetup/SetupImage.h"
@@ -124,9 +125,9 @@ std::vector<uint8_t> ReadFile(const std::string& path, const std::string& what)
 {
     const std::string failure = "cannot read the " + what + " " + path + ": ";
     std::error_code error;
-    if (fs::is_directory(path, error))
+    if (fs::is_directory(HostPath(path), error))
         throw EMkSetupError(failure + "it is a directory");
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = OpenHostFile(path, "rb");
     if (!file)
         throw EMkSetupError(failure + std::strerror(errno));
     std::vector<uint8_t> bytes;
@@ -145,10 +146,10 @@ std::vector<uint8_t> ReadFile(const std::string& path, const std::string& what)
 std::string FindStub(const std::string& selfPath)
 {
     std::error_code error;
-    const fs::path self = fs::absolute(selfPath, error).parent_path();
+    const fs::path self = fs::absolute(HostPath(selfPath), error).parent_path();
     for (const fs::path& candidate : {self / StubFileName, self.parent_path() / InstalledStubDir / StubFileName})
         if (fs::is_regular_file(candidate, error))
-            return candidate.string();
+            return HostText(candidate);
     throw EMkSetupError(std::string("no ") + StubFileName + " beside mksetup or in ../" + InstalledStubDir +
                         "; name one with --stub");
 }
@@ -156,20 +157,20 @@ std::string FindStub(const std::string& selfPath)
 bool SameFile(const std::string& a, const std::string& b)
 {
     std::error_code error;
-    return fs::equivalent(a, b, error);
+    return fs::equivalent(HostPath(a), HostPath(b), error);
 }
 
 // What makes an output impossible, said before the payload's coding takes its time.
 void CheckOutputPlace(const std::string& output, const std::string& payload)
 {
     std::error_code error;
-    if (fs::is_directory(output, error))
+    if (fs::is_directory(HostPath(output), error))
         throw EMkSetupError("cannot write " + output + ": it is a directory");
-    const fs::path folder = fs::absolute(output, error).parent_path();
+    const fs::path folder = fs::absolute(HostPath(output), error).parent_path();
     if (!fs::is_directory(folder, error))
-        throw EMkSetupError("cannot write " + output + ": the folder " + folder.string() + " does not exist");
+        throw EMkSetupError("cannot write " + output + ": the folder " + HostText(folder) + " does not exist");
     // A setup program in its own payload would be packed into the next one.
-    const fs::path payloadDir = fs::weakly_canonical(fs::absolute(payload, error), error);
+    const fs::path payloadDir = fs::weakly_canonical(fs::absolute(HostPath(payload), error), error);
     const fs::path outputDir = fs::weakly_canonical(folder, error);
     const auto mismatch = std::mismatch(payloadDir.begin(), payloadDir.end(), outputDir.begin(), outputDir.end());
     if (!payloadDir.empty() && mismatch.first == payloadDir.end())
@@ -181,7 +182,7 @@ void CheckOutputPlace(const std::string& output, const std::string& payload)
 void WriteOutput(const std::string& path, const std::vector<uint8_t>& bytes, const std::string& stubPath)
 {
     const std::string temporary = path + ".mksetup-new";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    std::FILE* file = OpenHostFile(temporary, "wb");
     if (!file)
         throw EMkSetupError("cannot write " + path + ": " + std::strerror(errno));
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
@@ -189,15 +190,15 @@ void WriteOutput(const std::string& path, const std::vector<uint8_t>& bytes, con
     const bool closed = std::fclose(file) == 0;
     std::error_code error;
     if (!written || !closed) {
-        fs::remove(temporary, error);
+        fs::remove(HostPath(temporary), error);
         throw EMkSetupError("cannot write " + path + ": " + std::strerror(written ? errno : reason));
     }
     // A program as runnable as the stub it is made of.
-    fs::permissions(temporary, fs::status(stubPath, error).permissions(), error);
-    fs::rename(temporary, path, error);
+    fs::permissions(HostPath(temporary), fs::status(HostPath(stubPath), error).permissions(), error);
+    fs::rename(HostPath(temporary), HostPath(path), error);
     if (error) {
         const std::string reasonText = error.message();
-        fs::remove(temporary, error);
+        fs::remove(HostPath(temporary), error);
         throw EMkSetupError("cannot write " + path + ": " + reasonText);
     }
 }
@@ -256,9 +257,9 @@ int Run(const std::vector<std::string>& args, const std::string& selfPath, std::
     request.ExeName = input.Settings.ExeName;
     request.UninstallerName = input.Settings.Uninstaller;
     std::error_code error;
-    const fs::path builtUninstaller = fs::absolute(stubPath, error).parent_path() / input.Settings.Uninstaller;
+    const fs::path builtUninstaller = fs::absolute(HostPath(stubPath), error).parent_path() / input.Settings.Uninstaller;
     if (fs::is_regular_file(builtUninstaller, error))
-        request.BuiltUninstaller = builtUninstaller.string();
+        request.BuiltUninstaller = HostText(builtUninstaller);
     TFileSystem& files = NativeFileSystem();
     std::vector<TPayloadFile> plan = PlanPayload(files, request);
     // The uninstaller says the release's version, as the setup program does.

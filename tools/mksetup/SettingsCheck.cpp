@@ -37,9 +37,9 @@ void CheckSettings(const TSetupControl& settings, unsigned codePage)
 {
     // The uninstaller's own reading of the log's first lines decides.
     try {
-        ParseUninstallLog("*** Install started: 1\r\nAppName: " + settings.ProgramName + "\r\n");
+        ParseUninstallLog("*** Install started: 1\r\nAppName: " + AnsiToUtf8(settings.ProgramName, codePage) + "\r\n");
     } catch (const EUninstallLogError&) {
-        throw EMkSetupError("ProgramName \"" + Utf16ToUtf8(AnsiToUtf16(settings.ProgramName, codePage)) +
+        throw EMkSetupError("ProgramName \"" + AnsiToUtf8(settings.ProgramName, codePage) +
                             "\": the uninstaller would refuse it; give a plain name: not empty, none of "
                             "\\ / : * ? \" < > |, no blank at either end, no dot at the end");
     }

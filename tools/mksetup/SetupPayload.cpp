@@ -15,20 +15,11 @@
 #include "platform/FileSystem.h"
 #include "platform/PathRules.h"
 #include "platform/Stream.h"
+#include "tools/mksetup/HostPath.h"
 #include "tools/mksetup/SetupImage.h"
 
 namespace {
 
-// The build machine's file names: UTF-8 on POSIX, the ANSI code page's on
-// Windows (where the file system's narrow names are given in it).
-std::u16string HostNameToUtf16(const std::string& name)
-{
-#ifdef _WIN32
-    return AnsiToUtf16(name, AnsiCodePage());
-#else
-    return Utf8ToUtf16(name);
-#endif
-}
 
 // One key per name that Windows takes for the same file.
 std::u16string NameKey(std::u16string_view name)
@@ -78,11 +69,11 @@ std::vector<TPayloadFile> PlanPayload(TFileSystem& files, const TPayloadRequest&
                             (files.FileExists(dir) ? " is a file, not a directory" : " does not exist"));
     std::map<std::u16string, TPayloadFile> byName; // as Windows tells names apart
     for (const TDirectoryEntry& entry : files.ListDirectory(dir)) {
-        const std::string path = (std::filesystem::path(dir) / entry.Name).string();
+        const std::string path = HostText(HostPath(dir) / HostPath(entry.Name));
         const std::string quoted = "payload file \"" + entry.Name + "\": ";
         std::u16string wide;
         try {
-            wide = HostNameToUtf16(entry.Name);
+            wide = Utf8ToUtf16(entry.Name);
         } catch (const EConvertError&) {
             throw EMkSetupError(quoted + "its name is not UTF-8 text");
         }
@@ -91,14 +82,14 @@ std::vector<TPayloadFile> PlanPayload(TFileSystem& files, const TPayloadRequest&
             throw EMkSetupError(quoted + "its name cannot be written in code page " + std::to_string(cp) +
                                 " (--codepage)");
         const std::string utf8 = Utf16ToUtf8(wide);
-        if (IsWindowsDeviceName(utf8) || IsWindowsDeviceName(name))
+        if (IsWindowsDeviceName(utf8))
             throw EMkSetupError(quoted + "Windows keeps this name for a device");
-        // Both spellings: a double-byte character's second byte may be a "\"
-        // to the installer, which takes names byte by byte.
-        if (IsRefusedPayloadName(utf8) || IsRefusedPayloadName(name))
+        // The installer reads the stored name back from the code page, so a
+        // double-byte character whose second byte is "\" is one character there.
+        if (IsRefusedPayloadName(utf8))
             throw EMkSetupError(quoted + "the installer would refuse this name");
         std::error_code error;
-        if (entry.IsDirectory || !std::filesystem::is_regular_file(path, error))
+        if (entry.IsDirectory || !std::filesystem::is_regular_file(HostPath(path), error))
             throw EMkSetupError("payload " + entry.Name +
                                 " is not a regular file (the setup program installs the files of one directory)");
         const auto [at, added] = byName.emplace(AnsiKey(name, cp), TPayloadFile{name, entry.Name, path, {}});
@@ -149,7 +140,7 @@ uint32_t EntryDate(const std::string& path, std::optional<int64_t> latest)
 {
     using namespace std::chrono;
     std::error_code error;
-    const auto written = std::filesystem::last_write_time(path, error);
+    const auto written = std::filesystem::last_write_time(HostPath(path), error);
     if (error)
         throw EMkSetupError("cannot read the date of " + path + ": " + error.message());
     int64_t seconds = duration_cast<std::chrono::seconds>(file_clock::to_sys(written).time_since_epoch()).count();
