@@ -239,6 +239,13 @@ bool InstallThroughWizard(const std::string& program, std::vector<std::string>* 
                 if (questions)
                     questions->push_back(question);
             }
+            // A warning after the run (links that could not be saved) is read and closed.
+            if (const HWND box = WaitForBox("Setup", &question, 0)) {
+                Answer(box, IDOK);
+                WaitGone(box);
+                if (questions)
+                    questions->push_back(question);
+            }
             return false;
         },
         60000);

@@ -58,7 +58,7 @@ bool WaitGone(HWND window, DWORD timeout = 15000);
 
 // Installs with the setup program as a person who only presses Next and Yes:
 // the default directory, no backup, shortcuts, and Finish without starting
-// anything. The questions asked go to questions. A destination, when given,
+// anything. The questions asked (and a warning's text) go to questions. A destination, when given,
 // is typed into the browse dialog first. True when the program ended with
 // exit code 0.
 bool InstallThroughWizard(const std::string& program, std::vector<std::string>* questions = nullptr,
