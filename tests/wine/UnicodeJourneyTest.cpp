@@ -8,6 +8,7 @@
 
 #include <windows.h>
 #include <objbase.h>
+#include <shlobj.h>
 
 #include <string>
 #include <vector>
@@ -41,6 +42,10 @@ void ExpectProfileOutsideTheCodePage(const std::string& user)
     ASSERT_EQ(EnvironmentValue(L"USERPROFILE"), profile);
     for (const char* folder : {"Desktop", "SendTo", "Programs"})
         ASSERT_EQ(ShellFolder(folder).rfind(profile + "\\", 0), 0u) << ShellFolder(folder);
+    // The registry's Shell Folders, which the setup program reads, name the shell's own.
+    wchar_t desktop[MAX_PATH] = {};
+    ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, desktop), S_OK);
+    EXPECT_EQ(ShellFolder("Desktop"), Utf8(desktop));
     ASSERT_TRUE(PathExists(ShellFolder("Desktop")));
 }
 
