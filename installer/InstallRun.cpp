@@ -121,7 +121,7 @@ void TInstallRun::RunSteps(const std::string& dirName)
     Log("*** Install started: " + Now());
     Log("AppName: " + FSettings.ProgramName);
     Comp.SetTargetPath(dirName);
-    Comp.NameCodePage = FCodePage;
+    Comp.NameCodePage = FSettings.CodePage != 0 ? FSettings.CodePage : FCodePage;
     Comp.ListArchiveContents(*Comp.OpenArchiveResource("data", ""), FFileList);
     FInstalledSize = ListedSize(FFileList);
 

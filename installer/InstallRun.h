@@ -60,8 +60,9 @@ public:
     TTextFile LogFile;
     // Bytes of the archive's files as installed: the Uninstall key's EstimatedSize.
     int64_t FInstalledSize = 0;
-    // The code page of the archive's names and of install.log (ANSI while
-    // every line fits it, else UTF-8): the system's; set before InstallFiles.
+    // The system's code page: of install.log (ANSI while every line fits
+    // it, else UTF-8), and of the archive's names unless the settings name
+    // theirs; set before InstallFiles.
     unsigned FCodePage;
     // The link files the last run could not write, named in a box after it.
     std::vector<std::string> FUnsavedLinks;

@@ -31,6 +31,7 @@ constexpr TTextField OptionalFields[] = {{"Version", &TSetupControl::Version},
                                          {"Copyright", &TSetupControl::Copyright},
                                          {"URL", &TSetupControl::URL}};
 constexpr const char* OrderName = "Order";
+constexpr const char* CodePageName = "CodePage";
 
 std::string Strip(const std::string& text)
 {
@@ -70,7 +71,7 @@ bool Known(const std::string& name)
     for (const auto& f : OptionalFields)
         if (name == f.Name)
             return true;
-    return name == OrderName;
+    return name == OrderName || name == CodePageName;
 }
 
 } // namespace
@@ -118,6 +119,13 @@ TSettingsFile ParseSettingsText(const std::string& text)
     for (const auto& f : OptionalFields)
         if (const auto found = values.find(f.Name); found != values.end())
             file.Settings.*f.Field = found->second;
+    if (const auto codePage = values.find(CodePageName); codePage != values.end()) {
+        const std::string& digits = codePage->second;
+        if (digits.empty() || digits.size() > 5 || digits.find_first_not_of("0123456789") != std::string::npos ||
+            std::stoul(digits) == 0 || std::stoul(digits) > 65535)
+            throw ESettingsError("CodePage must be a code page's number");
+        file.Settings.CodePage = static_cast<unsigned>(std::stoul(digits));
+    }
     if (const auto order = values.find(OrderName); order != values.end()) {
         size_t from = 0;
         const std::string& list = order->second;
@@ -144,10 +152,12 @@ std::string SettingsText(const TSetupControl& settings)
     for (const auto& f : OptionalFields)
         if (!(settings.*f.Field).empty())
             text += std::string(f.Name) + "=" + settings.*f.Field + "\r\n";
+    if (settings.CodePage != 0)
+        text += std::string(CodePageName) + "=" + std::to_string(settings.CodePage) + "\r\n";
     return text;
 }
 
-TSetupControl EmbeddedSettings(TResourceProvider& resources, unsigned codePage)
+TSetupControl EmbeddedSettings(TResourceProvider& resources, unsigned systemCodePage)
 {
     std::unique_ptr<TStream> stream;
     try {
@@ -158,10 +168,17 @@ TSetupControl EmbeddedSettings(TResourceProvider& resources, unsigned codePage)
     std::string text(static_cast<size_t>(stream->Size()), '\0');
     if (!text.empty())
         stream->ReadBuffer(text.data(), static_cast<int32_t>(text.size()));
+    // The names and "=" lines are ASCII, so the record's own code page can
+    // be read before its texts are.
+    unsigned codePage = ParseSettingsText(text).Settings.CodePage;
+    if (codePage == 0)
+        codePage = systemCodePage;
     try {
         text = AnsiToUtf8(text, codePage);
     } catch (const EConvertError&) {
-        throw ESettingsError("The settings record is not text of this system's code page");
+        throw ESettingsError("The settings record is not text of code page " + std::to_string(codePage));
     }
-    return ParseSettingsText(text).Settings;
+    TSetupControl settings = ParseSettingsText(text).Settings;
+    settings.CodePage = codePage;
+    return settings;
 }

@@ -27,14 +27,15 @@ struct TSettingsFile {
 
 // Blank lines and lines beginning with ";" are comments; a UTF-8 byte order
 // mark and blanks around "=" are allowed. Every one of the eleven values must
-// be given once, the optional ones (Version, Publisher, Copyright, URL) at
-// most once; the flags are True or False in any case.
+// be given once, the optional ones (Version, Publisher, Copyright, URL,
+// CodePage) at most once; the flags are True or False in any case.
 // ESettingsError names the first fault.
 TSettingsFile ParseSettingsText(const std::string& text);
 // The record as the settings file's lines, in a fixed order, without comments,
 // Order or empty optional values: the same record always gives the same text.
 std::string SettingsText(const TSetupControl& settings);
-// The record this program carries, stored as ANSI text of codePage, with
-// its texts in UTF-8. ENoSettingsRecord when it has none, ESettingsError
-// when it is not a complete record.
-TSetupControl EmbeddedSettings(TResourceProvider& resources, unsigned codePage);
+// The record this program carries, with its texts in UTF-8: stored as ANSI
+// text of its CodePage, or of systemCodePage for a record that names none
+// (which the result's CodePage then holds). ENoSettingsRecord when it has
+// none, ESettingsError when it is not a complete record.
+TSetupControl EmbeddedSettings(TResourceProvider& resources, unsigned systemCodePage);

@@ -28,6 +28,10 @@ struct TSetupControl {
     std::string Publisher; // its Publisher, and the programs' company name
     std::string Copyright; // the programs' copyright line
     std::string URL;       // its URLInfoAbout
+    // The ANSI code page the record's texts and the archive's names were
+    // written in, so that a setup program made for one script installs the
+    // same names on a system of another; 0 for the running system's.
+    unsigned CodePage = 0;
 };
 
 inline constexpr const char* DefaultProgramFilesDir = "C:\\Program Files";

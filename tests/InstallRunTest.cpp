@@ -314,3 +314,17 @@ TEST(InstallRunTest, ArchiveNamesAreReadInTheSystemsCodePage)
     EXPECT_FALSE(undefined.Exists(DestDir + "\\ZarnFTP.exe"));
     EXPECT_TRUE(undefined.Registry.Writes.empty());
 }
+
+// A setup program made for Western systems installs the same names on a
+// Japanese one: the record names the archive's code page.
+TEST(InstallRunTest, ArchiveNamesAreReadInTheCodePageTheSettingsName)
+{
+    TInstallBench bench;
+    bench.Run.FCodePage = cpJapanese; // the system's
+    bench.Settings.CodePage = cpWestern;
+    bench.Payload.push_back({"Z\xE4rn.txt", Bytes("umlaut")});
+    bench.Install();
+    EXPECT_EQ(bench.Text(DestDir + "\\Z\xC3\xA4rn.txt"), "umlaut");
+    // The log is for this system: "ä" has no form in 932, so it is UTF-8.
+    EXPECT_EQ(bench.Text(DestDir + "\\install.log").substr(0, 3), "\xEF\xBB\xBF");
+}

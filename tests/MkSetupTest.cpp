@@ -135,6 +135,19 @@ TEST(SettingsRecord, TheProgramsOwnRecord)
     EXPECT_EQ(EmbeddedSettings(resources, cpWestern).CaptionName, "ZarnFTP 2.8.0");
     resources.Add("SETTINGS", "DATA", Bytes("ProgramName=x\r\n"));
     EXPECT_THROW(EmbeddedSettings(resources, cpWestern), ESettingsError);
+
+    // The texts are read in the record's own code page wherever it runs; a
+    // record that names none is in the system's.
+    const std::string zarn = Replace(SettingsFile, "ProgramName=ZarnFTP", "ProgramName=Z\xE4rnFTP");
+    resources.Add("SETTINGS", "DATA", Bytes(zarn + "CodePage=1252\r\n"));
+    const TSetupControl western = EmbeddedSettings(resources, cpJapanese);
+    EXPECT_EQ(western.ProgramName, "Z\xC3\xA4rnFTP");
+    EXPECT_EQ(western.CodePage, cpWestern);
+    resources.Add("SETTINGS", "DATA", Bytes(zarn));
+    EXPECT_EQ(EmbeddedSettings(resources, cpWestern).ProgramName, "Z\xC3\xA4rnFTP");
+    EXPECT_EQ(EmbeddedSettings(resources, cpWestern).CodePage, cpWestern);
+    for (const char* bad : {"CodePage=\r\n", "CodePage=0\r\n", "CodePage=x1252\r\n", "CodePage=70000\r\n"})
+        EXPECT_THROW(ParseSettingsText(SettingsFile + bad), ESettingsError) << bad;
 }
 
 TEST(SetupVersion, FromTheOptionOrTheCaptionsLastWord)
@@ -301,7 +314,7 @@ TEST_F(MkSetup, WritesTheStubWithArchiveSettingsVersionAndManifest)
     const std::vector<uint8_t> settings = ReadPEResource(image, "SETTINGS", "DATA");
     // The record, with the version the Uninstall key is to show.
     EXPECT_EQ(std::string(settings.begin(), settings.end()),
-              SettingsText(ParseSettingsText(SettingsFile).Settings) + "Version=2.8.0\r\n");
+              SettingsText(ParseSettingsText(SettingsFile).Settings) + "Version=2.8.0\r\nCodePage=1252\r\n");
     const std::vector<uint8_t> manifest = ReadPEResource(image, "#24", "#1");
     EXPECT_EQ(std::string(manifest.begin(), manifest.end()),
               Replace(Replace(Manifest, "version=\"0.0.0.0\"", "version=\"2.8.0.0\""), ">stub<",
@@ -393,6 +406,7 @@ TEST_F(MkSetup, RefusesWithAMessageAndLeavesNoOutput)
     Write("uninstaller.ini", Replace(SettingsFile, "Uninstaller=unzarn.exe", "Uninstaller=..\\unzarn.exe"));
     Write("uninst.ini", Replace(SettingsFile, "Uninstaller=unzarn.exe", "Uninstaller=uninst.exe"));
     Write("colon.ini", Replace(SettingsFile, "ProgramName=ZarnFTP", "ProgramName=ZarnFTP: Pro"));
+    Write("codepage.ini", SettingsFile + "CodePage=932\n");
     Write("noname.ini", Replace(SettingsFile, "ProgramName=ZarnFTP", "ProgramName="));
     Write("slash.ini", Replace(SettingsFile, "ProgramName=ZarnFTP", "ProgramName=Zarn\\FTP"));
     Write("dot.ini", Replace(SettingsFile, "ProgramName=ZarnFTP", "ProgramName=ZarnFTP."));
@@ -492,6 +506,7 @@ TEST_F(MkSetup, RefusesWithAMessageAndLeavesNoOutput)
          d + "uninst.ini: Uninstaller \"uninst.exe\": the installer places and registers the uninstaller as "
              "unzarn.exe; name it so"},
         {with("-s", d + "colon.ini"), d + "colon.ini: ProgramName \"ZarnFTP: Pro" + plainName},
+        {with("-s", d + "codepage.ini"), d + "codepage.ini: CodePage is not a setting of the file: give --codepage 932"},
         {with("-s", d + "noname.ini"), d + "noname.ini: ProgramName \"" + plainName},
         {with("-s", d + "slash.ini"), d + "slash.ini: ProgramName \"Zarn\\FTP" + plainName},
         {with("-s", d + "dot.ini"), d + "dot.ini: ProgramName \"ZarnFTP." + plainName},

@@ -35,6 +35,9 @@ std::string SettingsTextInCodePage(const std::string& utf8, unsigned codePage)
 
 void CheckSettings(const TSetupControl& settings, unsigned codePage)
 {
+    if (settings.CodePage != 0)
+        throw EMkSetupError("CodePage is not a setting of the file: give --codepage " +
+                            std::to_string(settings.CodePage));
     // The uninstaller's own reading of the log's first lines decides.
     try {
         ParseUninstallLog("*** Install started: 1\r\nAppName: " + AnsiToUtf8(settings.ProgramName, codePage) + "\r\n");

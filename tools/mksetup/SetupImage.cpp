@@ -201,6 +201,9 @@ std::vector<uint8_t> MakeSetupImage(const TSetupImageInput& input)
     // The record carries the version the Uninstall key shows.
     TSetupControl settings = input.Settings;
     settings.Version = VersionText(input);
+    // Names and texts are read back in the code page they were written in,
+    // whatever the system the setup program runs on.
+    settings.CodePage = input.CodePage;
     resources.push_back({SettingsResourceType, SettingsResourceName, EnglishUS, Bytes(SettingsText(settings))});
     try {
         return ReplacePEResources(input.Stub, resources);
