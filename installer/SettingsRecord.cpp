@@ -121,10 +121,12 @@ TSettingsFile ParseSettingsText(const std::string& text)
             file.Settings.*f.Field = found->second;
     if (const auto codePage = values.find(CodePageName); codePage != values.end()) {
         const std::string& digits = codePage->second;
-        if (digits.empty() || digits.size() > 5 || digits.find_first_not_of("0123456789") != std::string::npos ||
-            std::stoul(digits) == 0 || std::stoul(digits) > 65535)
+        unsigned number = 0;
+        for (const char c : digits)
+            number = c >= '0' && c <= '9' && number <= 65535 ? number * 10 + static_cast<unsigned>(c - '0') : 70000;
+        if (number == 0 || number > 65535)
             throw ESettingsError("CodePage must be a code page's number");
-        file.Settings.CodePage = static_cast<unsigned>(std::stoul(digits));
+        file.Settings.CodePage = number;
     }
     if (const auto order = values.find(OrderName); order != values.end()) {
         size_t from = 0;

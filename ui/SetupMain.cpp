@@ -40,7 +40,7 @@ int RefuseCommandLine(const ESetupCommandLine& e)
     } else if (!e.LogFile.empty()) {
         try {
             TSilentLog log;
-            log.Open(NativeFileSystem(), e.LogFile);
+            log.Open(NativeFileSystem(), e.LogFile, AnsiCodePage());
             log.Write(message);
         } catch (const std::exception&) {
         }
