@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <winnetwk.h>
 
+#include "platform/WideText.h"
+
 namespace {
 
 // No "insert a disk" box from the system: an empty drive just fails.
@@ -17,9 +19,9 @@ private:
     UINT FOld;
 };
 
-std::string Root(char drive)
+std::wstring Root(char drive)
 {
-    return std::string(1, drive) + ":\\";
+    return std::wstring{static_cast<wchar_t>(static_cast<unsigned char>(drive)), L':', L'\\'};
 }
 
 class TWin32DriveSource : public TDriveSource {
@@ -28,7 +30,7 @@ public:
 
     TDriveType DriveType(char drive) override
     {
-        switch (GetDriveTypeA(Root(drive).c_str())) {
+        switch (GetDriveTypeW(Root(drive).c_str())) {
         case DRIVE_NO_ROOT_DIR:
             return dtNoRootDir;
         case DRIVE_REMOVABLE:
@@ -49,21 +51,21 @@ public:
     bool VolumeLabel(char drive, std::string& label) override
     {
         TQuietErrors quiet;
-        char name[MAX_PATH + 1] = {};
-        if (!GetVolumeInformationA(Root(drive).c_str(), name, sizeof name, nullptr, nullptr, nullptr, nullptr, 0))
+        wchar_t name[MAX_PATH + 1] = {};
+        if (!GetVolumeInformationW(Root(drive).c_str(), name, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0))
             return false;
-        label = name;
+        label = Utf8Text(name);
         return true;
     }
 
     bool RemoteName(char drive, std::string& name) override
     {
-        const std::string local = std::string(1, drive) + ":";
-        char remote[1024] = {};
-        DWORD size = sizeof remote;
-        if (WNetGetConnectionA(local.c_str(), remote, &size) != NO_ERROR)
+        const std::wstring local = Root(drive).substr(0, 2);
+        wchar_t remote[1024] = {};
+        DWORD size = 1024;
+        if (WNetGetConnectionW(local.c_str(), remote, &size) != NO_ERROR)
             return false;
-        name = remote;
+        name = Utf8Text(remote);
         return true;
     }
 
@@ -72,7 +74,8 @@ public:
         if (path.empty())
             return false;
         TQuietErrors quiet;
-        const DWORD attributes = GetFileAttributesA(path.c_str());
+        std::wstring wide;
+        const DWORD attributes = WidePath(path, wide) ? GetFileAttributesW(wide.c_str()) : INVALID_FILE_ATTRIBUTES;
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     }
 
@@ -81,44 +84,45 @@ public:
         std::vector<std::string> names;
         TQuietErrors quiet;
         const std::string pattern = directory + (directory.empty() || directory.back() != '\\' ? "\\*" : "*");
-        WIN32_FIND_DATAA found;
-        const HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+        WIN32_FIND_DATAW found;
+        std::wstring wide;
+        const HANDLE search = WidePath(pattern, wide) ? FindFirstFileW(wide.c_str(), &found) : INVALID_HANDLE_VALUE;
         if (search == INVALID_HANDLE_VALUE)
             return names;
         do {
-            const std::string name = found.cFileName;
+            const std::string name = Utf8Text(found.cFileName);
             // Hidden and system directories are the system's business.
             if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
                 !(found.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) && name != "." &&
                 name != "..")
                 names.push_back(name);
-        } while (FindNextFileA(search, &found));
+        } while (FindNextFileW(search, &found));
         FindClose(search);
         return names;
     }
 
     std::string CurrentDirectory() override
     {
-        const DWORD size = GetCurrentDirectoryA(0, nullptr);
-        std::string text(size, '\0');
-        text.resize(GetCurrentDirectoryA(size, text.data()));
-        return text;
+        const DWORD size = GetCurrentDirectoryW(0, nullptr);
+        std::wstring text(size, L'\0');
+        text.resize(GetCurrentDirectoryW(size, text.data()));
+        return Utf8Text(text);
     }
 
     std::string DriveDirectory(char drive) override
     {
         // "X:" alone is the directory the process keeps current on that drive.
-        const std::string relative = std::string(1, drive) + ":";
-        char full[MAX_PATH + 1] = {};
-        const DWORD n = GetFullPathNameA(relative.c_str(), sizeof full, full, nullptr);
-        return n > 0 && n < sizeof full ? std::string(full, n) : Root(drive);
+        const std::wstring relative = Root(drive).substr(0, 2);
+        wchar_t full[MAX_PATH + 1] = {};
+        const DWORD n = GetFullPathNameW(relative.c_str(), MAX_PATH + 1, full, nullptr);
+        return Utf8Text(n > 0 && n < MAX_PATH + 1 ? std::wstring_view(full, n) : std::wstring_view(Root(drive)));
     }
 
     std::string ProgramDirectory() override
     {
-        char file[MAX_PATH + 1] = {};
-        const DWORD n = GetModuleFileNameA(nullptr, file, MAX_PATH);
-        const std::string path(file, n);
+        wchar_t file[MAX_PATH + 1] = {};
+        const DWORD n = GetModuleFileNameW(nullptr, file, MAX_PATH);
+        const std::string path = Utf8Text(std::wstring_view(file, n));
         const size_t slash = path.find_last_of('\\');
         return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     }

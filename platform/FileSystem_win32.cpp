@@ -1,6 +1,6 @@
-// Win32 file system over kernel32: create-always files, SetFileTime after
-// DosDateTimeToFileTime and LocalFileTimeToFileTime, SetFileAttributesA,
-// GetDiskFreeSpaceA.
+// Win32 file system over kernel32's wide calls (paths are UTF-8 here, UTF-16
+// there): create-always files, SetFileTime after DosDateTimeToFileTime and
+// LocalFileTimeToFileTime, SetFileAttributesW, GetDiskFreeSpaceW.
 #include "platform/FileSystem.h"
 
 #include <windows.h>
@@ -10,18 +10,17 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/CodePage.h"
-
 #include "platform/Exception.h"
+#include "platform/WideText.h"
 
 namespace {
 
 std::string SystemMessage(DWORD code)
 {
-    char text[512] = {};
-    const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-                                   text, sizeof text, nullptr);
-    std::string message(text, n);
+    wchar_t text[512] = {};
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                                   text, 512, nullptr);
+    std::string message = Utf8Text(std::wstring_view(text, n));
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
         message.pop_back();
     return message;
@@ -114,8 +113,26 @@ private:
 // The object at path itself, a junction or symbolic link not followed.
 HANDLE OpenNoFollow(const std::string& path, DWORD access, DWORD share)
 {
-    return CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+    std::wstring wide;
+    if (!WidePath(path, wide))
+        return INVALID_HANDLE_VALUE;
+    return CreateFileW(wide.c_str(), access, share, nullptr, OPEN_EXISTING,
                        FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// The attributes at path; INVALID_FILE_ATTRIBUTES when there is nothing (or no such name).
+DWORD PathAttributes(const std::string& path)
+{
+    std::wstring wide;
+    return WidePath(path, wide) ? GetFileAttributesW(wide.c_str()) : INVALID_FILE_ATTRIBUTES;
+}
+
+HANDLE CreatePathFile(const std::string& path, DWORD access, DWORD share, DWORD disposition)
+{
+    std::wstring wide;
+    if (!WidePath(path, wide))
+        return INVALID_HANDLE_VALUE;
+    return CreateFileW(wide.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 // What a handle is, by the handle: its attributes, or 0 with the reparse
@@ -165,10 +182,10 @@ bool IsAdministrativeSid(PSID sid)
 {
     if (IsWellKnownSid(sid, WinLocalSystemSid) || IsWellKnownSid(sid, WinBuiltinAdministratorsSid))
         return true;
-    char* text = nullptr;
-    if (!ConvertSidToStringSidA(sid, &text))
+    wchar_t* text = nullptr;
+    if (!ConvertSidToStringSidW(sid, &text))
         return false;
-    const bool installer = std::string(text) == "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+    const bool installer = std::wstring_view(text) == L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
     LocalFree(text);
     return installer;
 }
@@ -202,8 +219,7 @@ class TWin32FileSystem : public TFileSystem {
 public:
     std::unique_ptr<TFileStream> CreateAlways(const std::string& path) override
     {
-        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE h = CreatePathFile(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
         if (h == INVALID_HANDLE_VALUE)
             throw EFCreateError("Cannot create file \"" + path + "\". " + SystemMessage(GetLastError()));
         return std::make_unique<TWin32FileStream>(h, path);
@@ -211,8 +227,7 @@ public:
 
     std::unique_ptr<TFileStream> OpenRead(const std::string& path) override
     {
-        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE h = CreatePathFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
         if (h == INVALID_HANDLE_VALUE)
             throw EFOpenError("Cannot open file \"" + path + "\". " + SystemMessage(GetLastError()));
         return std::make_unique<TWin32FileStream>(h, path);
@@ -220,43 +235,54 @@ public:
 
     bool FileExists(const std::string& path) override
     {
-        const DWORD a = GetFileAttributesA(path.c_str());
+        const DWORD a = PathAttributes(path);
         return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) == 0;
     }
 
     bool IsDirectory(const std::string& path) override
     {
-        const DWORD a = GetFileAttributesA(path.c_str());
+        const DWORD a = PathAttributes(path);
         return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
     }
 
     bool IsReparsePoint(const std::string& path) override
     {
-        const DWORD a = GetFileAttributesA(path.c_str());
+        const DWORD a = PathAttributes(path);
         return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     }
 
     void MakeDirectory(const std::string& path) override
     {
-        if (!CreateDirectoryA(path.c_str(), nullptr)) {
+        std::wstring wide;
+        if (!WidePath(path, wide) || !CreateDirectoryW(wide.c_str(), nullptr)) {
             const DWORD code = GetLastError();
             if (!(code == ERROR_ALREADY_EXISTS && IsDirectory(path)))
                 throw EInOutError("Cannot create directory \"" + path + "\". " + SystemMessage(code));
         }
     }
 
-    bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
+    bool RemoveFile(const std::string& path) override
+    {
+        std::wstring wide;
+        return WidePath(path, wide) && DeleteFileW(wide.c_str()) != 0;
+    }
 
-    bool RemoveEmptyDirectory(const std::string& path) override { return RemoveDirectoryA(path.c_str()) != 0; }
+    bool RemoveEmptyDirectory(const std::string& path) override
+    {
+        std::wstring wide;
+        return WidePath(path, wide) && RemoveDirectoryW(wide.c_str()) != 0;
+    }
 
     bool MoveFileReplacing(const std::string& from, const std::string& to) override
     {
-        return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+        std::wstring wideFrom, wideTo;
+        return WidePath(from, wideFrom) && WidePath(to, wideTo) &&
+               MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
     }
 
     void MoveFileChecked(const std::string& from, const std::string& to) override
     {
-        if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING))
+        if (!MoveFileReplacing(from, to))
             throw EInOutError("Cannot move \"" + from + "\" to \"" + to + "\": " + SystemMessage(GetLastError()));
     }
 
@@ -264,15 +290,16 @@ public:
     {
         // Most files already have theirs (a new file is marked for archiving):
         // a look is cheaper than the open, set and close of a change.
-        const DWORD now = GetFileAttributesA(path.c_str());
+        const DWORD now = PathAttributes(path);
         if (now != INVALID_FILE_ATTRIBUTES && now == static_cast<DWORD>(attributes))
             return true;
-        return SetFileAttributesA(path.c_str(), static_cast<DWORD>(attributes)) != 0;
+        std::wstring wide;
+        return WidePath(path, wide) && SetFileAttributesW(wide.c_str(), static_cast<DWORD>(attributes)) != 0;
     }
 
     int32_t GetAttributes(const std::string& path) override
     {
-        const DWORD a = GetFileAttributesA(path.c_str());
+        const DWORD a = PathAttributes(path);
         return a == INVALID_FILE_ATTRIBUTES ? -1 : static_cast<int32_t>(a);
     }
 
@@ -281,7 +308,8 @@ public:
         WIN32_FILE_ATTRIBUTE_DATA data;
         FILETIME local;
         WORD date = 0, time = 0;
-        if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        std::wstring wide;
+        if (!WidePath(path, wide) || !GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data) ||
             !FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) || !FileTimeToDosDateTime(&local, &date, &time))
             return 0;
         return (static_cast<uint32_t>(date) << 16) | time;
@@ -290,7 +318,9 @@ public:
     bool QueryFreeSpace(const std::string& root, TDiskFreeSpace& space) override
     {
         DWORD spc = 0, bps = 0, freeClusters = 0, total = 0;
-        if (!GetDiskFreeSpaceA(root.empty() ? nullptr : root.c_str(), &spc, &bps, &freeClusters, &total))
+        std::wstring wide;
+        if (!WidePath(root, wide) ||
+            !GetDiskFreeSpaceW(root.empty() ? nullptr : wide.c_str(), &spc, &bps, &freeClusters, &total))
             return false;
         space.SectorsPerCluster = spc;
         space.BytesPerSector = bps;
@@ -301,11 +331,13 @@ public:
     std::vector<TDirectoryEntry> ListDirectory(const std::string& path) override
     {
         std::vector<TDirectoryEntry> entries;
-        WIN32_FIND_DATAA found;
+        WIN32_FIND_DATAW found;
         std::string pattern = path;
         if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/' && pattern.back() != ':')
             pattern += '\\';
-        HANDLE h = FindFirstFileA((pattern + "*").c_str(), &found);
+        std::wstring widePattern;
+        HANDLE h = WidePath(pattern + "*", widePattern) ? FindFirstFileW(widePattern.c_str(), &found)
+                                                        : INVALID_HANDLE_VALUE;
         if (h == INVALID_HANDLE_VALUE) {
             const DWORD code = GetLastError();
             if (code == ERROR_FILE_NOT_FOUND)
@@ -313,10 +345,10 @@ public:
             throw EInOutError("Cannot read directory \"" + path + "\". " + SystemMessage(code));
         }
         do {
-            const std::string name = found.cFileName;
+            const std::string name = Utf8Text(found.cFileName);
             if (name != "." && name != "..")
                 entries.push_back({name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
-        } while (FindNextFileA(h, &found));
+        } while (FindNextFileW(h, &found));
         FindClose(h);
         std::sort(entries.begin(), entries.end(),
                   [](const TDirectoryEntry& a, const TDirectoryEntry& b) { return a.Name < b.Name; });
@@ -364,21 +396,23 @@ public:
             level += name;
         }
         // The system's own name for what is held must be the path asked for.
-        char final[MAX_PATH * 2] = {};
-        const DWORD n = GetFinalPathNameByHandleA(handle->Last(), final, sizeof final, FILE_NAME_NORMALIZED);
-        if (n == 0 || n >= sizeof final)
+        wchar_t final[MAX_PATH * 2] = {};
+        const DWORD n = GetFinalPathNameByHandleW(handle->Last(), final, MAX_PATH * 2, FILE_NAME_NORMALIZED);
+        if (n == 0 || n >= MAX_PATH * 2)
             return nullptr;
-        std::string expected = level;
-        if (expected.rfind("\\\\", 0) == 0)
-            expected = "\\\\?\\UNC\\" + expected.substr(2);
+        std::wstring expected;
+        if (!WidePath(level, expected))
+            return nullptr;
+        if (expected.rfind(L"\\\\", 0) == 0)
+            expected = L"\\\\?\\UNC\\" + expected.substr(2);
         else
-            expected = "\\\\?\\" + expected;
-        std::string got(final, n);
-        while (got.size() > 3 && got.back() == '\\')
+            expected = L"\\\\?\\" + expected;
+        std::wstring got(final, n);
+        while (got.size() > 3 && got.back() == L'\\')
             got.pop_back();
-        while (expected.size() > 3 && expected.back() == '\\')
+        while (expected.size() > 3 && expected.back() == L'\\')
             expected.pop_back();
-        if (!SameAnsiTextIgnoringCase(got, expected, AnsiCodePage()))
+        if (!SameWideText(got, expected))
             return nullptr;
         return handle;
     }
@@ -387,7 +421,7 @@ public:
     {
         if (!IsPlainName(name))
             return false;
-        const DWORD a = GetFileAttributesA(Join(directory, name).c_str());
+        const DWORD a = PathAttributes(Join(directory, name));
         return a != INVALID_FILE_ATTRIBUTES && IsPlainFile(a);
     }
 
@@ -439,12 +473,9 @@ public:
     {
         if (!IsPlainName(from) || !IsPlainName(to))
             return false;
-        std::u16string target;
-        try {
-            target = AnsiToUtf16(Join(toDirectory, to), AnsiCodePage());
-        } catch (const EConvertError&) {
+        std::wstring target;
+        if (!WidePath(Join(toDirectory, to), target))
             return false;
-        }
         const HANDLE h = OpenNoFollow(Join(fromDirectory, from), DELETE | FILE_READ_ATTRIBUTES,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
         if (h == INVALID_HANDLE_VALUE)
@@ -457,7 +488,7 @@ public:
             rename->ReplaceIfExists = FALSE;
             rename->RootDirectory = nullptr;
             rename->FileNameLength = static_cast<DWORD>(target.size() * sizeof(WCHAR));
-            std::copy(target.begin(), target.end(), reinterpret_cast<char16_t*>(rename->FileName));
+            std::copy(target.begin(), target.end(), rename->FileName);
             done = SetFileInformationByHandle(h, FileRenameInfo, rename, static_cast<DWORD>(buffer.size())) != 0;
         }
         CloseHandle(h);
@@ -474,7 +505,9 @@ public:
         PSID owner = nullptr;
         PACL dacl = nullptr;
         PSECURITY_DESCRIPTOR descriptor = nullptr;
-        if (GetNamedSecurityInfoA(directory.c_str(), SE_FILE_OBJECT,
+        std::wstring wide;
+        if (!WidePath(directory, wide) ||
+            GetNamedSecurityInfoW(wide.c_str(), SE_FILE_OBJECT,
                                   OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr, &dacl,
                                   nullptr, &descriptor) != ERROR_SUCCESS)
             return true;
@@ -509,23 +542,25 @@ public:
 
     void ProtectDirectory(const std::string& directory) override
     {
-        for (const char* name : {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432"}) {
-            char folder[MAX_PATH] = {};
-            const DWORD n = GetEnvironmentVariableA(name, folder, MAX_PATH);
-            std::string prefix(folder, n > 0 && n < MAX_PATH ? n : 0);
+        std::wstring wide;
+        if (!WidePath(directory, wide))
+            throw EInOutError("Cannot protect directory \"" + directory + "\". " + SystemMessage(GetLastError()));
+        for (const wchar_t* name : {L"ProgramFiles", L"ProgramFiles(x86)", L"ProgramW6432"}) {
+            wchar_t folder[MAX_PATH] = {};
+            const DWORD n = GetEnvironmentVariableW(name, folder, MAX_PATH);
+            std::wstring prefix(folder, n > 0 && n < MAX_PATH ? n : 0);
             if (prefix.empty())
                 continue;
-            if (prefix.back() != '\\')
-                prefix += '\\';
-            if (directory.size() > prefix.size() &&
-                SameAnsiTextIgnoringCase(directory.substr(0, prefix.size()), prefix, AnsiCodePage()))
+            if (prefix.back() != L'\\')
+                prefix += L'\\';
+            if (wide.size() > prefix.size() && SameWideText(std::wstring_view(wide).substr(0, prefix.size()), prefix))
                 return;
         }
         // As Program Files: SYSTEM and the administrators change it, users read
         // and run it, the owner is the administrators, the folder above passes nothing down.
         PSECURITY_DESCRIPTOR descriptor = nullptr;
-        if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(
-                "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)", SDDL_REVISION_1, &descriptor,
+        if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
+                L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)", SDDL_REVISION_1, &descriptor,
                 nullptr))
             throw EInOutError("Cannot protect directory \"" + directory + "\". " + SystemMessage(GetLastError()));
         BOOL present = FALSE, defaulted = FALSE;
@@ -533,8 +568,8 @@ public:
         PSID owner = nullptr;
         GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
         GetSecurityDescriptorOwner(descriptor, &owner, &defaulted);
-        const DWORD result = SetNamedSecurityInfoA(
-            const_cast<char*>(directory.c_str()), SE_FILE_OBJECT,
+        const DWORD result = SetNamedSecurityInfoW(
+            wide.data(), SE_FILE_OBJECT,
             OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, owner,
             nullptr, dacl, nullptr);
         LocalFree(descriptor);

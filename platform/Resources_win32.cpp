@@ -1,7 +1,9 @@
-// Module resources through FindResourceA and LoadResource.
+// Module resources through FindResourceW and LoadResource.
 #include "platform/Resources.h"
 
 #include <windows.h>
+
+#include "platform/WideText.h"
 
 namespace {
 
@@ -28,12 +30,13 @@ public:
     {
         HMODULE loaded = nullptr;
         if (!library.empty()) {
-            loaded = LoadLibraryA(library.c_str());
+            std::wstring path;
+            loaded = WidePath(library, path) ? LoadLibraryW(path.c_str()) : nullptr;
             if (loaded == nullptr)
                 throw ELibraryLoadError(library);
         }
-        HMODULE module = loaded != nullptr ? loaded : GetModuleHandleA(nullptr);
-        HRSRC info = FindResourceA(module, name.c_str(), type.c_str());
+        HMODULE module = loaded != nullptr ? loaded : GetModuleHandleW(nullptr);
+        HRSRC info = FindResourceW(module, WideText(name).c_str(), WideText(type).c_str());
         HGLOBAL handle = info != nullptr ? LoadResource(module, info) : nullptr;
         const void* data = handle != nullptr ? LockResource(handle) : nullptr;
         if (data == nullptr) {

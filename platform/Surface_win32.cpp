@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/GdiSurface.h"
+#include "platform/WideText.h"
 
 namespace {
 
@@ -107,9 +108,9 @@ TSelected SelectPen(HDC dc, std::optional<TColor> pen)
 TSelected SelectFont(HDC dc, const TFont& font)
 {
     // Crisp glyphs: white text pixels then invert exactly where the text lies.
-    HFONT handle = CreateFontA(font.Height, 0, 0, 0, font.Bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+    HFONT handle = CreateFontW(font.Height, 0, 0, 0, font.Bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                                DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
-                               DEFAULT_PITCH | FF_DONTCARE, font.Name.c_str());
+                               DEFAULT_PITCH | FF_DONTCARE, WideText(font.Name).c_str());
     return TSelected(dc, handle, true);
 }
 
@@ -259,7 +260,8 @@ public:
     {
         TSelected f = SelectFont(FDC, font);
         RECT r{0, 0, 0, 0};
-        DrawTextA(FDC, text.data(), static_cast<int>(text.size()), &r, TextFormat(flags) | DT_CALCRECT);
+        const std::wstring wide = WideText(text);
+        DrawTextW(FDC, wide.data(), static_cast<int>(wide.size()), &r, TextFormat(flags) | DT_CALCRECT);
         return {r.right - r.left, r.bottom - r.top};
     }
 
@@ -272,7 +274,8 @@ public:
         TSelected f = SelectFont(FDC, font);
         SetTextColor(FDC, ToColorRef(font.Color));
         RECT r{origin.X, origin.Y, origin.X + 32000, origin.Y + 32000};
-        DrawTextA(FDC, text.data(), static_cast<int>(text.size()), &r, TextFormat(flags) | DT_NOCLIP);
+        const std::wstring wide = WideText(text);
+        DrawTextW(FDC, wide.data(), static_cast<int>(wide.size()), &r, TextFormat(flags) | DT_NOCLIP);
         RestoreDC(FDC, saved);
     }
 

@@ -5,6 +5,7 @@
 #include "platform/NativeServices.h"
 #include "platform/ProcessStart.h"
 #include "platform/SystemInfo.h"
+#include "platform/WideText.h"
 
 namespace {
 
@@ -33,17 +34,17 @@ public:
     std::string ShortDateText(const TLocalTime& moment) override
     {
         const SYSTEMTIME s = ToSystemTime(moment);
-        char text[128];
-        const int n = GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &s, nullptr, text, sizeof text);
-        return n > 0 ? std::string(text, static_cast<size_t>(n - 1)) : std::string();
+        wchar_t text[128];
+        const int n = GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &s, nullptr, text, 128);
+        return n > 0 ? Utf8Text(std::wstring_view(text, static_cast<size_t>(n - 1))) : std::string();
     }
 
     std::string LongTimeText(const TLocalTime& moment) override
     {
         const SYSTEMTIME s = ToSystemTime(moment);
-        char text[128];
-        const int n = GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &s, nullptr, text, sizeof text);
-        return n > 0 ? std::string(text, static_cast<size_t>(n - 1)) : std::string();
+        wchar_t text[128];
+        const int n = GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &s, nullptr, text, 128);
+        return n > 0 ? Utf8Text(std::wstring_view(text, static_cast<size_t>(n - 1))) : std::string();
     }
 };
 
@@ -51,15 +52,32 @@ class TWin32SystemInfo : public TSystemInfo {
 public:
     std::string WindowsDirectory() override
     {
-        char buffer[MAX_PATH] = {};
-        GetWindowsDirectoryA(buffer, MAX_PATH);
-        return std::string(buffer, MAX_PATH);
+        wchar_t buffer[MAX_PATH] = {};
+        const UINT n = GetWindowsDirectoryW(buffer, MAX_PATH);
+        return Utf8Text(std::wstring_view(buffer, n < MAX_PATH ? n : 0));
     }
 };
 
 class TWin32ProgramStarter : public TProgramStarter {
 public:
-    void StartProgram(const std::string& commandLine) override { WinExec(commandLine.c_str(), SW_SHOWNORMAL); }
+    // As WinExec starts a program (which has no wide form): in a normal
+    // window, waiting only until it is ready for input, then left to run.
+    void StartProgram(const std::string& commandLine) override
+    {
+        std::wstring wide;
+        if (!WidePath(commandLine, wide))
+            return;
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = SW_SHOWNORMAL;
+        PROCESS_INFORMATION process = {};
+        if (CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+            WaitForInputIdle(process.hProcess, 30000);
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+        }
+    }
 };
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/WideText.h"
 #include "ui/Dpi.h"
 #include "ui/GlyphPainter.h"
 #include "ui/MessageBoxes.h"
@@ -32,8 +33,8 @@ public:
 
     void SetCaptionText(const std::string& text) override;
     std::string PathText() override;
-    void SetPathText(const std::string& text) override { SetWindowTextA(FPath, text.c_str()); }
-    void SetPathReadOnly(bool readOnly) override { SendMessageA(FPath, EM_SETREADONLY, readOnly, 0); }
+    void SetPathText(const std::string& text) override { SetWindowTextW(FPath, WideText(text).c_str()); }
+    void SetPathReadOnly(bool readOnly) override { SendMessageW(FPath, EM_SETREADONLY, readOnly, 0); }
     void DirectoriesChanged() override;
     void DriveChanged() override;
     bool AskRetry(const std::string& message) override { return RetryBox(message, FWindow); }
@@ -74,21 +75,22 @@ void RegisterBrowseClass()
     static bool registered = false;
     if (registered)
         return;
-    WNDCLASSEXA windowClass = {};
+    const std::wstring className = WideText(BrowseDialogClass);
+    WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = DefWindowProcA; // each window sets its own on creation
-    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpfnWndProc = DefWindowProcW; // each window sets its own on creation
+    windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = BrowseDialogClass;
-    RegisterClassExA(&windowClass);
+    windowClass.lpszClassName = className.c_str();
+    RegisterClassExW(&windowClass);
     registered = true;
 }
 
 HFONT MakeFont(const TDpi& dpi, int height)
 {
-    return CreateFontA(dpi.Scale(height), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "MS Sans Serif");
+    return CreateFontW(dpi.Scale(height), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
 }
 
 TBrowseDialog::TBrowseDialog(TBrowseForm& form, HWND owner)
@@ -107,11 +109,11 @@ TBrowseDialog::TBrowseDialog(TBrowseForm& form, HWND owner)
     // Centred on the screen.
     const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    FWindow = CreateWindowExA(exStyle, BrowseDialogClass, BrowseDialogCaption, style, left, top, width, height,
-                              owner, nullptr, GetModuleHandleA(nullptr), nullptr);
-    SetWindowLongPtrA(FWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrA(FWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
-    SendMessageA(FWindow, WM_SETFONT, reinterpret_cast<WPARAM>(FFormFont), FALSE);
+    FWindow = CreateWindowExW(exStyle, WideText(BrowseDialogClass).c_str(), WideText(BrowseDialogCaption).c_str(),
+                              style, left, top, width, height, owner, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetWindowLongPtrW(FWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(FWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
+    SendMessageW(FWindow, WM_SETFONT, reinterpret_cast<WPARAM>(FFormFont), FALSE);
 
     // Creation order is the tab order: txtPath, DirectoryBox, DriveBox, OK, Cancel.
     FText = Label("", idBrowseText, 20, 10);
@@ -137,7 +139,7 @@ TBrowseDialog::TBrowseDialog(TBrowseForm& form, HWND owner)
 TBrowseDialog::~TBrowseDialog()
 {
     if (FWindow) {
-        SetWindowLongPtrA(FWindow, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(FWindow, GWLP_USERDATA, 0);
         DestroyWindow(FWindow);
     }
     DeleteObject(FFormFont);
@@ -147,11 +149,12 @@ TBrowseDialog::~TBrowseDialog()
 HWND TBrowseDialog::Child(const char* className, const char* text, DWORD style, DWORD exStyle, int id, int left,
                           int top, int width, int height, HFONT font)
 {
-    const HWND child = CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, FDpi.Scale(left),
-                                       FDpi.Scale(top), FDpi.Scale(width), FDpi.Scale(height), FWindow,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
+    const HWND child = CreateWindowExW(exStyle, WideText(className).c_str(), WideText(text).c_str(),
+                                       WS_CHILD | WS_VISIBLE | style, FDpi.Scale(left), FDpi.Scale(top),
+                                       FDpi.Scale(width), FDpi.Scale(height), FWindow,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
                                        nullptr);
-    SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return child;
 }
 
@@ -165,12 +168,12 @@ HWND TBrowseDialog::Label(const char* text, int id, int left, int top)
 // Labels without a size take the size of their text.
 void TBrowseDialog::FitLabel(HWND label)
 {
-    char text[1024] = {};
-    GetWindowTextA(label, text, sizeof text);
+    wchar_t text[1024] = {};
+    GetWindowTextW(label, text, 1024);
     const HDC dc = GetDC(label);
     const HGDIOBJ old = SelectObject(dc, FLabelFont);
     RECT extent = {0, 0, 0, 0};
-    DrawTextA(dc, text[0] ? text : " ", -1, &extent, DT_CALCRECT | DT_SINGLELINE);
+    DrawTextW(dc, text[0] ? text : L" ", -1, &extent, DT_CALCRECT | DT_SINGLELINE);
     SelectObject(dc, old);
     ReleaseDC(label, dc);
     SetWindowPos(label, nullptr, 0, 0, text[0] ? extent.right : 0, extent.bottom,
@@ -179,40 +182,40 @@ void TBrowseDialog::FitLabel(HWND label)
 
 void TBrowseDialog::SetCaptionText(const std::string& text)
 {
-    SetWindowTextA(FText, text.c_str());
+    SetWindowTextW(FText, WideText(text).c_str());
     FitLabel(FText);
 }
 
 std::string TBrowseDialog::PathText()
 {
-    const int length = GetWindowTextLengthA(FPath);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(FPath, text.data(), length + 1)));
-    return text;
+    const int length = GetWindowTextLengthW(FPath);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(FPath, text.data(), length + 1)));
+    return Utf8Text(text);
 }
 
 void TBrowseDialog::DirectoriesChanged()
 {
-    SendMessageA(FDirectories, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(FDirectories, LB_RESETCONTENT, 0, 0);
+    SendMessageW(FDirectories, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(FDirectories, LB_RESETCONTENT, 0, 0);
     for (const TDirectoryItem& item : FForm.DirectoryBox.Items())
-        SendMessageA(FDirectories, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.Text.c_str()));
-    SendMessageA(FDirectories, LB_SETCURSEL, static_cast<WPARAM>(FForm.DirectoryBox.ItemIndex()), 0);
-    SendMessageA(FDirectories, WM_SETREDRAW, TRUE, 0);
+        SendMessageW(FDirectories, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideText(item.Text).c_str()));
+    SendMessageW(FDirectories, LB_SETCURSEL, static_cast<WPARAM>(FForm.DirectoryBox.ItemIndex()), 0);
+    SendMessageW(FDirectories, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(FDirectories, nullptr, TRUE);
 }
 
 void TBrowseDialog::FillDrives()
 {
-    SendMessageA(FDrives, CB_RESETCONTENT, 0, 0);
+    SendMessageW(FDrives, CB_RESETCONTENT, 0, 0);
     for (const TDriveItem& item : FForm.DriveBox.Items())
-        SendMessageA(FDrives, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.Text.c_str()));
+        SendMessageW(FDrives, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideText(item.Text).c_str()));
     DriveChanged();
 }
 
 void TBrowseDialog::DriveChanged()
 {
-    SendMessageA(FDrives, CB_SETCURSEL, static_cast<WPARAM>(FForm.DriveBox.ItemIndex()), 0);
+    SendMessageW(FDrives, CB_SETCURSEL, static_cast<WPARAM>(FForm.DriveBox.ItemIndex()), 0);
 }
 
 bool TBrowseDialog::ShowModal()
@@ -231,7 +234,7 @@ bool TBrowseDialog::ShowModal()
     FOk = false;
     MSG message;
     while (!FDone) {
-        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == 0) {
             // The application is ending: leave as Cancel and let the outer loop see the quit.
             PostQuitMessage(static_cast<int>(message.wParam));
@@ -240,7 +243,7 @@ bool TBrowseDialog::ShowModal()
         if (got < 0)
             break;
         if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN && message.hwnd == FDirectories) {
-            FForm.DirectoryBox.Open(static_cast<int>(SendMessageA(FDirectories, LB_GETCURSEL, 0, 0)));
+            FForm.DirectoryBox.Open(static_cast<int>(SendMessageW(FDirectories, LB_GETCURSEL, 0, 0)));
             continue;
         }
         if (message.message == WM_SYSCHAR) {
@@ -249,9 +252,9 @@ bool TBrowseDialog::ShowModal()
             if (key == 'p' || key == 'd' || key == 'v')
                 continue;
         }
-        if (!IsDialogMessageA(FWindow, &message)) {
+        if (!IsDialogMessageW(FWindow, &message)) {
             TranslateMessage(&message);
-            DispatchMessageA(&message);
+            DispatchMessageW(&message);
         }
     }
 
@@ -271,8 +274,8 @@ void TBrowseDialog::End(bool ok)
 
 LRESULT CALLBACK TBrowseDialog::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto* dialog = reinterpret_cast<TBrowseDialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    return dialog ? dialog->Handle(message, wParam, lParam) : DefWindowProcA(window, message, wParam, lParam);
+    auto* dialog = reinterpret_cast<TBrowseDialog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return dialog ? dialog->Handle(message, wParam, lParam) : DefWindowProcW(window, message, wParam, lParam);
 }
 
 LRESULT TBrowseDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam)
@@ -287,10 +290,10 @@ LRESULT TBrowseDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         } else if (id == idBrowseCancel && code == BN_CLICKED) {
             End(false);
         } else if (id == idBrowseDirectories && code == LBN_DBLCLK) {
-            FForm.DirectoryBox.Open(static_cast<int>(SendMessageA(FDirectories, LB_GETCURSEL, 0, 0)));
+            FForm.DirectoryBox.Open(static_cast<int>(SendMessageW(FDirectories, LB_GETCURSEL, 0, 0)));
         } else if (id == idBrowseDrives && (code == CBN_SELENDOK ||
-                                             (code == CBN_SELCHANGE && !SendMessageA(FDrives, CB_GETDROPPEDSTATE, 0, 0)))) {
-            FForm.DriveBox.Choose(static_cast<int>(SendMessageA(FDrives, CB_GETCURSEL, 0, 0)));
+                                             (code == CBN_SELCHANGE && !SendMessageW(FDrives, CB_GETDROPPEDSTATE, 0, 0)))) {
+            FForm.DriveBox.Choose(static_cast<int>(SendMessageW(FDrives, CB_GETCURSEL, 0, 0)));
         }
         return 0;
     }
@@ -312,7 +315,7 @@ LRESULT TBrowseDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
     default:
-        return DefWindowProcA(FWindow, message, wParam, lParam);
+        return DefWindowProcW(FWindow, message, wParam, lParam);
     }
 }
 
@@ -363,15 +366,16 @@ void TBrowseDialog::Draw(const DRAWITEMSTRUCT& item)
     label.left = left + glyphWidth + FDpi.Scale(2);
     const HGDIOBJ oldFont = SelectObject(dc, FFormFont);
     SIZE extent = {};
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    const std::wstring wide = WideText(text);
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &extent);
     label.right = std::min<LONG>(area.right, label.left + extent.cx + FDpi.Scale(4));
     SetBkMode(dc, OPAQUE);
     SetBkColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-    ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &label, "", 0, nullptr);
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &label, L"", 0, nullptr);
     RECT textArea = label;
     textArea.left += FDpi.Scale(2);
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &textArea, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &textArea, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT))
         DrawFocusRect(dc, &label);
     SelectObject(dc, oldFont);

@@ -1,6 +1,7 @@
 #include "ui/ControlWindow.h"
 
 #include "platform/GdiSurface.h"
+#include "platform/WideText.h"
 
 void PaintControlOn(TGraphicControl& control, HDC dc, int left, int top, std::unique_ptr<TDrawingSurface>& canvas)
 {
@@ -21,13 +22,18 @@ TControlWindow::TControlWindow(TGraphicControl& control, HWND parent, int id) : 
 {
     CreateBound(ControlWindowClass, 0, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, control.Left(), control.Top(),
                 control.Width(), control.Height(), parent);
-    SetWindowLongPtrA(FWindow, GWLP_ID, id);
+    SetWindowLongPtrW(FWindow, GWLP_ID, id);
     FControl.SetHost(this);
 }
 
 TControlWindow::~TControlWindow()
 {
     FControl.SetHost(nullptr);
+}
+
+void TControlWindow::SetAccessibleText(const std::string& text)
+{
+    SetWindowTextW(FWindow, WideText(text).c_str());
 }
 
 void TControlWindow::Place()

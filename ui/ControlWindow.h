@@ -23,7 +23,7 @@ public:
     // Moves the window to the control's bounds.
     void Place();
     // The text tools read for the control (a label's full text).
-    void SetAccessibleText(const std::string& text) { SetWindowTextA(FWindow, text.c_str()); }
+    void SetAccessibleText(const std::string& text);
 
     void InvalidateControl(TGraphicControl& control) override;
     void RepaintControl(TGraphicControl& control) override;

@@ -17,7 +17,7 @@ TCopyDialog::TCopyDialog(HWND owner, std::function<void()> onCancel) : FOnCancel
     const RECT frame = CentredWindowRect(FDpi, DialogStyle, DialogExStyle, 249, 109);
     CreateBound(CopyDialogClass, DialogExStyle, CopyDialogCaption, DialogStyle, frame.left, frame.top,
                 frame.right - frame.left, frame.bottom - frame.top, owner);
-    SendMessageA(FWindow, WM_SETFONT, reinterpret_cast<WPARAM>(FFont), FALSE);
+    SendMessageW(FWindow, WM_SETFONT, reinterpret_cast<WPARAM>(FFont), FALSE);
 
     FStatus = MakeLabel(FWindow, FDpi, "", idCopyStatus, 8, 8, FFont);
     FFilename = MakeLabel(FWindow, FDpi, "", idCopyFilename, 8, 26, FFont);
@@ -37,7 +37,7 @@ TCopyDialog::~TCopyDialog()
 {
     FGaugeWindow.reset();
     if (FWindow) {
-        SetWindowLongPtrA(FWindow, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(FWindow, GWLP_USERDATA, 0);
         DestroyWindow(FWindow);
         FWindow = nullptr;
     }

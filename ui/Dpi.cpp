@@ -6,7 +6,7 @@ int WindowDpi(HWND window)
     // still starts on older systems.
     using TGetDpiForWindow = UINT(WINAPI*)(HWND);
     static const auto getDpiForWindow = reinterpret_cast<TGetDpiForWindow>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
     if (window && getDpiForWindow) {
         const UINT dpi = getDpiForWindow(window);
         if (dpi != 0)

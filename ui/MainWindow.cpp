@@ -2,6 +2,7 @@
 
 #include "installer/CancelRule.h"
 #include "platform/GdiSurface.h"
+#include "platform/WideText.h"
 #include "ui/WindowIds.h"
 
 namespace {
@@ -31,7 +32,7 @@ TMainWindow::~TMainWindow()
 {
     TheGradient.SetHost(nullptr);
     if (FWindow) {
-        SetWindowLongPtrA(FWindow, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(FWindow, GWLP_USERDATA, 0);
         DestroyWindow(FWindow);
         FWindow = nullptr;
     }
@@ -48,12 +49,12 @@ void TMainWindow::CoverScreen()
 
 void TMainWindow::PostStartSetup()
 {
-    PostMessageA(FWindow, WM_STARTSETUP, 0, 0);
+    PostMessageW(FWindow, WM_STARTSETUP, 0, 0);
 }
 
 void TMainWindow::Close()
 {
-    SendMessageA(FWindow, WM_CLOSE, 0, 0);
+    SendMessageW(FWindow, WM_CLOSE, 0, 0);
 }
 
 void TMainWindow::InvalidateControl(TGraphicControl&)
@@ -79,11 +80,12 @@ void TMainWindow::Paint(HDC dc)
     const HDC image = static_cast<HDC>(GdiSurfaceDC(*FCanvas));
     const HGDIOBJ oldFont = SelectObject(image, FCaptionFont);
     SetBkMode(image, TRANSPARENT);
+    const std::wstring caption = WideText(FCaption);
     const auto drawLabel = [&](const RECT& design, COLORREF colour) {
         RECT r = {FDpi.Scale(design.left), FDpi.Scale(design.top), FDpi.Scale(design.right),
                   FDpi.Scale(design.bottom)};
         SetTextColor(image, colour);
-        DrawTextA(image, FCaption.c_str(), static_cast<int>(FCaption.size()), &r, DT_LEFT | DT_EXPANDTABS);
+        DrawTextW(image, caption.c_str(), static_cast<int>(caption.size()), &r, DT_LEFT | DT_EXPANDTABS);
     };
     drawLabel(BottomLabel, RGB(0, 0, 0));
     drawLabel(TopLabel, RGB(255, 255, 255));

@@ -17,6 +17,9 @@
 // The application title, the caption of the error display.
 inline constexpr const char* ApplicationTitle = "Setup";
 
+// A system message box of text (UTF-8) and caption; the button that answered.
+int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type);
+
 // The button that answered, IDYES or IDNO (0 when no box could be shown):
 // Escape and the close command answer No.
 int ConfirmBoxAnswer(const std::string& question, HWND owner = nullptr);

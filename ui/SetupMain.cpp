@@ -14,6 +14,7 @@
 #include "platform/ErrorDisplay.h"
 #include "platform/FileSystem.h"
 #include "platform/Resources.h"
+#include "platform/WideText.h"
 #include "ui/MessageBoxes.h"
 #include "ui/SetupProgram.h"
 #include "ui/SilentSetup.h"
@@ -24,9 +25,9 @@ const char* const StubMessage = "This is the setup stub of ZarnFTP Setup; mksetu
 
 std::string ModulePath()
 {
-    char path[MAX_PATH] = {};
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return n > 0 && n < MAX_PATH ? std::string(path, n) : std::string();
+    wchar_t path[MAX_PATH] = {};
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? Utf8Text(std::wstring_view(path, n)) : std::string();
 }
 
 // A command line not understood: a box for a person, the /LOG= file (when
@@ -35,8 +36,8 @@ int RefuseCommandLine(const ESetupCommandLine& e)
 {
     const std::string message = ErrorDisplayText(e.Message());
     if (!e.Silent) {
-        MessageBoxA(nullptr, (message + "\n\n" + SetupSwitchesText()).c_str(), ApplicationTitle,
-                    MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
+        ShowMessageBox(nullptr, message + "\n\n" + SetupSwitchesText(), ApplicationTitle,
+                       MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
     } else if (!e.LogFile.empty()) {
         try {
             TSilentLog log;
@@ -55,13 +56,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     TSetupCommandLine plan;
     try {
-        plan = ParseSetupCommandLine(ArgumentsAfterProgram(GetCommandLineA(), ModulePath()));
+        plan = ParseSetupCommandLine(ArgumentsAfterProgram(Utf8Text(GetCommandLineW()), ModulePath()));
     } catch (const ESetupCommandLine& e) {
         return RefuseCommandLine(e);
     }
     if (plan.Help) {
-        MessageBoxA(nullptr, SetupSwitchesText().c_str(), ApplicationTitle,
-                    MB_OK | MB_ICONINFORMATION | MB_TASKMODAL | MB_SETFOREGROUND);
+        ShowMessageBox(nullptr, SetupSwitchesText(), ApplicationTitle,
+                       MB_OK | MB_ICONINFORMATION | MB_TASKMODAL | MB_SETFOREGROUND);
         return ExitCodeSuccess;
     }
     // The shell links need COM on this thread, in a single-threaded apartment.
@@ -80,7 +81,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         try {
             settings = EmbeddedSettings(NativeResources(), AnsiCodePage());
         } catch (const ENoSettingsRecord&) {
-            MessageBoxA(nullptr, StubMessage, "ZarnFTP Setup", MB_OK | MB_ICONINFORMATION);
+            ShowMessageBox(nullptr, StubMessage, "ZarnFTP Setup", MB_OK | MB_ICONINFORMATION);
             status = 2;
             return;
         }

@@ -53,10 +53,10 @@ int TSetupProgram::Run()
     ShowWindow(frmMain->Handle(), SW_SHOWNORMAL);
     UpdateWindow(frmMain->Handle()); // on screen before the start message brings the wizard
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (!DialogKeyboardMessage(msg)) {
             TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            DispatchMessageW(&msg);
         }
     }
     return SetupExitCode(OutcomeOf(FRunSeen));

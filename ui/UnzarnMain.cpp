@@ -9,7 +9,6 @@
 #include <memory>
 #include <string>
 
-#include "archive/StringList.h"
 #include "installer/BuildSettings.h"
 #include "installer/ExitCodes.h"
 #include "installer/SilentQuestions.h"
@@ -19,6 +18,7 @@
 #include "platform/NativeServices.h"
 #include "platform/Registry.h"
 #include "platform/ShellLinks.h"
+#include "platform/WideText.h"
 #include "ui/MessageBoxes.h"
 
 namespace {
@@ -28,8 +28,8 @@ public:
     void ShowError(const std::string& message) override { ShowErrorBox(message); }
     void ShowSummary(const std::string& text) override
     {
-        MessageBoxA(nullptr, text.c_str(), ApplicationTitle,
-                    MB_OK | MB_ICONINFORMATION | MB_TASKMODAL | MB_TOPMOST | MB_SETFOREGROUND);
+        ShowMessageBox(nullptr, text, ApplicationTitle,
+                       MB_OK | MB_ICONINFORMATION | MB_TASKMODAL | MB_TOPMOST | MB_SETFOREGROUND);
     }
 };
 
@@ -46,27 +46,28 @@ private:
 
 std::string ModulePath()
 {
-    char path[MAX_PATH] = {};
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return n > 0 && n < MAX_PATH ? std::string(path, n) : std::string();
+    wchar_t path[MAX_PATH] = {};
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? Utf8Text(std::wstring_view(path, n)) : std::string();
 }
 
 // A running program cannot delete its own file. Only the copy in the Windows
 // directory is the installation's; a copy elsewhere is someone's build.
 void RemoveSelfAtReboot(const std::string& self)
 {
-    char windows[MAX_PATH] = {};
-    const UINT n = GetWindowsDirectoryA(windows, MAX_PATH);
-    if (self.empty() || n == 0 || n >= MAX_PATH)
+    wchar_t windows[MAX_PATH] = {};
+    const UINT n = GetWindowsDirectoryW(windows, MAX_PATH);
+    std::wstring wide;
+    if (n == 0 || n >= MAX_PATH || !WidePath(self, wide))
         return;
-    std::string directory(windows, n);
-    if (directory.back() != '\\')
-        directory += '\\';
-    const size_t slash = self.find_last_of('\\');
-    if (slash == std::string::npos || !SameText(self.substr(0, slash + 1), directory))
+    std::wstring directory(windows, n);
+    if (directory.back() != L'\\')
+        directory += L'\\';
+    const size_t slash = wide.find_last_of(L'\\');
+    if (slash == std::wstring::npos || !SameWideText(std::wstring_view(wide).substr(0, slash + 1), directory))
         return;
     // Without the rights for it the file simply stays.
-    MoveFileExA(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    MoveFileExW(wide.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 // A log named from a command prompt may be relative to its current directory.
@@ -74,9 +75,10 @@ std::string FullPath(const std::string& path)
 {
     if (path.empty())
         return path;
-    char full[MAX_PATH] = {};
-    const DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
-    return n > 0 && n < MAX_PATH ? std::string(full, n) : path;
+    std::wstring wide;
+    wchar_t full[MAX_PATH] = {};
+    const DWORD n = WidePath(path, wide) ? GetFullPathNameW(wide.c_str(), MAX_PATH, full, nullptr) : 0;
+    return n > 0 && n < MAX_PATH ? Utf8Text(std::wstring_view(full, n)) : path;
 }
 
 } // namespace
@@ -84,7 +86,7 @@ std::string FullPath(const std::string& path)
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     const std::string self = ModulePath();
-    const TUninstallCommand command = ParseUninstallArguments(ArgumentsAfterProgram(GetCommandLineA(), self));
+    const TUninstallCommand command = ParseUninstallArguments(ArgumentsAfterProgram(Utf8Text(GetCommandLineW()), self));
     const std::string logPath = FullPath(command.LogPath);
     // The links are read back through the shell link object.
     CoInitialize(nullptr);

@@ -2,24 +2,27 @@
 
 #include <vector>
 
+#include "platform/WideText.h"
+
 namespace {
 
 const char* const PanelClass = "ZarnPanel";
 
-void RegisterOnce(const char* className)
+// Registers a class of wide windows, unless there is one of that name.
+void RegisterClassOnce(const std::wstring& className, WNDPROC procedure, HICON icon)
 {
-    WNDCLASSEXA windowClass = {};
+    WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof windowClass;
-    if (GetClassInfoExA(GetModuleHandleA(nullptr), className, &windowClass))
+    if (GetClassInfoExW(GetModuleHandleW(nullptr), className.c_str(), &windowClass))
         return;
     windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = DefWindowProcA; // each window binds its own object on creation
-    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
+    windowClass.hIcon = icon;
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = className;
-    RegisterClassExA(&windowClass);
+    windowClass.lpszClassName = className.c_str();
+    RegisterClassExW(&windowClass);
 }
 
 // Panels pass on what their children tell them; the window they belong to answers.
@@ -33,9 +36,9 @@ LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lPara
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:
-        return SendMessageA(GetParent(panel), message, wParam, lParam);
+        return SendMessageW(GetParent(panel), message, wParam, lParam);
     default:
-        return DefWindowProcA(panel, message, wParam, lParam);
+        return DefWindowProcW(panel, message, wParam, lParam);
     }
 }
 
@@ -44,7 +47,7 @@ LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lPara
 TWindowObject::~TWindowObject()
 {
     if (FWindow) {
-        SetWindowLongPtrA(FWindow, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(FWindow, GWLP_USERDATA, 0);
         DestroyWindow(FWindow);
     }
 }
@@ -52,39 +55,43 @@ TWindowObject::~TWindowObject()
 void TWindowObject::CreateBound(const char* className, DWORD exStyle, const char* caption, DWORD style, int left,
                                 int top, int width, int height, HWND parent)
 {
-    RegisterOnce(className);
-    FWindow = CreateWindowExA(exStyle, className, caption, style, left, top, width, height, parent, nullptr,
-                              GetModuleHandleA(nullptr), nullptr);
-    SetWindowLongPtrA(FWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrA(FWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
+    const std::wstring wideClass = WideText(className);
+    // Each window binds its own object once it exists.
+    RegisterClassOnce(wideClass, DefWindowProcW, LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
+    FWindow = CreateWindowExW(exStyle, wideClass.c_str(), WideText(caption).c_str(), style, left, top, width, height,
+                              parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetWindowLongPtrW(FWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(FWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
 }
 
 LRESULT TWindowObject::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return DefWindowProcA(FWindow, message, wParam, lParam);
+    return DefWindowProcW(FWindow, message, wParam, lParam);
 }
 
 LRESULT CALLBACK TWindowObject::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto* object = reinterpret_cast<TWindowObject*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    return object ? object->HandleMessage(message, wParam, lParam) : DefWindowProcA(window, message, wParam, lParam);
+    auto* object = reinterpret_cast<TWindowObject*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return object ? object->HandleMessage(message, wParam, lParam) : DefWindowProcW(window, message, wParam, lParam);
 }
 
 HFONT MakeWindowFont(const TDpi& dpi, const char* face, int height, bool bold, bool italic)
 {
-    return CreateFontA(dpi.Scale(height), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, italic, FALSE, FALSE, ANSI_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face);
+    return CreateFontW(dpi.Scale(height), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, italic, FALSE, FALSE, ANSI_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                       WideText(face).c_str());
 }
 
 HWND MakeChild(HWND parent, const TDpi& dpi, const char* className, const char* text, DWORD style, DWORD exStyle,
                int id, int left, int top, int width, int height, HFONT font)
 {
-    const HWND child = CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, dpi.Scale(left),
-                                       dpi.Scale(top), dpi.Scale(width), dpi.Scale(height), parent,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
+    const HWND child = CreateWindowExW(exStyle, WideText(className).c_str(), WideText(text).c_str(),
+                                       WS_CHILD | WS_VISIBLE | style, dpi.Scale(left), dpi.Scale(top),
+                                       dpi.Scale(width), dpi.Scale(height), parent,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
                                        nullptr);
     if (font)
-        SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return child;
 }
 
@@ -101,13 +108,14 @@ HWND MakeLabel(HWND parent, const TDpi& dpi, const char* text, int id, int left,
 
 void SetLabelText(HWND label, const std::string& text, HFONT font, bool fitToText)
 {
-    SetWindowTextA(label, text.c_str());
+    const std::wstring wide = WideText(text);
+    SetWindowTextW(label, wide.c_str());
     if (!fitToText)
         return;
     const HDC dc = GetDC(label);
     const HGDIOBJ old = SelectObject(dc, font);
     RECT extent = {0, 0, 0, 0};
-    DrawTextA(dc, text.empty() ? " " : text.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE);
+    DrawTextW(dc, wide.empty() ? L" " : wide.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE);
     SelectObject(dc, old);
     ReleaseDC(label, dc);
     SetWindowPos(label, nullptr, 0, 0, text.empty() ? 0 : extent.right, extent.bottom,
@@ -116,25 +124,15 @@ void SetLabelText(HWND label, const std::string& text, HFONT font, bool fitToTex
 
 std::string WindowText(HWND window)
 {
-    const int length = GetWindowTextLengthA(window);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(window, text.data(), length + 1)));
-    return text;
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), length + 1)));
+    return Utf8Text(text);
 }
 
 HWND MakePanel(HWND parent, const TDpi& dpi, int id, int left, int top, int width, int height, DWORD exStyle)
 {
-    WNDCLASSEXA windowClass = {};
-    windowClass.cbSize = sizeof windowClass;
-    if (!GetClassInfoExA(GetModuleHandleA(nullptr), PanelClass, &windowClass)) {
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = &PanelProc;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = PanelClass;
-        RegisterClassExA(&windowClass);
-    }
+    RegisterClassOnce(WideText(PanelClass), &PanelProc, nullptr);
     // The dialog keys walk into a panel's children.
     return MakeChild(parent, dpi, PanelClass, "", WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT | exStyle, id, left, top,
                      width, height, nullptr);
@@ -162,24 +160,24 @@ bool DialogKeyboardMessage(MSG& msg)
 {
     // Our dialogs are the top-level windows of WS_EX_CONTROLPARENT style.
     const HWND active = GetActiveWindow();
-    if (!active || !(GetWindowLongPtrA(active, GWL_EXSTYLE) & WS_EX_CONTROLPARENT))
+    if (!active || !(GetWindowLongPtrW(active, GWL_EXSTYLE) & WS_EX_CONTROLPARENT))
         return false;
     if (msg.hwnd != active && !IsChild(active, msg.hwnd))
         return false;
-    return IsDialogMessageA(active, &msg) != FALSE;
+    return IsDialogMessageW(active, &msg) != FALSE;
 }
 
 void ProcessPendingMessages()
 {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(msg.wParam)); // for the event loop to end on
             return;
         }
         if (!DialogKeyboardMessage(msg)) {
             TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            DispatchMessageW(&msg);
         }
     }
 }

@@ -1,6 +1,7 @@
 #include "ui/WizardWindow.h"
 
 #include "platform/DriveSource.h"
+#include "platform/WideText.h"
 #include "ui/BrowseDialog.h"
 #include "ui/MessageBoxes.h"
 #include "ui/WindowIds.h"
@@ -30,7 +31,7 @@ TWizardWindow::TWizardWindow(HWND owner, const TSetupControl& settings, int32_t&
     const RECT frame = CentredWindowRect(FDpi, WizardStyle, WizardExStyle, ClientWidth, ClientHeight);
     CreateBound(WizardWindowClass, WizardExStyle, SetupCaption(settings).c_str(), WizardStyle, frame.left,
                 frame.top, frame.right - frame.left, frame.bottom - frame.top, owner);
-    SendMessageA(FWindow, WM_SETFONT, reinterpret_cast<WPARAM>(FFont), FALSE);
+    SendMessageW(FWindow, WM_SETFONT, reinterpret_cast<WPARAM>(FFont), FALSE);
 
     // Creation order is the tab order: the page's controls, then Next and Cancel.
     MakeStartPage(settings);
@@ -53,7 +54,7 @@ TWizardWindow::~TWizardWindow()
     FGradientWindow.reset();
     FDestPathWindow.reset();
     if (FWindow) {
-        SetWindowLongPtrA(FWindow, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(FWindow, GWLP_USERDATA, 0);
         DestroyWindow(FWindow);
         FWindow = nullptr;
     }
@@ -88,7 +89,7 @@ void TWizardWindow::MakeCustomPage()
     Label(page, "Password:", 32, 164);
     FPass = MakeChild(page, FDpi, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL | ES_PASSWORD, WS_EX_CLIENTEDGE, idPass,
                       32, 184, 217, 21, FFont);
-    SendMessageA(FPass, EM_SETPASSWORDCHAR, '*', 0);
+    SendMessageW(FPass, EM_SETPASSWORDCHAR, '*', 0);
     Label(page, "Click Next to continue", 32, 256);
 }
 
@@ -174,7 +175,7 @@ void TWizardWindow::HidePage(TWizardPage page)
 
 void TWizardWindow::SetNextCaption(const std::string& caption)
 {
-    SetWindowTextA(FNext, caption.c_str());
+    SetWindowTextW(FNext, WideText(caption).c_str());
 }
 
 void TWizardWindow::SetNextEnabled(bool enabled)
@@ -227,12 +228,12 @@ std::string TWizardWindow::PassText()
 
 bool TWizardWindow::ReadmeChecked()
 {
-    return SendMessageA(FReadme, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return SendMessageW(FReadme, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 bool TWizardWindow::RunProgramChecked()
 {
-    return SendMessageA(FRunProgram, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return SendMessageW(FRunProgram, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 std::string TWizardWindow::DirName()

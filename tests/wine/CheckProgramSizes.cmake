@@ -1,14 +1,14 @@
 # The shipped programs stay small:
 #   cmake -DSETUP=setup.exe -DARCHIVE=setup-archive.vkar -DUNZARN=unzarn.exe
 #         [-DSETUP_LIMIT=bytes] [-DUNZARN_LIMIT=bytes] -P CheckProgramSizes.cmake
-# Fails when the setup program is more than SETUP_LIMIT bytes (384 KB) larger
+# Fails when the setup program is more than SETUP_LIMIT bytes (400 KB) larger
 # than the archive it carries, or the uninstaller larger than UNZARN_LIMIT
-# bytes (232 KB); prints the figures either way.
+# bytes (244 KB); prints the figures either way.
 if(NOT DEFINED SETUP_LIMIT)
-  math(EXPR SETUP_LIMIT "384 * 1024")
+  math(EXPR SETUP_LIMIT "400 * 1024")
 endif()
 if(NOT DEFINED UNZARN_LIMIT)
-  math(EXPR UNZARN_LIMIT "232 * 1024")
+  math(EXPR UNZARN_LIMIT "244 * 1024")
 endif()
 foreach(file IN ITEMS "${SETUP}" "${ARCHIVE}" "${UNZARN}")
   if(NOT EXISTS "${file}")

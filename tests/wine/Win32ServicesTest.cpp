@@ -1,9 +1,11 @@
 // The Win32 implementations against the real services: registry values read
 // back with RegQueryValueExW, links read back through IShellLinkW, file
 // dates and attributes, the regional date text, the Windows directory and
-// the archive resource of a program.
+// the archive resource of a program; names outside any ANSI code page
+// checked through the system's own UTF-8 conversion and wide calls.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include <windows.h>
@@ -12,12 +14,14 @@
 #include "archive/Archiver.h"
 #include "installer/SetupControl.h"
 #include "platform/Clock.h"
+#include "platform/DriveSource.h"
 #include "platform/FileSystem.h"
 #include "platform/NativeServices.h"
 #include "platform/Registry.h"
 #include "platform/ShellLinks.h"
 #include "platform/Stream.h"
 #include "platform/SystemInfo.h"
+#include "platform/WideText.h"
 #include "tests/wine/WineSupport.h"
 
 namespace {
@@ -141,9 +145,14 @@ TEST(Win32ShellLinks, EveryFieldIsReadBackAndAFileIsReplaced)
     EXPECT_EQ(back.Arguments, "");
     EXPECT_EQ(back.Description, "");
 
-    // A folder that does not exist: nothing is written and nothing raised.
+    // A folder that does not exist: nothing is written, and the caller hears of it.
     link.LinkFile = TempDir() + "no such folder\\x.lnk";
-    NativeShellLinks().SaveLink(link);
+    try {
+        NativeShellLinks().SaveLink(link);
+        ADD_FAILURE() << "a link into a missing folder was reported saved";
+    } catch (const ELinkNotSaved& e) {
+        EXPECT_NE(e.Message().find(link.LinkFile), std::string::npos) << e.Message();
+    }
     EXPECT_FALSE(FileExists(link.LinkFile));
     CoUninitialize();
 }
@@ -284,6 +293,200 @@ TEST(Win32Resources, TheArchiveOfThisProgramAndOfALibrary)
     std::vector<char> embedded(static_cast<size_t>(stream->Size()));
     stream->ReadBuffer(embedded.data(), static_cast<int32_t>(embedded.size()));
     EXPECT_EQ(embedded, made);
+}
+
+// UTF-8 to UTF-16 by the system's own table: what the program's paths must
+// name, independently of its own conversion.
+std::wstring SystemWide(const std::string& utf8)
+{
+    std::wstring wide(utf8.size() + 1, L'\0');
+    wide.resize(static_cast<size_t>(
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                            static_cast<int>(wide.size()))));
+    return wide;
+}
+
+DWORD WideAttributes(const std::string& utf8Path)
+{
+    return GetFileAttributesW(SystemWide(utf8Path).c_str());
+}
+
+// Neither name fits code page 1252 (nor any other one code page).
+const std::string PolishName = "Zarn \xC5\x81\xC3\xB3" "d\xC5\xBA"; // "Zarn Łódź"
+const std::string ChineseName = "\xE5\xBC\xA0\xE4\xBC\x9F";     // "张伟"
+
+// Names convert exactly or not at all; shown text converts whatever it holds,
+// every valid character as it is.
+TEST(Win32UnicodeNames, TextCrossesToTheWideCallsAndBack)
+{
+    const struct {
+        std::string Utf8;
+        bool IsName; // valid UTF-8
+        std::wstring Before, After; // what shows around the bytes that are not UTF-8
+    } rows[] = {
+        {"ZarnFTP 2.7.4 Setup", true, L"", L""},
+        {PolishName, true, L"", L""},
+        {ChineseName, true, L"", L""},
+        {"\xF0\x9F\x98\x80.txt", true, L"", L""}, // beyond the BMP: a surrogate pair
+        {"", true, L"", L""},
+        {"Donn\xE9" "es", false, L"Donn", L"es"}, // ANSI, not UTF-8
+        {"\xC5", false, L"", L""},                // a sequence cut short
+        {ChineseName + "\xED\xA0\x80" + PolishName, false, SystemWide(ChineseName), SystemWide(PolishName)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Utf8);
+        std::wstring wide = L"untouched";
+        SetLastError(0);
+        EXPECT_EQ(WidePath(row.Utf8, wide), row.IsName);
+        const std::wstring shown = WideText(row.Utf8);
+        if (row.IsName) {
+            EXPECT_EQ(wide, SystemWide(row.Utf8));
+            EXPECT_EQ(shown, wide);
+            EXPECT_EQ(Utf8Text(wide), row.Utf8);
+        } else {
+            EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_NAME));
+            ASSERT_GT(shown.size(), row.Before.size() + row.After.size());
+            EXPECT_EQ(shown.substr(0, row.Before.size()), row.Before);
+            EXPECT_EQ(shown.substr(shown.size() - row.After.size()), row.After);
+        }
+    }
+    EXPECT_EQ(Utf8Text(std::wstring(L"a\xD800z")), "a\xEF\xBF\xBDz"); // an unpaired surrogate shows as U+FFFD
+    EXPECT_TRUE(SameWideText(SystemWide(PolishName), L"ZARN \x0141\x00D3" L"D\x0179"));
+    EXPECT_FALSE(SameWideText(SystemWide(PolishName), L"Zarn Lodz"));
+}
+
+TEST(Win32UnicodeNames, FilesAndFoldersAreMadeListedAndRemovedUnderTheirOwnNames)
+{
+    TFileSystem& files = NativeFileSystem();
+    const std::string folder = TempDir() + PolishName + " " + ChineseName;
+    const std::string file = ChineseName + ".txt";
+    const std::string renamed = PolishName + ".txt";
+    files.RemoveFile(folder + "\\" + file);
+    files.RemoveFile(folder + "\\" + renamed);
+    files.RemoveEmptyDirectory(folder);
+
+    files.MakeDirectory(folder);
+    ASSERT_NE(WideAttributes(folder), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(files.IsDirectory(folder));
+    {
+        auto stream = files.CreateAlways(folder + "\\" + file);
+        stream->WriteBuffer("zarn", 4);
+    }
+    EXPECT_NE(WideAttributes(folder + "\\" + file), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(files.FileExists(folder + "\\" + file));
+    EXPECT_NE(files.GetDosDateTime(folder + "\\" + file), 0u);
+    char bytes[4] = {};
+    files.OpenRead(folder + "\\" + file)->ReadBuffer(bytes, 4);
+    EXPECT_EQ(std::string(bytes, 4), "zarn");
+
+    const std::vector<TDirectoryEntry> listed = files.ListDirectory(folder);
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].Name, file);
+    const std::vector<std::string> below = NativeDriveSource().Subdirectories(TempDir());
+    EXPECT_NE(std::find(below.begin(), below.end(), PolishName + " " + ChineseName), below.end());
+    EXPECT_TRUE(NativeDriveSource().IsDirectory(folder));
+
+    // Held by handle: the system's name for the folder is the one asked for.
+    std::unique_ptr<TDirectoryHandle> held = files.OpenDirectoryChain(folder);
+    ASSERT_TRUE(held);
+    EXPECT_TRUE(files.FileExistsAt(*held, file));
+    EXPECT_TRUE(files.MoveFileAt(*held, file, *held, renamed));
+    EXPECT_NE(WideAttributes(folder + "\\" + renamed), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(files.RemoveFileAt(*held, renamed));
+    EXPECT_EQ(WideAttributes(folder + "\\" + renamed), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(files.ListDirectoryAt(*held).empty());
+    held.reset(); // a held folder cannot be removed
+
+    // Bytes that are no UTF-8 name nothing: refused, never spelled as something else.
+    const std::string notUtf8 = TempDir() + "zarn-\xC5.txt";
+    EXPECT_THROW(files.CreateAlways(notUtf8), EFCreateError);
+    EXPECT_FALSE(files.FileExists(notUtf8));
+    EXPECT_FALSE(files.RemoveFile(notUtf8));
+    EXPECT_THROW(files.MakeDirectory(notUtf8), EInOutError);
+
+    EXPECT_TRUE(files.RemoveEmptyDirectory(folder));
+    EXPECT_EQ(WideAttributes(folder), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(Win32UnicodeNames, RegistryKeysValueNamesAndStringsKeepTheirCharacters)
+{
+    const std::string key = "Software\\ZarnTest\\" + PolishName;
+    const std::string name = ChineseName;
+    const std::string value = "C:\\Programy\\" + PolishName + "\\unzarn.exe";
+    const std::unique_ptr<TRegistry> registry = MakeNativeRegistry();
+    registry->SetRootKey(rkLocalMachine);
+    ASSERT_TRUE(registry->OpenKey("\\" + key, true));
+    registry->WriteString(name, value);
+    registry->WriteInteger("Flag", 7);
+    registry->CloseKey();
+
+    // What another program reads: the UTF-16 text and its NUL, under the wide names.
+    HKEY handle = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, SystemWide(key).c_str(), 0, KEY_READ, &handle), ERROR_SUCCESS);
+    wchar_t data[MAX_PATH] = {};
+    DWORD size = sizeof data, type = 0;
+    EXPECT_EQ(RegQueryValueExW(handle, SystemWide(name).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size),
+              ERROR_SUCCESS);
+    RegCloseKey(handle);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(std::wstring(data, size / sizeof(wchar_t)), SystemWide(value) + L'\0');
+
+    std::string back;
+    ASSERT_TRUE(registry->OpenKey("\\" + key, false));
+    EXPECT_TRUE(registry->ReadString(name, back));
+    EXPECT_EQ(back, value);
+    std::vector<TRegValueData> values;
+    ASSERT_TRUE(registry->ReadValues(values));
+    ASSERT_EQ(values.size(), 2u);
+    const auto named = std::find_if(values.begin(), values.end(), [&](const TRegValueData& v) { return v.Name == name; });
+    ASSERT_NE(named, values.end());
+    // Kept as stored and put back unchanged.
+    EXPECT_TRUE(registry->DeleteValue(name));
+    EXPECT_FALSE(registry->ReadString(name, back));
+    EXPECT_TRUE(registry->WriteValueData(*named));
+    EXPECT_TRUE(registry->ReadString(name, back));
+    EXPECT_EQ(back, value);
+    EXPECT_TRUE(registry->DeleteValue(name));
+    EXPECT_TRUE(registry->DeleteValue("Flag"));
+    EXPECT_TRUE(registry->DeleteKey("\\" + key));
+    EXPECT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, SystemWide(key).c_str(), 0, KEY_READ, &handle), ERROR_SUCCESS);
+}
+
+TEST(Win32UnicodeNames, ALinkIsSavedAndReadBackWithItsPathAndTarget)
+{
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    const std::string folder = TempDir() + ChineseName;
+    CreateDirectoryW(SystemWide(folder).c_str(), nullptr);
+    TShellLinkInfo link;
+    link.LinkFile = folder + "\\" + PolishName + ".lnk";
+    link.Target = "C:\\Programy\\" + PolishName + "\\ZarnFTP.exe";
+    link.Arguments = "C:\\Programy\\" + PolishName + "\\install.log";
+    link.WorkingDir = "C:\\Programy\\" + PolishName + "\\";
+    link.Description = ChineseName;
+    DeleteFileW(SystemWide(link.LinkFile).c_str());
+    NativeShellLinks().SaveLink(link);
+    EXPECT_NE(WideAttributes(link.LinkFile), INVALID_FILE_ATTRIBUTES);
+    TShellLinkInfo back;
+    ASSERT_TRUE(NativeShellLinks().LoadLink(link.LinkFile, back));
+    EXPECT_EQ(back.LinkFile, link.LinkFile);
+    EXPECT_EQ(back.Target, link.Target);
+    EXPECT_EQ(back.Arguments, link.Arguments);
+
+    // Into a folder that is not there: raised, naming the link, nothing made.
+    const std::string missing = folder + "\\" + PolishName + "\\ZarnFTP.lnk";
+    link.LinkFile = missing;
+    try {
+        NativeShellLinks().SaveLink(link);
+        ADD_FAILURE() << "a link into a missing folder was reported saved";
+    } catch (const ELinkNotSaved& e) {
+        EXPECT_NE(e.Message().find(missing), std::string::npos) << e.Message();
+    }
+    EXPECT_EQ(WideAttributes(missing), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(NativeShellLinks().LoadLink(missing, back));
+
+    EXPECT_TRUE(DeleteFileW(SystemWide(folder + "\\" + PolishName + ".lnk").c_str()));
+    EXPECT_TRUE(RemoveDirectoryW(SystemWide(folder).c_str()));
+    CoUninitialize();
 }
 
 } // namespace

@@ -7,14 +7,41 @@
 
 #include "tools/mksetup/MkSetup.h"
 
-int main(int argc, char** argv)
+#ifdef _WIN32
+#include "platform/CodePage.h"
+#endif
+
+namespace {
+
+// arguments[0] is the program as the command line named it.
+int Run(const std::vector<std::string>& arguments)
 {
     // Its own file, to find the stub beside it: on Linux the link in /proc
     // names it whatever the command line said.
-    std::string self = argc > 0 ? argv[0] : "mksetup";
+    std::string self = arguments.empty() ? "mksetup" : arguments[0];
     std::error_code error;
     const auto proc = std::filesystem::read_symlink("/proc/self/exe", error);
     if (!error)
         self = proc.string();
-    return RunMkSetup(std::vector<std::string>(argv + 1, argv + argc), self, std::cout, std::cerr);
+    return RunMkSetup(std::vector<std::string>(arguments.begin() + (arguments.empty() ? 0 : 1), arguments.end()),
+                      self, std::cout, std::cerr);
 }
+
+} // namespace
+
+#ifdef _WIN32
+// Windows hands the command line over in UTF-16, whatever the ANSI code page
+// holds; mksetup's paths are UTF-8.
+int wmain(int argc, wchar_t** argv)
+{
+    std::vector<std::string> arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.push_back(Utf16ToUtf8(reinterpret_cast<const char16_t*>(argv[i])));
+    return Run(arguments);
+}
+#else
+int main(int argc, char** argv)
+{
+    return Run(std::vector<std::string>(argv, argv + argc));
+}
+#endif
