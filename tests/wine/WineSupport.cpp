@@ -192,8 +192,14 @@ TLinkFields LoadLink(const std::string& linkFile)
             fields.Loaded = true;
             wchar_t text[MAX_PATH * 2];
             const int size = static_cast<int>(std::size(text));
-            if (link->GetPath(text, size, nullptr, SLGP_RAWPATH) == S_OK)
+            // The target as the link's item ID list names it, as the shell
+            // resolves it; Wine keeps the raw path only in the ANSI code page.
+            PIDLIST_ABSOLUTE target = nullptr;
+            if (SUCCEEDED(link->GetIDList(&target)) && target && SHGetPathFromIDListW(target, text))
                 fields.Path = Utf8(text);
+            else if (link->GetPath(text, size, nullptr, SLGP_RAWPATH) == S_OK)
+                fields.Path = Utf8(text);
+            CoTaskMemFree(target);
             if (SUCCEEDED(link->GetArguments(text, size)))
                 fields.Arguments = Utf8(text);
             if (SUCCEEDED(link->GetWorkingDirectory(text, size)))

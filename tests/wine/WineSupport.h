@@ -51,7 +51,8 @@ struct TLinkFields {
     std::string Path, Arguments, WorkingDirectory, Description, IconFile;
     int ShowCmd = 0, IconIndex = -1;
 };
-// Reads a .lnk file back through IShellLinkW and IPersistFile::Load.
+// Reads a .lnk file back through IShellLinkW and IPersistFile::Load; the
+// Path is the target its item ID list names (its raw path field when it has none).
 TLinkFields LoadLink(const std::string& linkFile);
 
 // Runs a command line and waits; the process's exit code (-1 when it did not start).
