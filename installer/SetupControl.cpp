@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/CodePage.h"
 #include "platform/Registry.h"
 #include "platform/SystemInfo.h"
 
@@ -19,8 +20,16 @@ std::string GetProgramFilesDir(TRegistry& registry)
 
 std::string MakeWinDir(const std::string& systemAnswer)
 {
-    const size_t length = std::min<size_t>(systemAnswer.find('\0'), 256);
-    return systemAnswer.substr(0, length) + "\\";
+    const std::string text = systemAnswer.substr(0, systemAnswer.find('\0'));
+    // 256 characters as the system counts them (UTF-16 units), never part of one.
+    try {
+        std::u16string wide = Utf8ToUtf16(text);
+        if (wide.size() > 256)
+            wide.resize(wide[255] >= 0xD800 && wide[255] < 0xDC00 ? 255 : 256);
+        return Utf16ToUtf8(wide) + "\\";
+    } catch (const EConvertError&) {
+        return text.substr(0, 256) + "\\";
+    }
 }
 
 std::string ResolveTargetPath(const std::string& targetPath, const std::string& programFilesDir)

@@ -91,10 +91,16 @@ TEST(SetupControlTest, DefaultDestinationAndBrowseDirectory)
 TEST(SetupControlTest, WinDirFromTheSystemsAnswer)
 {
     const std::string longName = "C:\\" + std::string(300, 'w');
+    std::string polish;
+    for (int i = 0; i < 253; ++i)
+        polish += "\xC5\x82"; // ł
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"C:\\WINDOWS", "C:\\WINDOWS\\"},
         {std::string("C:\\WINNT\0\0\0\0", 12), "C:\\WINNT\\"},
         {longName, longName.substr(0, 256) + "\\"},
+        // Characters, not bytes: 253 two-byte letters after "C:\".
+        {"C:\\" + polish + "\xC5\x81", "C:\\" + polish + "\\"},
+        {"C:\\" + std::string(252, 'w') + "\xF0\x9F\x93\x81", "C:\\" + std::string(252, 'w') + "\\"}, // no half of a pair
         {"", "\\"},
     };
     for (const auto& [answer, winDir] : cases)
