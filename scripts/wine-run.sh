@@ -7,6 +7,11 @@ set -euo pipefail
 prefix=${1:?usage: wine-run.sh PREFIX PROGRAM [ARG...]}
 shift
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# A prefix made for a user of its own (wine-user-prefix.sh) runs as that user.
+if [ -f "$prefix/wine-user" ]; then
+  user=$(cat "$prefix/wine-user")
+  export USER=$user LOGNAME=$user LC_ALL=C.UTF-8
+fi
 wine=$("$(dirname "$0")/wine-loader.sh" "$1")
 status=0
 if [ -z "${DISPLAY:-}" ]; then

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "tests/wine/WineSupport.h"
 
 namespace {
@@ -53,9 +55,9 @@ void ExpectPrefixPathsAndRegistryView()
 
 std::string WinDir()
 {
-    char path[MAX_PATH];
-    GetWindowsDirectoryA(path, MAX_PATH);
-    return std::string(path) + "\\";
+    wchar_t path[MAX_PATH];
+    GetWindowsDirectoryW(path, MAX_PATH);
+    return Utf8(path) + "\\";
 }
 
 std::string ShellFolder(const std::string& name)
@@ -65,9 +67,9 @@ std::string ShellFolder(const std::string& name)
     return v.Data.substr(0, v.Data.find('\0'));
 }
 
-std::vector<std::string> UndatedLog()
+std::vector<std::string> UndatedLog(const std::string& dest)
 {
-    std::vector<std::string> lines = ReadLines(Dest + "install.log");
+    std::vector<std::string> lines = ReadLog(dest + "install.log").Lines;
     if (lines.size() >= 2) {
         for (std::string* line : {&lines.front(), &lines.back()}) {
             for (const char* prefix : {"*** Install started: ", "*** Install Completed: "}) {
@@ -87,57 +89,60 @@ std::vector<std::string> LinkFiles()
             group + "ZarnFTP.lnk", group + "whatsnew.lnk", group + "Uninstall ZarnFTP.lnk"};
 }
 
-void ExpectFirstInstall()
+void ExpectFirstInstall(const std::string& dest)
 {
     for (const char* name : Payload)
-        EXPECT_EQ(ReadWholeFile(Dest + name), ReadWholeFile(HostPath(std::string(ZARN_PAYLOAD_DIR) + "/" + name)))
+        EXPECT_EQ(ReadWholeFile(dest + name), ReadWholeFile(HostPath(std::string(ZARN_PAYLOAD_DIR) + "/" + name)))
             << name;
-    EXPECT_TRUE(FileExists(Dest + "ZarnFTP.exe"));
+    EXPECT_TRUE(FileExists(dest + "ZarnFTP.exe"));
     EXPECT_TRUE(FileExists(WinDir() + "unzarn.exe"));
-    EXPECT_FALSE(FileExists(Dest + "unzarn.exe"));
-    EXPECT_FALSE(FileExists(Dest + "Backup\\README.TXT"));
+    EXPECT_FALSE(FileExists(dest + "unzarn.exe"));
+    EXPECT_FALSE(FileExists(dest + "Backup\\README.TXT"));
 
-    std::vector<std::string> expected = {"*** Install started: ", "AppName: ZarnFTP", "Copy: " + Dest + "ZarnFTP.exe",
-                                         "Copy: " + Dest + "ZarnFTP.HLP", "Copy: " + Dest + "README.TXT",
-                                         "Copy: " + Dest + "SITES.INI", "Copy: " + Dest + "whatsnew.txt"};
+    std::vector<std::string> expected = {"*** Install started: ", "AppName: ZarnFTP", "Copy: " + dest + "ZarnFTP.exe",
+                                         "Copy: " + dest + "ZarnFTP.HLP", "Copy: " + dest + "README.TXT",
+                                         "Copy: " + dest + "SITES.INI", "Copy: " + dest + "whatsnew.txt"};
     const bool ftpRegistered = QueryValue(HKEY_CLASSES_ROOT, "ftp\\shell\\open\\command", "").Found;
     expected.push_back("RegKey: ftp\\shell\\open\\command");
     for (const std::string& link : LinkFiles())
         expected.push_back("CreateFile: " + link);
     for (const char* file : {"zarnftp.ini", "zarnftp.log", "stats.dat", "sites.ini"})
-        expected.push_back("CreateFile: " + Dest + file);
+        expected.push_back("CreateFile: " + dest + file);
     expected.push_back("*** Install Completed: ");
-    EXPECT_EQ(UndatedLog(), expected);
+    EXPECT_EQ(UndatedLog(dest), expected);
+    // In the ANSI code page byte for byte when every line fits it, else in UTF-8.
+    const bool ansi = std::all_of(expected.begin(), expected.end(), FitsAnsi);
+    EXPECT_EQ(ReadLog(dest + "install.log").Utf8Bom, !ansi) << "a byte-order mark, or none";
 
     ExpectPrefixPathsAndRegistryView();
     const std::string uninstall = UninstallKey;
     const std::string appPaths = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\ZarnFTP.exe";
     EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, uninstall, "DisplayName").Data, Sz("ZarnFTP"));
     EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, uninstall, "UninstallString").Data,
-              Sz(WinDir() + "unzarn.exe " + Dest + "install.log"));
+              Sz(WinDir() + "unzarn.exe " + dest + "install.log"));
     EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, uninstall, "QuietUninstallString").Data,
-              Sz(WinDir() + "unzarn.exe /S " + Dest + "install.log"));
+              Sz(WinDir() + "unzarn.exe /S " + dest + "install.log"));
     EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, appPaths, "").Type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, appPaths, "").Data, Sz(Dest + "ZarnFTP.exe"));
-    EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, appPaths, "Path").Data, Sz(Dest.substr(0, Dest.size() - 1)));
+    EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, appPaths, "").Data, Sz(dest + "ZarnFTP.exe"));
+    EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, appPaths, "Path").Data, Sz(dest.substr(0, dest.size() - 1)));
     if (ftpRegistered) { // updated, never created; program and argument quoted
         EXPECT_EQ(QueryValue(HKEY_CLASSES_ROOT, "ftp\\shell\\open\\command", "").Data,
-                  Sz("\"" + Dest + "ZarnFTP.exe\" \"%1\""));
+                  Sz("\"" + dest + "ZarnFTP.exe\" \"%1\""));
     }
     const TRegValue icon = QueryValue(HKEY_CLASSES_ROOT, "ftp\\DefaultIcon", "");
     if (icon.Found) {
-        EXPECT_EQ(icon.Data, Sz(Dest + "ZarnFTP.exe,0"));
+        EXPECT_EQ(icon.Data, Sz(dest + "ZarnFTP.exe,0"));
     }
 
     const std::vector<std::string> links = LinkFiles();
-    const std::string targets[] = {Dest + "ZarnFTP.exe", Dest + "ZarnFTP.exe", Dest + "ZarnFTP.exe",
-                                   Dest + "whatsnew.txt", WinDir() + "unzarn.exe"};
+    const std::string targets[] = {dest + "ZarnFTP.exe", dest + "ZarnFTP.exe", dest + "ZarnFTP.exe",
+                                   dest + "whatsnew.txt", WinDir() + "unzarn.exe"};
     for (size_t i = 0; i < links.size(); ++i) {
         const TLinkFields link = LoadLink(links[i]);
         ASSERT_TRUE(link.Loaded) << links[i];
         EXPECT_EQ(link.Path, targets[i]) << links[i];
-        EXPECT_EQ(link.WorkingDirectory, i == 4 ? WinDir() : Dest) << links[i];
-        EXPECT_EQ(link.Arguments, i == 4 ? Dest + "install.log" : "") << links[i];
+        EXPECT_EQ(link.WorkingDirectory, i == 4 ? WinDir() : dest) << links[i];
+        EXPECT_EQ(link.Arguments, i == 4 ? dest + "install.log" : "") << links[i];
         EXPECT_EQ(link.Description, i == 0 || i == 2 ? "File Transfer Protocol Client" : "") << links[i];
     }
 }

@@ -170,10 +170,11 @@ TEST_F(SetupJourney, ReleaseOfUtf8NamesInstallsTwiceAndSaysItsVersion)
         ASSERT_TRUE(InstallThroughWizard(program, &questions));
         EXPECT_EQ(NamesIn(dir), (std::vector<std::wstring>{L"LOCKED.TXT", L"ZarnFTP.exe", L"Z\u00E4rn.txt",
                                                           L"install.log", L"whatsnew.txt", L"zz-empty.txt"}));
-        EXPECT_EQ(TextOfFile(dir + "Z\xE4rn.txt"), "Gr\xC3\xBC\xC3\x9F" "e aus Z\xC3\xA4rn.\r\n"); // bytes as they were
+        EXPECT_EQ(TextOfFile(dir + "Z\xC3\xA4rn.txt"), "Gr\xC3\xBC\xC3\x9F" "e aus Z\xC3\xA4rn.\r\n"); // bytes as they were
         EXPECT_EQ(TextOfFile(dir + "LOCKED.TXT"), "Read only.\r\n");
         EXPECT_NE(GetFileAttributesA((dir + "LOCKED.TXT").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
         EXPECT_EQ(FileSize(dir + "zz-empty.txt"), 0);
+        // The log in code page 1252, as every line fits it.
         EXPECT_NE(TextOfFile(dir + "install.log").find("Copy: " + dir + "Z\xE4rn.txt"), std::string::npos);
     }
 
@@ -213,7 +214,7 @@ TEST_F(SetupJourney, ReleaseOfUtf8NamesInstallsTwiceAndSaysItsVersion)
     const std::vector<std::tuple<std::string, DWORD, std::string>> values = {
         {"DisplayName", REG_SZ, Sz("ZarnFTP Names")},
         {"DisplayVersion", REG_SZ, Sz("3.1.0")},
-        {"Publisher", REG_SZ, Sz("Z\xE4rn Software")},
+        {"Publisher", REG_SZ, Sz("Z\xC3\xA4rn Software")}, // read back in UTF-8
         {"DisplayIcon", REG_SZ, Sz(dir + "ZarnFTP.exe")},
         {"InstallLocation", REG_SZ, Sz(dir)},
         {"EstimatedSize", REG_DWORD, sizeKB},

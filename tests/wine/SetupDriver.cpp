@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "platform/GdiSurface.h"
+#include "tests/wine/WineSupport.h"
 #include "tools/gallery/PngWriter.h"
+#include "ui/BrowseDialog.h"
 #include "ui/WindowIds.h"
 
 namespace {
@@ -15,28 +17,28 @@ namespace {
 // The text of a message box is the static control with this identifier.
 const int MessageBoxTextId = 0xFFFF;
 
-std::vector<char> EnvironmentWith(const std::string& extra)
+std::vector<wchar_t> EnvironmentWith(const std::string& extra)
 {
-    std::vector<char> block;
-    LPCH current = GetEnvironmentStringsA();
-    for (const char* p = current; *p; p += strlen(p) + 1) {
+    std::vector<wchar_t> block;
+    LPWCH current = GetEnvironmentStringsW();
+    for (const wchar_t* p = current; *p; p += wcslen(p) + 1) {
         // The drives' current directories stay ours: the program starts in C:\ only.
-        if (p[0] == '=')
+        if (p[0] == L'=')
             continue;
-        block.insert(block.end(), p, p + strlen(p) + 1);
+        block.insert(block.end(), p, p + wcslen(p) + 1);
     }
-    FreeEnvironmentStringsA(current);
+    FreeEnvironmentStringsW(current);
     size_t start = 0;
     while (start < extra.size()) {
         size_t end = extra.find('\n', start);
         if (end == std::string::npos)
             end = extra.size();
-        const std::string entry = extra.substr(start, end - start);
+        const std::wstring entry = Wide(extra.substr(start, end - start));
         if (!entry.empty())
             block.insert(block.end(), entry.c_str(), entry.c_str() + entry.size() + 1);
         start = end + 1;
     }
-    block.push_back('\0');
+    block.push_back(L'\0');
     return block;
 }
 
@@ -44,12 +46,12 @@ std::vector<char> EnvironmentWith(const std::string& extra)
 
 TProgramRun::TProgramRun(const std::string& program, const std::string& environment, const std::string& arguments)
 {
-    std::string commandLine = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
-    std::vector<char> env = EnvironmentWith(environment);
-    STARTUPINFOA startup = {};
+    std::wstring commandLine = Wide("\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments));
+    std::vector<wchar_t> env = EnvironmentWith(environment);
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, env.data(), "C:\\", &startup,
-                        &FProcess))
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT, env.data(),
+                        L"C:\\", &startup, &FProcess))
         FProcess = {};
 }
 
@@ -127,11 +129,11 @@ std::string TextOf(HWND window)
 {
     // Asked of the control itself: for another process's window, GetWindowText
     // gives only the caption it was created with.
-    char text[1024] = {};
+    wchar_t text[1024] = {};
     DWORD_PTR copied = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+    SendMessageTimeoutW(window, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
                         &copied);
-    return text;
+    return Utf8(text);
 }
 
 bool Visible(HWND window)
@@ -146,7 +148,7 @@ void Click(HWND button)
 
 void Type(HWND edit, const std::string& text)
 {
-    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(text).c_str()));
 }
 
 HWND WaitForBox(const char* caption, std::string* text, DWORD timeout)
@@ -199,7 +201,8 @@ void ForgetInstalledProduct()
     RegCloseKey(key);
 }
 
-bool InstallThroughWizard(const std::string& program, std::vector<std::string>* questions)
+bool InstallThroughWizard(const std::string& program, std::vector<std::string>* questions,
+                          const std::string& destination)
 {
     TProgramRun run(program);
     const HWND wizard = WaitForWindow(WizardWindowClass, nullptr, 30000);
@@ -209,6 +212,20 @@ bool InstallThroughWizard(const std::string& program, std::vector<std::string>* 
     Click(FindControl(wizard, idNext));
     if (!WaitUntil([&] { return onPage(idPagePath); }))
         return false;
+    if (!destination.empty()) {
+        // Typed into the browse dialog's path field; what the wizard made of
+        // it shows in its questions.
+        const HWND label = FindControl(wizard, idDestPath);
+        const std::string offered = TextOf(label);
+        Click(FindControl(wizard, idBrowse));
+        const HWND dialog = WaitForWindow(BrowseDialogClass, BrowseDialogCaption);
+        if (!dialog)
+            return false;
+        Type(GetDlgItem(dialog, idBrowsePath), destination);
+        Click(GetDlgItem(dialog, idBrowseOK));
+        if (!WaitGone(dialog) || !WaitUntil([&] { return TextOf(label) != offered; }))
+            return false;
+    }
     Click(FindControl(wizard, idNext));
     // Every question up to the finish page: Yes, but no backup.
     const bool finished = WaitUntil(
@@ -218,6 +235,13 @@ bool InstallThroughWizard(const std::string& program, std::vector<std::string>* 
             std::string question;
             if (const HWND box = WaitForConfirm(&question, 100)) {
                 Answer(box, question.rfind("Do you want to backup", 0) == 0 ? IDNO : IDYES);
+                WaitGone(box);
+                if (questions)
+                    questions->push_back(question);
+            }
+            // A warning after the run (links that could not be saved) is read and closed.
+            if (const HWND box = WaitForBox("Setup", &question, 0)) {
+                Answer(box, IDOK);
                 WaitGone(box);
                 if (questions)
                     questions->push_back(question);

@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+// Texts and paths are UTF-8; windows, processes and environments are reached
+// through the wide functions.
+
 // One run of a program, started in C:\ with extra environment variables.
 class TProgramRun {
 public:
@@ -55,9 +58,11 @@ bool WaitGone(HWND window, DWORD timeout = 15000);
 
 // Installs with the setup program as a person who only presses Next and Yes:
 // the default directory, no backup, shortcuts, and Finish without starting
-// anything. The questions asked go to questions. True when the program ended
-// with exit code 0.
-bool InstallThroughWizard(const std::string& program, std::vector<std::string>* questions = nullptr);
+// anything. The questions asked (and a warning's text) go to questions. A destination, when given,
+// is typed into the browse dialog first. True when the program ended with
+// exit code 0.
+bool InstallThroughWizard(const std::string& program, std::vector<std::string>* questions = nullptr,
+                          const std::string& destination = "");
 
 // Makes the setup program find no installed ZarnFTP, so that it offers its
 // own default directory: removes the Uninstall key's UninstallString.

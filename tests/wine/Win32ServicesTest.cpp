@@ -1,5 +1,5 @@
 // The Win32 implementations against the real services: registry values read
-// back with RegQueryValueExA, links read back through IShellLinkA, file
+// back with RegQueryValueExW, links read back through IShellLinkW, file
 // dates and attributes, the regional date text, the Windows directory and
 // the archive resource of a program; names outside any ANSI code page
 // checked through the system's own UTF-8 conversion and wide calls.
