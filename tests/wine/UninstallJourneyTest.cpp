@@ -429,9 +429,9 @@ TEST_F(UninstallJourney, AFolderSwappedForALinkWhileTheQuestionIsOpenLeadsNowher
         const std::string command = UninstallString();
         // A file of the installation in a folder of its own, and files of the same names where a link will lead.
         CreateDirectoryA((Dest + "plugins").c_str(), nullptr);
-        WriteText(Dest + "plugins\zarn-victim.dll", "installed");
+        WriteText(Dest + "plugins\\zarn-victim.dll", "installed");
         std::vector<std::string> log = ReadLines(Dest + "install.log");
-        log.insert(log.end() - 1, "Copy: " + Dest + "plugins\zarn-victim.dll");
+        log.insert(log.end() - 1, "Copy: " + Dest + "plugins\\zarn-victim.dll");
         log.insert(log.end() - 1, "Copy: " + Dest + "zarn-victim.dll");
         std::string text;
         for (const std::string& line : log)
