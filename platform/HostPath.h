@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 std::filesystem::path HostPath(const std::string& utf8);
 std::string HostText(const std::filesystem::path& path);
@@ -27,3 +28,9 @@ using THostStat = struct stat;
 bool StatHostFile(const std::string& utf8, THostStat& status);
 // Whether the user may write the file at the UTF-8 path (access W_OK).
 bool HostFileWritable(const std::string& utf8);
+
+#ifdef _WIN32
+// A wmain's arguments as UTF-8: Windows hands the command line over in
+// UTF-16, whatever the ANSI code page holds.
+std::vector<std::string> HostArguments(int argc, wchar_t** argv);
+#endif

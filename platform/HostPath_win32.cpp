@@ -58,3 +58,11 @@ bool HostFileWritable(const std::string& utf8)
     std::wstring path;
     return Wide(utf8, path) && _waccess(path.c_str(), 2) == 0;
 }
+
+std::vector<std::string> HostArguments(int argc, wchar_t** argv)
+{
+    std::vector<std::string> arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.push_back(Utf8Text(argv[i]));
+    return arguments;
+}

@@ -8,7 +8,7 @@
 #include "tools/mksetup/MkSetup.h"
 
 #ifdef _WIN32
-#include "platform/CodePage.h"
+#include "platform/HostPath.h"
 #endif
 
 namespace {
@@ -30,14 +30,9 @@ int Run(const std::vector<std::string>& arguments)
 } // namespace
 
 #ifdef _WIN32
-// Windows hands the command line over in UTF-16, whatever the ANSI code page
-// holds; mksetup's paths are UTF-8.
 int wmain(int argc, wchar_t** argv)
 {
-    std::vector<std::string> arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.push_back(Utf16ToUtf8(reinterpret_cast<const char16_t*>(argv[i])));
-    return Run(arguments);
+    return Run(HostArguments(argc, argv));
 }
 #else
 int main(int argc, char** argv)

@@ -14,7 +14,7 @@
 #include "tools/vkar/VkarSignals.h"
 
 #ifdef _WIN32
-#include "platform/CodePage.h"
+#include "platform/HostPath.h"
 #endif
 
 namespace {
@@ -76,14 +76,10 @@ int RunCommandLine(const std::vector<std::string>& arguments)
 } // namespace
 
 #ifdef _WIN32
-// Windows hands the command line over in UTF-16, whatever the ANSI code page
-// holds; vkar's paths and names are UTF-8.
 int wmain(int argc, wchar_t** argv)
 {
-    std::vector<std::string> arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.push_back(Utf16ToUtf8(reinterpret_cast<const char16_t*>(argv[i])));
-    return RunCommandLine(arguments);
+    const std::vector<std::string> arguments = HostArguments(argc, argv);
+    return RunCommandLine(std::vector<std::string>(arguments.begin() + (arguments.empty() ? 0 : 1), arguments.end()));
 }
 #else
 int main(int argc, char** argv)
